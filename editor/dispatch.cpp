@@ -1,0 +1,44 @@
+#include "control_ids.h"
+#include "editor.h"
+
+struct CommandEntry {
+    int id;
+    int (*handler)();
+};
+
+// Every command of the editor window. Edit boxes, check boxes and drop-down
+// lists are absent on purpose: their values reach the records only through
+// the commits of the commands below.
+static const CommandEntry COMMAND_TABLE[] = {
+    {IDC_STAGE_LIST, onStageListCommand},
+    {IDC_SCRIPT_LIST, onScriptListCommand},
+    {IDC_FRAME_LIST, onFrameListCommand},
+    {IDC_FRAME_ADD, onFrameAdd},
+    {IDC_FRAME_DELETE, onFrameDelete},
+    {IDC_STAGE_ADD, onStageAdd},
+    {IDC_STAGE_DELETE, onStageDelete},
+    {IDC_SCRIPT_ADD, onScriptAdd},
+    {IDC_SCRIPT_DELETE, onScriptDelete},
+    {IDC_FRAME_UPDATE, onFrameUpdate},
+    {IDC_SUBMIT, onSubmit},
+    {IDC_SCRIPT_UPDATE, onScriptUpdate},
+    {IDM_FILE_OPEN, onFileOpen},
+    {IDM_FILE_SAVE, onFileSave},
+    {IDM_FILE_EXIT, onFileExit},
+};
+
+int onFileExit() {
+    quitRequested = 1;
+    return 0;
+}
+
+int mainDialogProc(int message, int commandId) {
+    if (message == DIALOG_CLOSE) {
+        quitRequested = 1;
+        return 1;
+    }
+    if (message != DIALOG_COMMAND) return 0;
+    for (const CommandEntry& entry : COMMAND_TABLE)
+        if (entry.id == commandId) return entry.handler();
+    return 0;
+}

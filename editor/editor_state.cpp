@@ -1,0 +1,5 @@
+#include "editor_state.h"
+
+int quitRequested = 0;
+Script* currentScript = nullptr;
+Stage* currentStage = nullptr;

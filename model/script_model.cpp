@@ -1,0 +1,2 @@
+#include "script_model.h"
+Script* scriptLibrary = nullptr;

@@ -1,0 +1,78 @@
+// The in-memory library of Veltra scripts: plain records chained into
+// singly linked lists, and the free functions that create and release them.
+#pragma once
+
+#include <cstdint>
+
+constexpr int SCRIPT_NAME_SIZE = 48;    // 47 characters and the NUL
+constexpr int TEXTURE_NAME_SIZE = 256;  // 255 characters and the NUL
+constexpr int MAX_ANIM_FRAMES = 255;    // limit of the 8-bit frame count
+
+typedef uint8_t WaveType;
+enum : WaveType { WAVE_STATIC = 0, WAVE_SINE = 1, WAVE_COSINE = 2 };
+
+struct AnimFrame {
+    int32_t texture;                 // texture slot of name; 0 until resolved
+    char name[TEXTURE_NAME_SIZE];
+    AnimFrame* next;
+};
+
+struct Stage {
+    int32_t texture;                 // texture slot of map; 0 until resolved
+    char map[TEXTURE_NAME_SIZE];
+    AnimFrame* animFrames;           // owned
+    float animDelay;
+    float animNextTime;
+    uint8_t animFrameCount;          // always the length of animFrames
+    AnimFrame* animCurrent;          // one of animFrames, or null
+    float blendSrc;                  // GL blend-factor enum value held as a float
+    float blendDst;
+    int32_t blendEnabled;
+    float alphaMin;
+    float alphaMax;
+    float alphaSpeed;
+    WaveType scrollTypeX;
+    WaveType scrollTypeY;
+    float scrollX;
+    float scrollY;
+    WaveType scaleTypeX;
+    WaveType scaleTypeY;
+    float scaleX;
+    float scaleY;
+    float rotateSpeed;
+    int32_t envmap;
+    int32_t lightmap;
+    int32_t alphamask;
+    Stage* next;
+};
+
+struct Script {
+    char name[SCRIPT_NAME_SIZE];
+    uint8_t subdivide;
+    float warpDistance;
+    float warpSmoothness;
+    float warpSpeed;
+    int32_t safe;
+    int32_t texturesResolved;
+    Stage* stages;                   // owned
+    Script* next;
+};
+
+// The program-wide library: head of the script list, null when empty.
+extern Script* scriptLibrary;
+
+Script* appendScript(const char* name);
+Script* findScript(const char* name);
+void removeScript(Script* script);
+void emptyScript(Script* script);
+void freeAllScripts();
+
+Stage* appendStage(Script* script);       // map "pics/noimage.tga" (reader)
+Stage* appendEmptyStage(Script* script);  // empty map (editor's stage Add)
+void resetStage(Stage* stage);
+void deleteStageAt(Script* script, int index);
+
+// Copies src into a fixed array of dstSize bytes, cutting it to fit.
+void copyText(char* dst, int dstSize, const char* src);
+template <int N>
+inline void copyText(char (&dst)[N], const char* src) { copyText(dst, N, src); }

@@ -1,0 +1,88 @@
+// The toolkit-free platform: every control is a record in a map keyed by
+// its identifier, dialogs answer from a script that the caller queues, and
+// message boxes are recorded. Editor commands run on it without a window
+// system; the preview can draw into a headless OpenGL context.
+#pragma once
+
+#include "platform.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+struct HeadlessGL;
+
+struct StoredControl {
+    std::string text;                // edit box
+    bool checked = false;            // check box
+    std::vector<std::string> items;  // list box or drop-down list
+    int selection = NO_SELECTION;
+};
+
+// One answer for the next file dialog: a path, or a cancel.
+struct DialogAnswer {
+    bool chosen = false;
+    std::string path;
+};
+
+// What a file dialog was shown with.
+struct DialogShown {
+    std::string title;        // empty for the default title
+    std::string initialPath;  // the path it offered
+    std::string filterName;
+    std::string filterPattern;
+    std::string defaultExt;
+    bool save = false;
+};
+
+struct MessageShown {
+    std::string caption;
+    std::string text;
+};
+
+struct ControlStore : Platform {
+    std::map<int, StoredControl> controls;
+    std::deque<DialogAnswer> dialogAnswers;  // an empty queue cancels
+    std::vector<DialogShown> dialogsShown;
+    std::vector<MessageShown> messagesShown;
+    int redrawTimerRunning = 0;
+
+    // Preview context: made only when previewWidth > 0 (a headless pbuffer).
+    int previewWidth = 0;
+    int previewHeight = 0;
+    HeadlessGL* previewGL = nullptr;
+    int swapCount = 0;
+
+    ~ControlStore() override;
+
+    StoredControl& control(int id) { return controls[id]; }
+    void answerDialog(const std::string& path) { dialogAnswers.push_back({true, path}); }
+    void cancelDialog() { dialogAnswers.push_back({false, std::string()}); }
+
+    void setText(int id, const char* text) override;
+    int getText(int id, char* buf, int size) override;
+    void setCheck(int id, bool checked) override;
+    bool isChecked(int id) override;
+    void comboReset(int id) override;
+    void comboAdd(int id, const char* text) override;
+    void comboSetSelection(int id, int index) override;
+    int comboSelection(int id) override;
+    int comboItemText(int id, int index, char* buf, int size) override;
+    void listReset(int id) override;
+    int listAdd(int id, const char* text) override;
+    int listInsert(int id, int index, const char* text) override;
+    int listDelete(int id, int index) override;
+    int listCount(int id) override;
+    int listSelection(int id) override;
+    void listSetSelection(int id, int index) override;
+    int listItemText(int id, int index, char* buf, int size) override;
+    bool askFileName(FileDialogRequest& request) override;
+    void showMessageBox(const char* caption, const char* text) override;
+    bool createPreviewContext() override;
+    void makePreviewCurrent() override;
+    void swapPreviewBuffers() override;
+    void destroyPreviewContext() override;
+    void startRedrawTimer() override { redrawTimerRunning = 1; }
+    void stopRedrawTimer() override { redrawTimerRunning = 0; }
+};

@@ -1,0 +1,74 @@
+// What the core asks of a window system: control traffic by control
+// identifier, the file dialogs, the message box, and the preview's OpenGL
+// context and redraw timer. The core never includes a toolkit; it calls the
+// installed Platform. Two implementations exist: Qt widgets (qt/) and the
+// toolkit-free ControlStore (control_store.h), on which tests run commands.
+#pragma once
+
+constexpr int MAX_PATH_SIZE = 260;
+constexpr int NO_SELECTION = -1;  // list or drop-down list without a selection
+
+// One request to a file dialog; the caller keeps path between requests so the
+// dialog offers the last choice again.
+struct FileDialogRequest {
+    const char* title = nullptr;          // null: the platform's default title
+    const char* filterName = nullptr;     // for example "Veltra file"
+    const char* filterPattern = nullptr;  // for example "*.txt"; ';' separates patterns
+    const char* defaultExt = nullptr;     // for example ".txt"; Save dialogs only
+    bool save = false;                    // Save dialog: confirms before replacing a file
+    char* path = nullptr;                 // in: initial file name; out: the chosen path
+    int pathSize = MAX_PATH_SIZE;
+};
+
+struct Platform {
+    virtual ~Platform() = default;
+
+    // Edit boxes. getText copies at most size - 1 characters and the NUL and
+    // returns the number of characters copied.
+    virtual void setText(int id, const char* text) = 0;
+    virtual int getText(int id, char* buf, int size) = 0;
+
+    // Check boxes.
+    virtual void setCheck(int id, bool checked) = 0;
+    virtual bool isChecked(int id) = 0;
+
+    // Drop-down lists. An index outside the list selects nothing.
+    virtual void comboReset(int id) = 0;
+    virtual void comboAdd(int id, const char* text) = 0;
+    virtual void comboSetSelection(int id, int index) = 0;
+    virtual int comboSelection(int id) = 0;  // NO_SELECTION when none
+    // Text of entry index (at most size - 1 characters); -1 and an empty
+    // buffer for an index outside the list.
+    virtual int comboItemText(int id, int index, char* buf, int size) = 0;
+
+    // List boxes. Refilling never selects anything.
+    virtual void listReset(int id) = 0;
+    virtual int listAdd(int id, const char* text) = 0;                // index of the entry
+    virtual int listInsert(int id, int index, const char* text) = 0;  // -1: bad index
+    virtual int listDelete(int id, int index) = 0;                    // entries left, -1: bad index
+    virtual int listCount(int id) = 0;
+    virtual int listSelection(int id) = 0;                            // NO_SELECTION when none
+    virtual void listSetSelection(int id, int index) = 0;
+    virtual int listItemText(int id, int index, char* buf, int size) = 0;  // as comboItemText
+
+    // Modal dialogs over the editor window. askFileName returns true and
+    // fills request.path when the user chose a file, false on cancel.
+    virtual bool askFileName(FileDialogRequest& request) = 0;
+    virtual void showMessageBox(const char* caption, const char* text) = 0;
+
+    // The preview's rendering context: double-buffered RGBA, 24-bit depth,
+    // 8-bit stencil, compatibility profile. createPreviewContext makes it and
+    // makes it current; false when it cannot be had (the editor then works
+    // without a preview).
+    virtual bool createPreviewContext() = 0;
+    virtual void makePreviewCurrent() = 0;
+    virtual void swapPreviewBuffers() = 0;
+    virtual void destroyPreviewContext() = 0;
+
+    // The 50 ms redraw timer; each tick calls previewWindowProc.
+    virtual void startRedrawTimer() = 0;
+    virtual void stopRedrawTimer() = 0;
+};
+
+// The platform in use; set once at start-up (or by a test).
+extern Platform* platform;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, the build under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+# Starts a virtual X server for the window tests when there is no display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=$(nproc)
+
+if [ -z "${DISPLAY:-}" ]; then
+  display=:97
+  Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/tmp/veltraed-xvfb.log 2>&1 &
+  xvfb_pid=$!
+  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+  export DISPLAY=$display
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$JOBS"
+  (cd "$dir" && ctest --output-on-failure -j"$JOBS")
+}
+
+echo "== Tests"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELTRA_SANITIZE=ON
+echo "== Fuzz targets"
+run_suite build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_FUZZ=ON -DVELTRA_BUILD_QT=OFF \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
