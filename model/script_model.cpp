@@ -1,2 +1,159 @@
+// The script library and its records. Every list is singly linked and
+// null-terminated; new records go to the tail so list order is creation order.
 #include "script_model.h"
+
+#include <strings.h>
+
+#include <cstdlib>
+#include <cstring>
+
 Script* scriptLibrary = nullptr;
+
+void copyText(char* dst, int dstSize, const char* src) {
+    if (dstSize <= 0)
+        return;
+    size_t length = src ? strnlen(src, (size_t)dstSize - 1) : 0;
+    memcpy(dst, src, length);
+    dst[length] = '\0';
+}
+
+// ---------------------------------------------------------------------------
+// Scripts
+
+Script* appendScript(const char* name) {
+    Script* script = (Script*)calloc(1, sizeof(Script));
+    if (!script)
+        return nullptr;
+    copyText(script->name, name);
+    // calloc already zeroed subdivide, the warp values, safe,
+    // texturesResolved, stages and next.
+    Script** link = &scriptLibrary;
+    while (*link)
+        link = &(*link)->next;
+    *link = script;
+    return script;
+}
+
+Script* findScript(const char* name) {
+    for (Script* script = scriptLibrary; script; script = script->next)
+        if (strcasecmp(script->name, name) == 0)
+            return script;
+    return nullptr;
+}
+
+static void freeFrames(Stage* stage) {
+    AnimFrame* frame = stage->animFrames;
+    while (frame) {
+        AnimFrame* next = frame->next;
+        free(frame);
+        frame = next;
+    }
+    stage->animFrames = nullptr;
+    stage->animCurrent = nullptr;
+    stage->animFrameCount = 0;
+}
+
+void emptyScript(Script* script) {
+    script->name[0] = '\0';
+    Stage* stage = script->stages;
+    while (stage) {
+        Stage* next = stage->next;
+        freeFrames(stage);
+        free(stage);
+        stage = next;
+    }
+    script->stages = nullptr;
+    script->subdivide = 0;
+    script->warpDistance = 0.0f;
+    script->warpSmoothness = 0.0f;
+    script->warpSpeed = 0.0f;
+    script->safe = 0;
+    script->texturesResolved = 0;
+}
+
+void removeScript(Script* script) {
+    if (!script)
+        return;
+    for (Script** link = &scriptLibrary; *link; link = &(*link)->next) {
+        if (*link == script) {
+            *link = script->next;
+            break;
+        }
+    }
+    emptyScript(script);
+    free(script);
+}
+
+void freeAllScripts() {
+    Script* script = scriptLibrary;
+    while (script) {
+        Script* next = script->next;
+        emptyScript(script);
+        free(script);
+        script = next;
+    }
+    scriptLibrary = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Stages
+
+void resetStage(Stage* stage) {
+    freeFrames(stage);
+    stage->texture = 0;
+    stage->animDelay = 0.0f;
+    stage->animNextTime = 0.0f;
+    stage->blendSrc = 0.0f;
+    stage->blendDst = 0.0f;
+    stage->blendEnabled = 0;
+    stage->alphaMin = 0.0f;
+    stage->alphaMax = 0.0f;
+    stage->alphaSpeed = 0.0f;
+    stage->scrollTypeX = WAVE_STATIC;
+    stage->scrollTypeY = WAVE_STATIC;
+    stage->scrollX = 0.0f;
+    stage->scrollY = 0.0f;
+    stage->scaleTypeX = WAVE_STATIC;
+    stage->scaleTypeY = WAVE_STATIC;
+    stage->scaleX = 0.0f;
+    stage->scaleY = 0.0f;
+    stage->rotateSpeed = 0.0f;
+    stage->envmap = 0;
+    stage->lightmap = 1;
+    stage->alphamask = 0;
+}
+
+static Stage* appendStageWithMap(Script* script, const char* map) {
+    Stage* stage = (Stage*)calloc(1, sizeof(Stage));
+    if (!stage)
+        return nullptr;
+    copyText(stage->map, map);
+    resetStage(stage);
+    Stage** link = &script->stages;
+    while (*link)
+        link = &(*link)->next;
+    *link = stage;
+    return stage;
+}
+
+Stage* appendStage(Script* script) {
+    return appendStageWithMap(script, "pics/noimage.tga");
+}
+
+Stage* appendEmptyStage(Script* script) {
+    return appendStageWithMap(script, "");
+}
+
+void deleteStageAt(Script* script, int index) {
+    if (index < 0)
+        return;
+    Stage** link = &script->stages;
+    for (int i = 0; *link && i < index; i++)
+        link = &(*link)->next;
+    Stage* stage = *link;
+    if (!stage)
+        return;
+    *link = stage->next;
+    resetStage(stage);
+    free(stage);
+}
