@@ -8,6 +8,7 @@
 #include <cstring>
 
 Script* scriptLibrary = nullptr;
+void (*scriptReleasedHook)(Script* script) = nullptr;
 
 void copyText(char* dst, int dstSize, const char* src) {
     if (dstSize <= 0)
@@ -74,6 +75,8 @@ void emptyScript(Script* script) {
 void removeScript(Script* script) {
     if (!script)
         return;
+    if (scriptReleasedHook)
+        scriptReleasedHook(script);
     for (Script** link = &scriptLibrary; *link; link = &(*link)->next) {
         if (*link == script) {
             *link = script->next;
