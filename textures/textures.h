@@ -3,8 +3,10 @@
 // loading of image files through DevIL.
 #pragma once
 
+#include "platform.h"
 #include "script_model.h"
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int MAX_TEXTURE_SLOTS = 256;
@@ -41,3 +43,25 @@ void reportImageErrors();
 // Starts and ends the image library (start-up and teardown of the editor).
 void initImageLibrary();
 void shutdownImageLibrary();
+
+// True once createPlaceholderTexture has run in the preview's rendering
+// context; until then resolveTexture only records names.
+extern bool texturesHaveContext;
+// The Locate dialog's path, kept between dialogs so each offers the last choice.
+extern char locatedPath[MAX_PATH_SIZE];
+
+constexpr int TEXTURE_SIZE_STEP_COUNT = 9;
+extern const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT];
+// The power-of-two side that an image side is uploaded at, within maxTextureSize.
+int textureTargetSize(int side, int maxTextureSize);
+// When above 0 and below the driver's GL_MAX_TEXTURE_SIZE, used in its place
+// (to try the cap on drivers with a large limit).
+extern int32_t textureSizeLimit;
+// Loads that resampled into a buffer of their own rather than upload DevIL's pixels.
+extern int32_t scaledUploadCount;
+
+// False for bytes that would crash DevIL's decoder for the type; such a file is
+// refused like one with a bad header.
+bool imageBytesLookSound(const uint8_t* bytes, size_t size, int imageType);
+// One "LoadImage Error" box for a DevIL error code.
+void showImageError(int errorCode);

@@ -1,1 +1,0 @@
-// Placeholder until the texture table is written.
