@@ -1,16 +1,267 @@
-// Placeholder until the panel commands are written.
+// The properties side of the editor window: the current stage's panel, the
+// current script's settings below it, Submit and the Animation group.
+// Values typed into these controls stay there until a commit reads them back.
+#include "control_ids.h"
 #include "editor.h"
-const char* const SOURCE_BLEND_NAMES[9] = {};
-const char* const DEST_BLEND_NAMES[8] = {};
-void initEditorControls() {}
-void showScriptProperties(Script*) {}
-void readScriptProperties(Script*) {}
-void showStageProperties(Stage*) {}
-void readStageProperties(Stage*) {}
-int blendFactorToComboIndex(float) { return 0; }
-void rebuildAnimFrames(Stage*) {}
-int onSubmit() { return 0; }
-int onFrameListCommand() { return 0; }
-int onFrameAdd() { return 0; }
-int onFrameDelete() { return 0; }
-int onFrameUpdate() { return 0; }
+#include "numbers.h"
+#include "platform.h"
+#include "script_file.h"
+#include "textures.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// Numbers pass through a buffer of this size both ways.
+static constexpr int NUMBER_TEXT_SIZE = 128;
+
+// Index 2 and 3 name the destination colour pair in the source list and the
+// source colour pair in the destination list; blendFactorToComboIndex maps
+// both pairs to the same indices.
+const char* const SOURCE_BLEND_NAMES[9] = {
+    "GL_ZERO",      "GL_ONE",                 "GL_DST_COLOR", "GL_ONE_MINUS_DST_COLOR",
+    "GL_SRC_ALPHA", "GL_ONE_MINUS_SRC_ALPHA", "GL_DST_ALPHA", "GL_ONE_MINUS_DST_ALPHA",
+    "GL_SRC_ALPHA_SATURATE",
+};
+const char* const DEST_BLEND_NAMES[8] = {
+    "GL_ZERO",      "GL_ONE",                 "GL_SRC_COLOR", "GL_ONE_MINUS_SRC_COLOR",
+    "GL_SRC_ALPHA", "GL_ONE_MINUS_SRC_ALPHA", "GL_DST_ALPHA", "GL_ONE_MINUS_DST_ALPHA",
+};
+
+static const char* const WAVE_NAMES[3] = {"Static", "Sine", "Cosine"};
+
+// ---------------------------------------------------------------------------
+// Control helpers
+
+static void showNumber(int id, float value) {
+    char text[NUMBER_TEXT_SIZE];
+    formatFloat(text, sizeof text, value);
+    platform->setText(id, text);
+}
+
+static float readNumber(int id) {
+    char text[NUMBER_TEXT_SIZE] = {};
+    platform->getText(id, text, sizeof text);
+    return (float)textToDouble(text);
+}
+
+static int32_t readCheck(int id) { return platform->isChecked(id) ? 1 : 0; }
+
+// The stored byte is taken as signed, so 255 (a list read without a
+// selection) selects nothing again.
+static void showWave(int id, WaveType wave) { platform->comboSetSelection(id, (int8_t)wave); }
+
+// No selection stores 255.
+static WaveType readWave(int id) { return (WaveType)platform->comboSelection(id); }
+
+// The factor named by the selected entry; GL_ZERO without a selection.
+static float readBlendFactor(int id) {
+    char name[NUMBER_TEXT_SIZE] = {};
+    platform->comboItemText(id, platform->comboSelection(id), name, sizeof name);
+    return blendFactorFromName(name);
+}
+
+static void fillCombo(int id, const char* const* names, int count) {
+    platform->comboReset(id);
+    for (int i = 0; i < count; i++) platform->comboAdd(id, names[i]);
+}
+
+// ---------------------------------------------------------------------------
+// Show and read
+
+void initEditorControls() {
+    const int waveLists[] = {IDC_SCROLL_TYPE_X, IDC_SCROLL_TYPE_Y, IDC_SCALE_TYPE_X, IDC_SCALE_TYPE_Y};
+    for (int id : waveLists) fillCombo(id, WAVE_NAMES, 3);
+    fillCombo(IDC_BLEND_SRC, SOURCE_BLEND_NAMES, 9);
+    fillCombo(IDC_BLEND_DST, DEST_BLEND_NAMES, 8);
+}
+
+void showScriptProperties(Script* script) {
+    platform->setCheck(IDC_SAFE, script->safe != 0);
+    char text[NUMBER_TEXT_SIZE];
+    snprintf(text, sizeof text, "%i", (int)script->subdivide);
+    platform->setText(IDC_SUBDIVIDE, text);
+    showNumber(IDC_WARP_DISTANCE, script->warpDistance);
+    showNumber(IDC_WARP_SMOOTHNESS, script->warpSmoothness);
+    showNumber(IDC_WARP_SPEED, script->warpSpeed);
+}
+
+void readScriptProperties(Script* script) {
+    script->safe = readCheck(IDC_SAFE);
+    char text[NUMBER_TEXT_SIZE] = {};
+    platform->getText(IDC_SUBDIVIDE, text, sizeof text);
+    script->subdivide = (uint8_t)(textToInt(text) & 0xFF);  // no clamping: 300 is 44
+    script->warpSmoothness = readNumber(IDC_WARP_SMOOTHNESS);
+    script->warpDistance = readNumber(IDC_WARP_DISTANCE);
+    script->warpSpeed = readNumber(IDC_WARP_SPEED);
+}
+
+int blendFactorToComboIndex(float factor) {
+    static const float FACTORS_BY_INDEX[][2] = {
+        {0, 0}, {1, 1}, {768, 774}, {769, 775}, {770, 770},
+        {771, 771}, {772, 772}, {773, 773}, {776, 776},
+    };
+    for (int i = 0; i < 9; i++)
+        if (factor == FACTORS_BY_INDEX[i][0] || factor == FACTORS_BY_INDEX[i][1]) return i;
+    return 0;
+}
+
+// With blending off both lists show GL_ZERO, whatever the stage holds.
+static void showBlend(const Stage* stage) {
+    bool on = stage->blendEnabled != 0;
+    platform->setCheck(IDC_BLENDFUNC, on);
+    platform->comboSetSelection(IDC_BLEND_SRC, on ? blendFactorToComboIndex(stage->blendSrc) : 0);
+    platform->comboSetSelection(IDC_BLEND_DST, on ? blendFactorToComboIndex(stage->blendDst) : 0);
+}
+
+static void showFrames(const Stage* stage) {
+    platform->listReset(IDC_FRAME_LIST);
+    if (stage->animFrameCount == 0) {
+        platform->setText(IDC_ANIM_DELAY, "0");
+        return;
+    }
+    for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
+        platform->listAdd(IDC_FRAME_LIST, frame->name);
+    showNumber(IDC_ANIM_DELAY, stage->animDelay);
+}
+
+void showStageProperties(Stage* stage) {
+    platform->setCheck(IDC_ALPHA_MASK, stage->alphamask != 0);
+    platform->setCheck(IDC_SPHERE_MAPPING, stage->envmap != 0);
+    platform->setText(IDC_TEXTURE_MAP, stage->map);
+    showWave(IDC_SCROLL_TYPE_X, stage->scrollTypeX);
+    showNumber(IDC_SCROLL_X, stage->scrollX);
+    showWave(IDC_SCROLL_TYPE_Y, stage->scrollTypeY);
+    showNumber(IDC_SCROLL_Y, stage->scrollY);
+    showWave(IDC_SCALE_TYPE_X, stage->scaleTypeX);
+    showNumber(IDC_SCALE_X, stage->scaleX);
+    showWave(IDC_SCALE_TYPE_Y, stage->scaleTypeY);
+    showNumber(IDC_SCALE_Y, stage->scaleY);
+    showBlend(stage);
+    showNumber(IDC_ALPHA_MIN, stage->alphaMin);
+    showNumber(IDC_ALPHA_MAX, stage->alphaMax);
+    showNumber(IDC_ALPHA_SPEED, stage->alphaSpeed);
+    showNumber(IDC_ROTATE_SPEED, stage->rotateSpeed);
+    showFrames(stage);
+}
+
+// The frame list is not read here: its own buttons commit it at once.
+void readStageProperties(Stage* stage) {
+    // The edited names must be resolved again by the next resolution.
+    if (currentScript) currentScript->texturesResolved = 0;
+    stage->alphamask = readCheck(IDC_ALPHA_MASK);
+    stage->envmap = readCheck(IDC_SPHERE_MAPPING);
+    platform->getText(IDC_TEXTURE_MAP, stage->map, sizeof stage->map);
+    stage->scrollTypeX = readWave(IDC_SCROLL_TYPE_X);
+    stage->scrollTypeY = readWave(IDC_SCROLL_TYPE_Y);
+    stage->scrollX = readNumber(IDC_SCROLL_X);
+    stage->scrollY = readNumber(IDC_SCROLL_Y);
+    stage->scaleTypeX = readWave(IDC_SCALE_TYPE_X);
+    stage->scaleTypeY = readWave(IDC_SCALE_TYPE_Y);
+    stage->scaleX = readNumber(IDC_SCALE_X);
+    stage->scaleY = readNumber(IDC_SCALE_Y);
+    stage->rotateSpeed = readNumber(IDC_ROTATE_SPEED);
+    stage->blendEnabled = readCheck(IDC_BLENDFUNC);
+    stage->blendSrc = readBlendFactor(IDC_BLEND_SRC);
+    stage->blendDst = readBlendFactor(IDC_BLEND_DST);
+    stage->animDelay = readNumber(IDC_ANIM_DELAY);
+    stage->alphaMin = readNumber(IDC_ALPHA_MIN);
+    stage->alphaMax = readNumber(IDC_ALPHA_MAX);
+    stage->alphaSpeed = readNumber(IDC_ALPHA_SPEED);
+}
+
+// ---------------------------------------------------------------------------
+// Animation frames
+
+static void releaseFrames(Stage* stage) {
+    AnimFrame* frame = stage->animFrames;
+    while (frame) {
+        AnimFrame* next = frame->next;
+        free(frame);
+        frame = next;
+    }
+    stage->animFrames = nullptr;
+    stage->animCurrent = nullptr;
+    stage->animFrameCount = 0;
+}
+
+// The new frames use the placeholder's slot until the script is resolved
+// again, so the preview always has a valid texture to bind.
+void rebuildAnimFrames(Stage* stage) {
+    releaseFrames(stage);
+    int count = platform->listCount(IDC_FRAME_LIST);
+    if (count > MAX_ANIM_FRAMES) count = MAX_ANIM_FRAMES;
+    AnimFrame** link = &stage->animFrames;
+    int made = 0;
+    for (; made < count; made++) {
+        AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+        if (!frame) break;
+        platform->listItemText(IDC_FRAME_LIST, made, frame->name, sizeof frame->name);
+        *link = frame;
+        link = &frame->next;
+    }
+    stage->animFrameCount = (uint8_t)made;
+    stage->animCurrent = stage->animFrames;
+}
+
+static bool haveScriptAndStage() { return currentScript && currentStage; }
+
+static int selectedFrame() { return platform->listSelection(IDC_FRAME_LIST); }
+
+static void readFrameName(char (&name)[TEXTURE_NAME_SIZE]) {
+    memset(name, 0, sizeof name);
+    platform->getText(IDC_FRAME_NAME, name, sizeof name);
+}
+
+// Ends every frame button: the edit box empties and the stage takes the list.
+static int commitFrameList() {
+    platform->setText(IDC_FRAME_NAME, "");
+    rebuildAnimFrames(currentStage);
+    return 0;
+}
+
+int onFrameListCommand() {
+    if (!haveScriptAndStage() || selectedFrame() == NO_SELECTION) return 1;
+    char name[TEXTURE_NAME_SIZE] = {};
+    platform->listItemText(IDC_FRAME_LIST, selectedFrame(), name, sizeof name);
+    platform->setText(IDC_FRAME_NAME, name);
+    return 0;
+}
+
+int onFrameAdd() {
+    if (!haveScriptAndStage()) return 1;
+    char name[TEXTURE_NAME_SIZE];
+    readFrameName(name);
+    if (strlen(name) < 2) return 1;
+    // The frame count is 8 bits: a full stage takes no more frames.
+    int count = platform->listCount(IDC_FRAME_LIST);
+    if (count >= MAX_ANIM_FRAMES) return 1;
+    platform->listInsert(IDC_FRAME_LIST, count, name);
+    return commitFrameList();
+}
+
+int onFrameDelete() {
+    if (!haveScriptAndStage() || selectedFrame() == NO_SELECTION) return 1;
+    platform->listDelete(IDC_FRAME_LIST, selectedFrame());
+    return commitFrameList();
+}
+
+int onFrameUpdate() {
+    if (!haveScriptAndStage() || selectedFrame() == NO_SELECTION) return 1;
+    char name[TEXTURE_NAME_SIZE];
+    readFrameName(name);
+    int index = selectedFrame();
+    platform->listDelete(IDC_FRAME_LIST, index);
+    platform->listInsert(IDC_FRAME_LIST, index, name);
+    return commitFrameList();
+}
+
+// ---------------------------------------------------------------------------
+// Submit
+
+int onSubmit() {
+    if (!currentScript) return 0;
+    if (currentStage) readStageProperties(currentStage);
+    resolveScriptTextures(currentScript);
+    return 0;
+}
