@@ -1,0 +1,131 @@
+// One frame of the preview: the current script drawn as a stack of textured
+// squares, one per stage, or the turning placeholder when no script is
+// selected, the whole scene swaying about the vertical axis.
+#include "preview.h"
+
+#include "editor_state.h"
+#include "platform.h"
+#include "textures.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+struct QuadCorner {
+    float x, y;
+    float stageS, stageT;              // a stage's texture has t = 0 along the top edge
+    float placeholderS, placeholderT;  // the placeholder's along the bottom edge
+};
+
+// Counter-clockwise as seen from +z, so front-facing.
+static const QuadCorner QUAD_CORNERS[4] = {
+    {-10, -10, 0, 1, 0, 0},
+    {10, -10, 1, 1, 1, 0},
+    {10, 10, 1, 0, 1, 1},
+    {-10, 10, 0, 0, 0, 1},
+};
+
+// Swings between -30 and +30 degrees, about 11 clock units per period.
+static float swayAngle() { return (float)(30.0 * sin((double)previewTime / 100.0 / 3.1415 * 180.0)); }
+
+// The cases are tried in this order, each comparison with 0 exact. A negative
+// minimum with no speed matches none of them and draws the stage invisible.
+static float stageAlpha(const Stage* stage) {
+    const float min = stage->alphaMin, max = stage->alphaMax, speed = stage->alphaSpeed;
+    if (min == 0 && speed == 0) return 1.0f;
+    if (speed == 0 && min > 0) return min;
+    if (speed != 0) {
+        double a = (sin((double)previewTime * speed) + 1.0) * 0.5;
+        if (a > max) a = max;
+        if (a < min) a = min;  // after the maximum, so the minimum wins when they cross
+        return (float)a;
+    }
+    return 0.0f;
+}
+
+static void drawPlaceholderPass() {
+    glBindTexture(GL_TEXTURE_2D, slotTexture(placeholderSlot));
+    glBegin(GL_QUADS);
+    for (const QuadCorner& corner : QUAD_CORNERS) {
+        float s = corner.placeholderS, t = corner.placeholderT;
+        rotateTexCoord(s, t, previewTime);
+        glTexCoord2f(s, t);
+        glVertex3f(corner.x, corner.y, 0);
+    }
+    glEnd();
+}
+
+static void setStageBlend(const Stage* stage) {
+    if (stage->blendEnabled != 0) {
+        glBlendFunc((GLenum)(int)stage->blendSrc, (GLenum)(int)stage->blendDst);
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+static void enableSphereMap() {
+    glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+}
+
+// Every stage starts from the same state, whatever the one before it set.
+static void resetStageState() {
+    glColor4f(1, 1, 1, 1);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+}
+
+static void drawStagePass(Stage* stage) {
+    const bool animated = stage->animFrameCount != 0;
+    glBindTexture(GL_TEXTURE_2D, animated ? advanceAnimation(stage) : slotTexture(stage->texture));
+    setStageBlend(stage);
+    glColor4f(1, 1, 1, stageAlpha(stage));
+    if (stage->envmap != 0) enableSphereMap();
+    if (stage->alphamask != 0) glEnable(GL_ALPHA_TEST);
+
+    glBegin(GL_QUADS);
+    for (const QuadCorner& corner : QUAD_CORNERS) {
+        float s = corner.stageS, t = corner.stageT;
+        applyTexCoordModifiers(stage, s, t);
+        glTexCoord2f(s, t);
+        glVertex3f(corner.x, corner.y, 0);
+    }
+    glEnd();
+    resetStageState();
+}
+
+void renderPreviewFrame() {
+    if (!previewContextReady) return;
+    previewTime = previewTime + 0.05f;
+    platform->makePreviewCurrent();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // The perspective goes into the modelview matrix; the projection stays
+    // the identity. Depth testing and lighting stay off.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluPerspective(67.5, 1.0, 0.1, 100.0);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glTranslatef(0, 0, -20);
+
+    glPushMatrix();
+    glRotatef(swayAngle(), 0, 1, 0);
+    if (!currentScript) {
+        drawPlaceholderPass();
+    } else {
+        for (Stage* stage = currentScript->stages; stage; stage = stage->next) drawStagePass(stage);
+    }
+    glPopMatrix();
+    platform->swapPreviewBuffers();
+}
