@@ -5,6 +5,8 @@
 #include "numbers.h"
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -28,9 +30,71 @@ int textToInt(const char* text) {
     return (int)value;
 }
 
+// "%f" of a finite float, exactly as the C library prints it, without the
+// cost of the general conversion: a float is mantissa * 2^exponent, so its
+// value in millionths is one multiplication and one shift, rounded half to
+// even like the C library in the default rounding mode. The integer part
+// of the largest float still fits 128 bits. Returns the length, or -1 for
+// infinities and NaN.
+static int formatFiniteFloat(char* out, float value) {
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof bits);
+    int biasedExponent = (int)((bits >> 23) & 0xff);
+    if (biasedExponent == 0xff)
+        return -1;
+    uint64_t mantissa = bits & 0x7fffff;
+    int exponent = -149;  // denormals
+    if (biasedExponent) {
+        mantissa |= 0x800000;
+        exponent = biasedExponent - 150;
+    }
+
+    unsigned __int128 integerPart;
+    uint32_t millionths = 0;
+    if (exponent >= 0) {
+        integerPart = (unsigned __int128)mantissa << exponent;
+    } else {
+        int shift = -exponent;
+        uint64_t scaled = mantissa * 1000000;  // below 2^44
+        uint64_t rounded = 0;                   // a shift of 64 or more leaves less than 0.5
+        if (shift < 64) {
+            uint64_t quotient = scaled >> shift;
+            uint64_t remainder = scaled & ((1ull << shift) - 1);
+            uint64_t half = 1ull << (shift - 1);
+            rounded = quotient + (remainder > half || (remainder == half && (quotient & 1)));
+        }
+        integerPart = rounded / 1000000;
+        millionths = (uint32_t)(rounded % 1000000);
+    }
+
+    char digits[40];
+    int count = 0;
+    do {
+        digits[count++] = (char)('0' + (int)(integerPart % 10));
+        integerPart /= 10;
+    } while (integerPart);
+
+    int length = 0;
+    if (bits >> 31)  // the C library keeps the sign of -0.0 and of tiny negatives
+        out[length++] = '-';
+    while (count)
+        out[length++] = digits[--count];
+    out[length++] = '.';
+    for (int divisor = 100000; divisor; divisor /= 10)
+        out[length++] = (char)('0' + millionths / divisor % 10);
+    out[length] = '\0';
+    return length;
+}
+
 int formatFloat(char* buf, int size, float value) {
+    char text[64];
+    int length = formatFiniteFloat(text, value);
+    if (length >= 0 && length < size) {
+        memcpy(buf, text, (size_t)length + 1);
+        return length;
+    }
     locale_t previous = uselocale(cLocale());
-    int length = snprintf(buf, (size_t)size, "%f", (double)value);
+    length = snprintf(buf, (size_t)size, "%f", (double)value);
     uselocale(previous);
     return length;
 }

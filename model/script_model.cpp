@@ -1,8 +1,7 @@
 // The script library and its records. Every list is singly linked and
 // null-terminated; new records go to the tail so list order is creation order.
 #include "script_model.h"
-
-#include <strings.h>
+#include "model_internal.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -21,13 +20,28 @@ void copyText(char* dst, int dstSize, const char* src) {
 // ---------------------------------------------------------------------------
 // Scripts
 
-Script* appendScript(const char* name) {
+int compareNoCase(const char* a, const char* b) {
+    for (;; a++, b++) {
+        int ca = foldCase((unsigned char)*a), cb = foldCase((unsigned char)*b);
+        if (ca != cb || ca == 0)
+            return ca - cb;
+    }
+}
+
+Script* newScript(const char* name) {
     Script* script = (Script*)calloc(1, sizeof(Script));
     if (!script)
         return nullptr;
     copyText(script->name, name);
     // calloc already zeroed subdivide, the warp values, safe,
     // texturesResolved, stages and next.
+    return script;
+}
+
+Script* appendScript(const char* name) {
+    Script* script = newScript(name);
+    if (!script)
+        return nullptr;
     Script** link = &scriptLibrary;
     while (*link)
         link = &(*link)->next;
@@ -37,12 +51,12 @@ Script* appendScript(const char* name) {
 
 Script* findScript(const char* name) {
     for (Script* script = scriptLibrary; script; script = script->next)
-        if (strcasecmp(script->name, name) == 0)
+        if (compareNoCase(script->name, name) == 0)
             return script;
     return nullptr;
 }
 
-static void freeFrames(Stage* stage) {
+void freeFrames(Stage* stage) {
     AnimFrame* frame = stage->animFrames;
     while (frame) {
         AnimFrame* next = frame->next;
@@ -126,12 +140,19 @@ void resetStage(Stage* stage) {
     stage->alphamask = 0;
 }
 
-static Stage* appendStageWithMap(Script* script, const char* map) {
+Stage* newStage(const char* map) {
     Stage* stage = (Stage*)calloc(1, sizeof(Stage));
     if (!stage)
         return nullptr;
     copyText(stage->map, map);
     resetStage(stage);
+    return stage;
+}
+
+static Stage* appendStageWithMap(Script* script, const char* map) {
+    Stage* stage = newStage(map);
+    if (!stage)
+        return nullptr;
     Stage** link = &script->stages;
     while (*link)
         link = &(*link)->next;

@@ -80,3 +80,7 @@ void deleteStageAt(Script* script, int index);
 void copyText(char* dst, int dstSize, const char* src);
 template <int N>
 inline void copyText(char (&dst)[N], const char* src) { copyText(dst, N, src); }
+
+// Compares two texts ignoring ASCII letter case, whatever the process
+// locale; negative, zero or positive like strcmp.
+int compareNoCase(const char* a, const char* b);

@@ -1,0 +1,422 @@
+// The Veltra file reader: splits the text into words and merges its scripts
+// into the library, replacing scripts of the same name.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "model_internal.h"
+#include "numbers.h"
+#include "script_file.h"
+
+// ---------------------------------------------------------------------------
+// Word tables
+
+static const char* const WAVE_NAMES[] = {"static", "sine", "cosine"};
+
+struct BlendFactor {
+    const char* name;
+    int value;
+};
+
+static const BlendFactor BLEND_FACTORS[] = {
+    {"GL_ZERO", 0},
+    {"GL_ONE", 1},
+    {"GL_SRC_COLOR", 0x0300},
+    {"GL_ONE_MINUS_SRC_COLOR", 0x0301},
+    {"GL_SRC_ALPHA", 0x0302},
+    {"GL_ONE_MINUS_SRC_ALPHA", 0x0303},
+    {"GL_DST_ALPHA", 0x0304},
+    {"GL_ONE_MINUS_DST_ALPHA", 0x0305},
+    {"GL_DST_COLOR", 0x0306},
+    {"GL_ONE_MINUS_DST_COLOR", 0x0307},
+    {"GL_SRC_ALPHA_SATURATE", 0x0308},
+};
+
+WaveType waveTypeFromName(const char* word) {
+    for (int i = 0; i < 3; i++)
+        if (compareNoCase(word, WAVE_NAMES[i]) == 0)
+            return (WaveType)i;
+    return WAVE_STATIC;
+}
+
+// Values outside the table never come from the reader or the editor; they
+// are written as "static", which reads back as 0.
+const char* waveTypeName(WaveType value) {
+    return value <= WAVE_COSINE ? WAVE_NAMES[value] : WAVE_NAMES[WAVE_STATIC];
+}
+
+float blendFactorFromName(const char* name) {
+    for (const BlendFactor& factor : BLEND_FACTORS)
+        if (compareNoCase(name, factor.name) == 0)
+            return (float)factor.value;
+    return 0.0f;
+}
+
+// A value outside the table (never set by the reader or the editor) gives
+// "GL_ZERO", the name an unknown factor reads back as.
+const char* blendFactorName(float value) {
+    for (const BlendFactor& factor : BLEND_FACTORS)
+        if (value == (float)factor.value)
+            return factor.name;
+    return BLEND_FACTORS[0].name;
+}
+
+// ---------------------------------------------------------------------------
+// Words
+
+static bool isSeparator(char c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+// Walks the words of a writable buffer, terminating each one in place.
+// The byte at end must be a NUL, so the last word is terminated too.
+struct WordReader {
+    char* pos;
+    char* end;
+
+    // The next word, or null when the text is used up.
+    char* next() {
+        while (pos < end && isSeparator(*pos))
+            pos++;
+        if (pos == end)
+            return nullptr;
+        char* word = pos;
+        while (pos < end && !isSeparator(*pos))
+            pos++;
+        if (pos < end)
+            *pos++ = '\0';
+        return word;
+    }
+};
+
+static bool isWord(const char* word, const char* keyword) {
+    return compareNoCase(word, keyword) == 0;
+}
+
+static bool isBrace(const char* word, char brace) {
+    return word[0] == brace && word[1] == '\0';
+}
+
+static bool nextNumber(WordReader& words, float* target) {
+    const char* word = words.next();
+    if (word)
+        *target = (float)textToDouble(word);
+    return word != nullptr;
+}
+
+static bool nextWave(WordReader& words, WaveType* target) {
+    const char* word = words.next();
+    if (word)
+        *target = waveTypeFromName(word);
+    return word != nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// The library by name
+
+// Finds, for each name of the file, the script findScript would find, in
+// constant time. Each case-folded name chains its live scripts in list
+// order; the head of a chain is the first match in the library. Replaced
+// scripts are only marked while the text is read and are unlinked and
+// released in one pass at the end, so the cost is linear in the file and
+// the library. Nothing can look at the library during a read, and the
+// result is the same as looking up, removing and appending name by name.
+struct FoldedHash {
+    size_t operator()(const char* text) const {
+        uint64_t hash = 1469598103934665603ull;  // FNV-1a
+        for (; *text; text++)
+            hash = (hash ^ (uint64_t)foldCase((unsigned char)*text)) * 1099511628211ull;
+        return (size_t)hash;
+    }
+};
+
+struct FoldedEqual {
+    bool operator()(const char* a, const char* b) const { return compareNoCase(a, b) == 0; }
+};
+
+constexpr uint32_t NO_SCRIPT = UINT32_MAX;
+
+struct NameChain {
+    uint32_t first;
+    uint32_t last;
+};
+
+struct LibraryIndex {
+    bool built = false;
+    std::vector<Script*> scripts;         // the library in list order, then the new scripts
+    std::vector<uint32_t> nextSameName;   // next live script with the same name
+    std::vector<uint8_t> released;
+    // Keys point into the name of a script of the chain; released scripts
+    // stay allocated until the final pass, so the keys stay valid.
+    std::unordered_map<const char*, NameChain, FoldedHash, FoldedEqual> chains;
+
+    void add(Script* script) {
+        uint32_t position = (uint32_t)scripts.size();
+        scripts.push_back(script);
+        nextSameName.push_back(NO_SCRIPT);
+        released.push_back(0);
+        auto [entry, isNew] = chains.try_emplace(script->name, NameChain{position, position});
+        if (isNew)
+            return;
+        NameChain& chain = entry->second;
+        if (chain.first == NO_SCRIPT)
+            chain.first = position;
+        else
+            nextSameName[chain.last] = position;
+        chain.last = position;
+    }
+
+    void build() {
+        built = true;
+        for (Script* script = scriptLibrary; script; script = script->next)
+            add(script);
+    }
+
+    // Marks the first live script of that name as released.
+    void releaseFirst(const char* name) {
+        auto entry = chains.find(name);
+        if (entry == chains.end() || entry->second.first == NO_SCRIPT)
+            return;
+        NameChain& chain = entry->second;
+        uint32_t position = chain.first;
+        released[position] = 1;
+        chain.first = nextSameName[position];
+        if (chain.first == NO_SCRIPT)
+            chain.last = NO_SCRIPT;
+    }
+
+    // Relinks the library from the live scripts and frees the released ones.
+    void finish() {
+        if (!built)
+            return;
+        chains.clear();
+        Script** link = &scriptLibrary;
+        for (size_t i = 0; i < scripts.size(); i++) {
+            Script* script = scripts[i];
+            if (released[i]) {
+                emptyScript(script);
+                free(script);
+                continue;
+            }
+            *link = script;
+            link = &script->next;
+        }
+        *link = nullptr;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// The reader
+
+struct ScriptReader {
+    WordReader words;
+    LibraryIndex library;
+    bool inBody = false;
+    bool inStage = false;
+    // A body opened before any script name belongs to this scratch script:
+    // its words are read like any body's and then thrown away.
+    Script ownerless = {};
+    Script* script = &ownerless;
+    Stage* stage = nullptr;
+    Stage* lastStage = nullptr;  // tail of script's stages
+
+    void beginScript(const char* word) {
+        char name[SCRIPT_NAME_SIZE];
+        copyText(name, word);
+        if (!library.built)
+            library.build();
+        library.releaseFirst(name);
+        Script* created = newScript(name);
+        if (!created)
+            return;
+        library.add(created);
+        script = created;
+        lastStage = nullptr;
+    }
+
+    void beginStage() {
+        Stage* created = newStage("pics/noimage.tga");
+        if (!created)
+            return;
+        if (lastStage)
+            lastStage->next = created;
+        else
+            script->stages = created;
+        lastStage = created;
+        stage = created;
+        inStage = true;
+    }
+
+    void readScriptKeyword(const char* word) {
+        if (isWord(word, "safe")) {
+            script->safe = 1;
+        } else if (isWord(word, "subdivide")) {
+            const char* value = words.next();
+            if (value)
+                script->subdivide = roundSubdivision(textToInt(value));
+        } else if (isWord(word, "vertexwarp")) {
+            (void)(nextNumber(words, &script->warpSpeed) &&
+                nextNumber(words, &script->warpDistance) &&
+                   nextNumber(words, &script->warpSmoothness));
+            clampSmoothness(script);
+        }
+    }
+
+    static uint8_t roundSubdivision(int count) {
+        if (count >= 128)
+            count = 128;
+        if (count <= 8)
+            count = 8;
+        int power = 2;
+        while (power <= count)
+            power *= 2;
+        return (uint8_t)(power / 2);
+    }
+
+    static void clampSmoothness(Script* target) {
+        if (!(target->warpSmoothness > 0.001f))  // NaN included
+            target->warpSmoothness = 0.001f;
+        else if (target->warpSmoothness >= 1.0f)
+            target->warpSmoothness = 1.0f;
+    }
+
+    void readStageKeyword(const char* word) {
+        if (isWord(word, "map")) {
+            const char* name = words.next();
+            if (name)
+                copyText(stage->map, name);
+        } else if (isWord(word, "scroll")) {
+            (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
+                   nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
+        } else if (isWord(word, "scale")) {
+            (void)(nextWave(words, &stage->scaleTypeX) && nextNumber(words, &stage->scaleX) &&
+                   nextWave(words, &stage->scaleTypeY) && nextNumber(words, &stage->scaleY));
+        } else if (isWord(word, "rotate")) {
+            nextNumber(words, &stage->rotateSpeed);
+        } else if (isWord(word, "blendfunc")) {
+            stage->blendEnabled = 1;
+            const char* source = words.next();
+            if (!source)
+                return;
+            stage->blendSrc = blendFactorFromName(source);
+            const char* destination = words.next();
+            if (destination)
+                stage->blendDst = blendFactorFromName(destination);
+        } else if (isWord(word, "alphashift")) {
+            (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
+                   nextNumber(words, &stage->alphaMax));
+        } else if (isWord(word, "anim")) {
+            readAnimation();
+        } else if (isWord(word, "envmap")) {
+            stage->envmap = 1;
+        } else if (isWord(word, "alphamask")) {
+            stage->alphamask = 1;
+        } else if (isWord(word, "nolightmap")) {
+            stage->lightmap = 0;
+        }
+    }
+
+    // A later anim replaces the frames of an earlier one. Names past the
+    // 255th, which the 8-bit count cannot hold, are skipped up to "end".
+    void readAnimation() {
+        if (!nextNumber(words, &stage->animDelay))
+            return;
+        freeFrames(stage);
+        AnimFrame* lastFrame = nullptr;
+        for (const char* name = words.next(); name && !isWord(name, "end"); name = words.next()) {
+            if (stage->animFrameCount == MAX_ANIM_FRAMES)
+                continue;
+            AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+            if (!frame)
+                continue;
+            copyText(frame->name, name);
+            if (lastFrame)
+                lastFrame->next = frame;
+            else
+                stage->animFrames = frame;
+            lastFrame = frame;
+            stage->animFrameCount++;
+        }
+        stage->animCurrent = stage->animFrames;
+    }
+
+    void readWord(const char* word) {
+        if (!inBody) {
+            if (isBrace(word, '{'))
+                inBody = true;
+            else
+                beginScript(word);
+        } else if (isBrace(word, '}')) {
+            if (inStage)
+                inStage = false;
+            else
+                inBody = false;
+        } else if (isBrace(word, '{')) {
+            if (!inStage)
+                beginStage();
+        } else if (!inStage) {
+            readScriptKeyword(word);
+        } else {
+            readStageKeyword(word);
+        }
+    }
+
+    void run() {
+        while (const char* word = words.next())
+            readWord(word);
+        library.finish();
+        emptyScript(&ownerless);
+    }
+};
+
+// Reads the text of a writable buffer of size bytes followed by a NUL.
+static void readBuffer(char* text, size_t size) {
+    ScriptReader reader;
+    reader.words.pos = text;
+    reader.words.end = text + strnlen(text, size);
+    reader.run();
+}
+
+void readScriptText(const char* text, size_t size) {
+    char* copy = (char*)malloc(size + 1);
+    if (!copy)
+        return;
+    memcpy(copy, text, size);
+    copy[size] = '\0';
+    readBuffer(copy, size);
+    free(copy);
+}
+
+void readScriptFile(const char* path) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat info;
+    char* text = nullptr;
+    size_t size = 0;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        text = (char*)malloc((size_t)info.st_size + 1);
+    if (text) {
+        while (size < (size_t)info.st_size) {
+            ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0)
+                break;
+            size += (size_t)count;
+        }
+        text[size] = '\0';
+    }
+    close(fd);
+    if (!text)
+        return;
+    readBuffer(text, size);
+    free(text);
+}

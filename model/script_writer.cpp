@@ -1,0 +1,259 @@
+// The Veltra file writer. The whole file is built in memory and then put in
+// place of the old one in one rename, so a failed save never leaves a
+// half-written file behind.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "numbers.h"
+#include "script_file.h"
+
+// ---------------------------------------------------------------------------
+// Layout
+
+namespace {
+
+struct TextBuilder {
+    std::string text;
+
+    void add(const char* part) { text += part; }
+
+    void addFloat(float value) {
+        char number[64];
+        int length = formatFloat(number, sizeof number, value);
+        text.append(number, (size_t)length);
+    }
+
+    void addUnsigned(unsigned value) {
+        char digits[16];
+        int length = 0;
+        do {
+            digits[length++] = (char)('0' + value % 10);
+            value /= 10;
+        } while (value);
+        while (length)
+            text += digits[--length];
+    }
+};
+
+// The name shown by the editor for a script: the first texture name
+// written within it.
+struct EditorImage {
+    char name[TEXTURE_NAME_SIZE] = "";
+
+    void offer(const char* texture) {
+        if (name[0] == '\0')
+            copyText(name, texture);
+    }
+};
+
+}  // namespace
+
+static void writeAnimation(TextBuilder& out, const Stage* stage, EditorImage& image) {
+    out.add("\t\tanim ");
+    out.addFloat(stage->animDelay);
+    out.add(" ");
+    for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next) {
+        out.add(frame->name);
+        out.add(" ");
+        image.offer(frame->name);
+    }
+    out.add("end\n");
+}
+
+static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image) {
+    out.add("\t{\n");
+    if (strnlen(stage->map, 3) >= 3) {
+        out.add("\t\tmap ");
+        out.add(stage->map);
+        out.add("\n");
+        image.offer(stage->map);
+    }
+    if (stage->alphamask)
+        out.add("\t\talphamask\n");
+    if (stage->envmap)
+        out.add("\t\tenvmap\n");
+    if (stage->alphaSpeed > 0.0f || stage->alphaMin > 0.0f) {
+        out.add("\t\talphashift ");
+        out.addFloat(stage->alphaSpeed);
+        out.add(" ");
+        out.addFloat(stage->alphaMin);
+        out.add(" ");
+        out.addFloat(stage->alphaMax);
+        out.add("\n");
+    }
+    if (stage->blendEnabled) {
+        out.add("\t\tblendfunc ");
+        out.add(blendFactorName(stage->blendSrc));
+        out.add(" ");
+        out.add(blendFactorName(stage->blendDst));
+        out.add("\n");
+    }
+    if (stage->scrollX != 0.0f || stage->scrollY != 0.0f) {
+        out.add("\t\tscroll ");
+        out.add(waveTypeName(stage->scrollTypeX));
+        out.add(" ");
+        out.addFloat(stage->scrollX);
+        out.add(" ");
+        out.add(waveTypeName(stage->scrollTypeY));
+        out.add(" ");
+        out.addFloat(stage->scrollY);
+        out.add("\n");
+    }
+    if (stage->scaleX != 0.0f || stage->scaleY != 0.0f) {
+        out.add("\t\tscale ");
+        out.add(waveTypeName(stage->scaleTypeX));
+        out.add(" ");
+        out.addFloat(stage->scaleX);
+        out.add(" ");
+        out.add(waveTypeName(stage->scaleTypeY));
+        out.add(" ");
+        out.addFloat(stage->scaleY);
+        out.add("\n");
+    }
+    if (stage->animFrameCount)
+        writeAnimation(out, stage, image);
+    if (stage->rotateSpeed != 0.0f) {
+        out.add("\t\trotate ");
+        out.addFloat(stage->rotateSpeed);
+        out.add("\n");
+    }
+    out.add("\t}\n");
+}
+
+static void writeScript(TextBuilder& out, const Script* script) {
+    EditorImage image;
+    out.add(script->name);
+    out.add("\n{\n");
+    if (script->subdivide) {
+        out.add("\tsubdivide ");
+        out.addUnsigned(script->subdivide);
+        out.add("\n");
+    }
+    if (script->safe)
+        out.add("\tsafe\n");
+    if (script->warpDistance != 0.0f) {
+        out.add("\tvertexwarp ");
+        out.addFloat(script->warpSpeed);
+        out.add(" ");
+        out.addFloat(script->warpDistance);
+        out.add(" ");
+        out.addFloat(script->warpSmoothness);
+        out.add("\n");
+    }
+    for (const Stage* stage = script->stages; stage; stage = stage->next)
+        writeStage(out, stage, image);
+    if (image.name[0]) {
+        out.add("\t[\n\t\teditorimage ");
+        out.add(image.name);
+        out.add("\n\t]\n");
+    }
+    out.add("}\n\n");
+}
+
+// ---------------------------------------------------------------------------
+// Replacing the file
+
+static std::string directoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a save must replace: where path is a symbolic link, the file it
+// points to (which may not exist yet), so that the link survives the save.
+static std::string resolveTarget(const char* path) {
+    if (char* resolved = realpath(path, nullptr)) {
+        std::string target = resolved;
+        free(resolved);
+        return target;
+    }
+    std::string target = path;
+    for (int hops = 0; hops < 40; hops++) {
+        char link[PATH_MAX];
+        ssize_t length = readlink(target.c_str(), link, sizeof link - 1);
+        if (length < 0)
+            break;
+        link[length] = '\0';
+        target = link[0] == '/' ? std::string(link) : directoryOf(target) + "/" + link;
+    }
+    return target;
+}
+
+// The permission bits of the file being replaced; for a new file those that
+// open() would give it under the current umask.
+static mode_t permissionsFor(const std::string& target) {
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0)
+        return info.st_mode & 07777;
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+static bool writeAll(int fd, const std::string& text) {
+    size_t written = 0;
+    while (written < text.size()) {
+        ssize_t count = write(fd, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            if (count == 0)
+                errno = EIO;
+            return false;
+        }
+        written += (size_t)count;
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a failure here no longer endangers the
+// old or the new contents, so it is not reported.
+static void syncDirectory(const std::string& directory) {
+    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+static bool replaceFile(const char* path, const std::string& text) {
+    std::string target = resolveTarget(path);
+    std::string directory = directoryOf(target);
+    std::string baseName = target.substr(target.rfind('/') + 1);  // npos + 1 == 0
+    std::string temporary = directory + "/." + baseName + ".XXXXXX";
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool written = fchmod(fd, permissionsFor(target)) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    int savedErrno = errno;
+    if (close(fd) != 0 && written) {
+        written = false;
+        savedErrno = errno;
+    }
+    if (written && rename(temporary.c_str(), target.c_str()) != 0) {
+        written = false;
+        savedErrno = errno;
+    }
+    if (!written) {
+        unlink(temporary.c_str());
+        errno = savedErrno;
+        return false;
+    }
+    syncDirectory(directory);
+    return true;
+}
+
+bool writeScriptFile(const char* path) {
+    TextBuilder out;
+    for (const Script* script = scriptLibrary; script; script = script->next)
+        writeScript(out, script);
+    return replaceFile(path, out.text);
+}
