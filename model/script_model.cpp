@@ -69,6 +69,10 @@ void freeFrames(Stage* stage) {
 }
 
 void emptyScript(Script* script) {
+    // Every release of a script (removeScript, the reader's replacing,
+    // freeAllScripts) goes through here first.
+    if (scriptReleasedHook)
+        scriptReleasedHook(script);
     script->name[0] = '\0';
     Stage* stage = script->stages;
     while (stage) {
@@ -89,8 +93,6 @@ void emptyScript(Script* script) {
 void removeScript(Script* script) {
     if (!script)
         return;
-    if (scriptReleasedHook)
-        scriptReleasedHook(script);
     for (Script** link = &scriptLibrary; *link; link = &(*link)->next) {
         if (*link == script) {
             *link = script->next;

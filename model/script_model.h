@@ -64,9 +64,10 @@ extern Script* scriptLibrary;
 Script* appendScript(const char* name);
 Script* findScript(const char* name);
 void removeScript(Script* script);
-// Called by removeScript with the script about to be released, its stages
-// still attached, so that holders of references into it (the editor's current
-// script and stage) can drop them. Null when nobody listens.
+// Called by emptyScript, which every release of a script runs first, with the
+// script and its stages still intact, so that holders of references into it
+// (the editor's current script and stage) can drop them. Null when nobody
+// listens.
 extern void (*scriptReleasedHook)(Script* script);
 void emptyScript(Script* script);
 void freeAllScripts();
