@@ -47,8 +47,8 @@ void applyTexCoordModifiers(const Stage* stage, float& s, float& t) {
 
 // Counter-clockwise in the s-t plane about the texture's centre.
 void rotateTexCoord(float& s, float& t, float angle) {
-    const float c = (float)cos(angle);
-    const float n = (float)sin(angle);
+    const float c = (float)cos((double)angle);
+    const float n = (float)sin((double)angle);
     const double s0 = s, t0 = t;
     s = (float)((s0 - 0.5) * c + (0.5 - t0) * n + 0.5);
     t = (float)((t0 - 0.5) * c + (s0 - 0.5) * n + 0.5);

@@ -56,9 +56,17 @@ static void drawPlaceholderPass() {
     glEnd();
 }
 
+// The enum held as a float, truncated toward zero. A value past the range of
+// an int becomes one that no factor has, which OpenGL rejects like any other
+// unknown factor.
+static GLenum blendFactor(float value) {
+    if (!(value > -2147483648.0f && value < 2147483648.0f)) return (GLenum)-1;
+    return (GLenum)(int)value;
+}
+
 static void setStageBlend(const Stage* stage) {
     if (stage->blendEnabled != 0) {
-        glBlendFunc((GLenum)(int)stage->blendSrc, (GLenum)(int)stage->blendDst);
+        glBlendFunc(blendFactor(stage->blendSrc), blendFactor(stage->blendDst));
         glEnable(GL_BLEND);
     } else {
         glDisable(GL_BLEND);
