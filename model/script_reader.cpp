@@ -372,7 +372,19 @@ struct ScriptReader {
         while (const char* word = words.next())
             readWord(word);
         library.finish();
-        emptyScript(&ownerless);
+        discardOwnerless();
+    }
+
+    // Not through emptyScript: the scratch script was never in the library,
+    // so nobody listening for released scripts needs to hear of it.
+    void discardOwnerless() {
+        Stage* stage = ownerless.stages;
+        while (stage) {
+            Stage* next = stage->next;
+            freeFrames(stage);
+            free(stage);
+            stage = next;
+        }
     }
 };
 
