@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+static uint32_t readLittle16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
+
 static uint32_t readLittle32(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
@@ -29,9 +31,29 @@ static bool walLooksSound(const uint8_t* bytes, size_t size) {
     return true;
 }
 
+// Truevision TGA: an 18-byte header, an ID field, a colour map, then the
+// pixels, plain or run-length coded. The pixels must be able to fit in what
+// is left of the file: a run-length packet codes at most 128 pixels.
+constexpr size_t TGA_HEADER_SIZE = 18;
+
+static bool tgaLooksSound(const uint8_t* bytes, size_t size) {
+    if (size < TGA_HEADER_SIZE) return false;
+    uint64_t width = readLittle16(bytes + 12);
+    uint64_t height = readLittle16(bytes + 14);
+    uint64_t pixelBytes = (bytes[16] + 7) / 8;
+    uint64_t colourMapBytes = bytes[1] ? (uint64_t)readLittle16(bytes + 5) * ((bytes[7] + 7) / 8) : 0;
+    uint64_t dataStart = TGA_HEADER_SIZE + bytes[0] + colourMapBytes;
+    if (width == 0 || height == 0 || pixelBytes == 0 || dataStart > size) return false;
+    bool runLength = bytes[2] & 8;
+    uint64_t available = size - dataStart;
+    if (runLength) return width * height <= available * 128;
+    return width * height * pixelBytes <= available;
+}
+
 bool imageBytesLookSound(const uint8_t* bytes, size_t size, int imageType) {
     switch (imageType) {
     case IMAGE_TYPE_WAL: return walLooksSound(bytes, size);
+    case IMAGE_TYPE_TGA: return tgaLooksSound(bytes, size);
     default: return true;
     }
 }
