@@ -1,0 +1,181 @@
+#include "editor_window.h"
+
+#include "dialog_templates.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+NotifyingListBox::NotifyingListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(this, &QListWidget::itemSelectionChanged, this, &NotifyingListBox::onSelectionChanged);
+    connect(this, &QListWidget::clicked, this, &NotifyingListBox::onClicked);
+    connect(this, &QListWidget::doubleClicked, this, &NotifyingListBox::notified);
+}
+
+// The focus moving when the whole window is activated or deactivated (a modal
+// dialog opening over the editor, a menu or drop-down popping up) is not a
+// focus change inside the window; reporting it would run the command that
+// opened the dialog a second time, nested in itself.
+static bool isFocusChangeInsideWindow(const QFocusEvent* event) {
+    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+}
+
+void NotifyingListBox::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    if (isFocusChangeInsideWindow(event)) emit notified();
+}
+
+void NotifyingListBox::focusOutEvent(QFocusEvent* event) {
+    QListWidget::focusOutEvent(event);
+    if (isFocusChangeInsideWindow(event)) emit notified();
+}
+
+void NotifyingListBox::mousePressEvent(QMouseEvent* event) {
+    selectionReportedInPress = false;
+    QListWidget::mousePressEvent(event);
+}
+
+void NotifyingListBox::onSelectionChanged() {
+    selectionReportedInPress = true;
+    emit notified();
+}
+
+// A click that selected a new entry has been reported with the selection.
+void NotifyingListBox::onClicked() {
+    if (!selectionReportedInPress) emit notified();
+    selectionReportedInPress = false;
+}
+
+EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu) {
+    setObjectName(QString::number(dialog.id));
+    setWindowTitle(QString::fromUtf8(dialog.caption));
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if (dialog.style & WINDOW_CAPTION) flags |= Qt::WindowTitleHint;
+    if (dialog.style & WINDOW_CLOSE_BOX) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+    setFont(templateFont(dialog));
+    units = DialogUnits::forFont(font());
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(units.toPixelsX(dialog.width), units.toPixelsY(dialog.height));
+    setCentralWidget(client);
+    for (int i = 0; i < dialog.controlCount; i++) {
+        const DialogControl& control = dialog.controls[i];
+        QWidget* widget = createControl(control, client);
+        placeControl(widget, control);
+        if (control.id != NO_CONTROL_ID) {
+            widget->setObjectName(QString::number(control.id));
+            controls.insert(control.id, widget);
+        }
+    }
+    // Group boxes frame controls that follow them; keep them underneath.
+    for (QGroupBox* group : client->findChildren<QGroupBox*>()) group->lower();
+
+    if (dialog.menuId) buildMenu(menu);
+    // The client area keeps the template's size; the window adds the menu bar.
+    setFixedSize(sizeHint());
+    if (dialog.style & WINDOW_CENTERED)
+        centerOnScreen();
+    else
+        move(units.toPixelsX(dialog.x), units.toPixelsY(dialog.y));
+}
+
+QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* parent) {
+    const QString caption = QString::fromUtf8(control.caption);
+    const int id = control.id;
+    switch (control.kind) {
+    case CONTROL_STATIC_TEXT: {
+        auto* label = new QLabel(caption, parent);
+        Qt::Alignment alignment = (control.style & CONTROL_TEXT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+        alignment |= (control.style & CONTROL_TEXT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
+        label->setAlignment(alignment);
+        return label;
+    }
+    case CONTROL_GROUP_BOX: {
+        // The frame's top line runs through the middle of the caption.
+        auto* group = new QGroupBox(caption, parent);
+        group->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: %2px; padding: 0 2px; }")
+            .arg(units.fontHeight / 2).arg(units.toPixelsX(2)));
+        return group;
+    }
+    case CONTROL_PUSH_BUTTON: {
+        auto* button = new QPushButton(caption, parent);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, id] { emit command(id); });
+        return button;
+    }
+    case CONTROL_CHECK_BOX:
+        return new QCheckBox(caption, parent);
+    case CONTROL_EDIT:
+        return new QLineEdit(parent);
+    case CONTROL_DROP_DOWN_LIST: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(false);
+        return combo;
+    }
+    case CONTROL_LIST_BOX: {
+        auto* list = new NotifyingListBox(parent);
+        if (!(control.style & CONTROL_VERTICAL_SCROLL))
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (control.style & CONTROL_NOTIFY)
+            connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
+        return list;
+    }
+    }
+    return new QWidget(parent);
+}
+
+// Places the control at its template rectangle. A control that must show its
+// caption whole grows to fit it: away from the text's alignment edge, so a
+// right-aligned label still ends against its control.
+void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
+    QRect rect = units.toPixels(control.x, control.y, control.width, control.height);
+    if (control.style & CONTROL_FIT_CAPTION) {
+        const int needed = widget->sizeHint().width();
+        if (needed > rect.width()) {
+            if (control.style & CONTROL_TEXT_RIGHT)
+                rect.setLeft(rect.right() + 1 - needed);
+            else
+                rect.setWidth(needed);
+        }
+    }
+    widget->setGeometry(rect);
+}
+
+void EditorWindow::buildMenu(const MenuTemplate& menu) {
+    QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.popupCaption));
+    for (int i = 0; i < menu.itemCount; i++) {
+        const MenuItemTemplate& item = menu.items[i];
+        QAction* action = popup->addAction(QString::fromUtf8(item.caption));
+        const int id = item.id;
+        action->setObjectName(QString::number(id));
+        if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
+        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+        menuActions.insert(id, action);
+    }
+}
+
+void EditorWindow::centerOnScreen() {
+    const QScreen* where = screen();
+    if (!where) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(where->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// The close box asks; the program decides (it quits through its main loop).
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit closeRequested();
+}

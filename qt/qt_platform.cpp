@@ -1,0 +1,307 @@
+#include "qt_platform.h"
+
+#include "dialog_templates.h"
+#include "editor.h"
+#include "editor_window.h"
+#include "preview.h"
+#include "preview_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QSignalBlocker>
+
+#include <cstring>
+
+constexpr int REDRAW_PERIOD_MS = 50;
+
+// Copies UTF-8 text into buf, cut to at most size - 1 bytes without splitting
+// a character; returns the number of bytes copied.
+static int copyOut(const QByteArray& text, char* buf, int size) {
+    if (!buf || size <= 0) return 0;
+    int n = qMin<int>(text.size(), size - 1);
+    if (n < text.size())
+        while (n > 0 && (uchar(text[n]) & 0xC0) == 0x80) n--;
+    memcpy(buf, text.constData(), n);
+    buf[n] = '\0';
+    return n;
+}
+
+static int copyItemOut(const QString& text, bool exists, char* buf, int size) {
+    if (!exists) {
+        if (buf && size > 0) buf[0] = '\0';
+        return -1;
+    }
+    return copyOut(text.toUtf8(), buf, size);
+}
+
+static QString fromCore(const char* text) { return QString::fromUtf8(text ? text : ""); }
+
+// The loop runs until a command or the close box sets quitRequested.
+static void endLoopIfQuitRequested() {
+    if (quitRequested) QCoreApplication::exit(0);
+}
+
+QtPlatform::QtPlatform() {
+    redrawTimer.setInterval(REDRAW_PERIOD_MS);
+    redrawTimer.setTimerType(Qt::PreciseTimer);
+    connect(&redrawTimer, &QTimer::timeout, this, &QtPlatform::onRedrawTick);
+}
+
+QtPlatform::~QtPlatform() {
+    redrawTimer.stop();
+    destroyPreviewContext();
+}
+
+void QtPlatform::createEditorWindow() {
+    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU);
+    connect(editor.get(), &EditorWindow::command, this, &QtPlatform::dispatchCommand);
+    connect(editor.get(), &EditorWindow::closeRequested, this, &QtPlatform::dispatchClose);
+}
+
+void QtPlatform::createPreviewWindow() {
+    preview = std::make_unique<PreviewWindow>(PREVIEW_TEMPLATE);
+    preview->create();  // made hidden, ready for a context before it is shown
+}
+
+void QtPlatform::showWindows() {
+    if (preview) preview->show();
+    if (editor) editor->show();
+}
+
+void QtPlatform::bringEditorToFront() {
+    if (!editor) return;
+    editor->raise();
+    editor->activateWindow();
+}
+
+QWidget* QtPlatform::control(int id) const { return editor ? editor->control(id) : nullptr; }
+
+template <class Widget>
+Widget* QtPlatform::controlOfKind(int id) const {
+    return qobject_cast<Widget*>(control(id));
+}
+
+// Commands run with the preview context current: they may upload textures.
+void QtPlatform::dispatchCommand(int id) {
+    makePreviewCurrent();
+    if (commandObserver) commandObserver(id);
+    mainDialogProc(DIALOG_COMMAND, id);
+    endLoopIfQuitRequested();
+}
+
+void QtPlatform::dispatchClose() {
+    makePreviewCurrent();
+    mainDialogProc(DIALOG_CLOSE, 0);
+    endLoopIfQuitRequested();
+}
+
+void QtPlatform::onRedrawTick() {
+    ticks++;
+    previewWindowProc(PREVIEW_TICK);
+}
+
+// Edit boxes and check boxes
+
+void QtPlatform::setText(int id, const char* text) {
+    if (auto* edit = controlOfKind<QLineEdit>(id)) edit->setText(fromCore(text));
+}
+
+int QtPlatform::getText(int id, char* buf, int size) {
+    const auto* edit = controlOfKind<QLineEdit>(id);
+    return copyOut(edit ? edit->text().toUtf8() : QByteArray(), buf, size);
+}
+
+void QtPlatform::setCheck(int id, bool checked) {
+    if (auto* box = controlOfKind<QCheckBox>(id)) box->setChecked(checked);
+}
+
+bool QtPlatform::isChecked(int id) {
+    const auto* box = controlOfKind<QCheckBox>(id);
+    return box && box->isChecked();
+}
+
+// Drop-down lists. A combo box selects its first entry by itself when it is
+// filled; the editor's lists keep no selection until one is set.
+
+void QtPlatform::comboReset(int id) {
+    if (auto* combo = controlOfKind<QComboBox>(id)) {
+        const QSignalBlocker quiet(combo);
+        combo->clear();
+    }
+}
+
+void QtPlatform::comboAdd(int id, const char* text) {
+    auto* combo = controlOfKind<QComboBox>(id);
+    if (!combo) return;
+    const QSignalBlocker quiet(combo);
+    const int selected = combo->currentIndex();
+    combo->addItem(fromCore(text));
+    combo->setCurrentIndex(selected);
+}
+
+void QtPlatform::comboSetSelection(int id, int index) {
+    auto* combo = controlOfKind<QComboBox>(id);
+    if (!combo) return;
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+int QtPlatform::comboSelection(int id) {
+    const auto* combo = controlOfKind<QComboBox>(id);
+    return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : NO_SELECTION;
+}
+
+int QtPlatform::comboItemText(int id, int index, char* buf, int size) {
+    const auto* combo = controlOfKind<QComboBox>(id);
+    const bool exists = combo && index >= 0 && index < combo->count();
+    return copyItemOut(exists ? combo->itemText(index) : QString(), exists, buf, size);
+}
+
+// List boxes. The program's own changes send no notification.
+
+void QtPlatform::listReset(int id) {
+    if (auto* list = controlOfKind<QListWidget>(id)) {
+        const QSignalBlocker quiet(list);
+        list->clear();
+    }
+}
+
+int QtPlatform::listAdd(int id, const char* text) {
+    auto* list = controlOfKind<QListWidget>(id);
+    if (!list) return -1;
+    const QSignalBlocker quiet(list);
+    list->addItem(fromCore(text));
+    return list->count() - 1;
+}
+
+int QtPlatform::listInsert(int id, int index, const char* text) {
+    auto* list = controlOfKind<QListWidget>(id);
+    if (!list || index < 0 || index > list->count()) return -1;
+    const QSignalBlocker quiet(list);
+    list->insertItem(index, fromCore(text));
+    return index;
+}
+
+int QtPlatform::listDelete(int id, int index) {
+    auto* list = controlOfKind<QListWidget>(id);
+    if (!list || index < 0 || index >= list->count()) return -1;
+    const QSignalBlocker quiet(list);
+    delete list->takeItem(index);
+    return list->count();
+}
+
+int QtPlatform::listCount(int id) {
+    const auto* list = controlOfKind<QListWidget>(id);
+    return list ? list->count() : 0;
+}
+
+int QtPlatform::listSelection(int id) {
+    const auto* list = controlOfKind<QListWidget>(id);
+    if (!list) return NO_SELECTION;
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? NO_SELECTION : selected.first().row();
+}
+
+void QtPlatform::listSetSelection(int id, int index) {
+    auto* list = controlOfKind<QListWidget>(id);
+    if (!list) return;
+    const QSignalBlocker quiet(list);
+    if (index >= 0 && index < list->count()) {
+        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollToItem(list->item(index));
+    } else {
+        list->clearSelection();
+    }
+}
+
+int QtPlatform::listItemText(int id, int index, char* buf, int size) {
+    const auto* list = controlOfKind<QListWidget>(id);
+    const bool exists = list && index >= 0 && index < list->count();
+    return copyItemOut(exists ? list->item(index)->text() : QString(), exists, buf, size);
+}
+
+// Modal dialogs over the editor window. Their event loops keep the redraw
+// timer running, so the preview draws on while they are open.
+
+static QString nameFilter(const FileDialogRequest& request) {
+    QString patterns = fromCore(request.filterPattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (patterns.isEmpty()) patterns = QStringLiteral("*");
+    const QString name = request.filterName ? fromCore(request.filterName) : QStringLiteral("All files");
+    return QStringLiteral("%1 (%2)").arg(name, patterns);
+}
+
+bool QtPlatform::askFileName(FileDialogRequest& request) {
+    QFileDialog dialog(editor.get());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.title) dialog.setWindowTitle(fromCore(request.title));
+    dialog.setNameFilter(nameFilter(request));
+    if (request.save && request.defaultExt) {
+        QString suffix = fromCore(request.defaultExt);
+        if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+        dialog.setDefaultSuffix(suffix);
+    }
+    if (request.path && request.path[0]) dialog.selectFile(QFile::decodeName(request.path));
+
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    makePreviewCurrent();
+    if (!accepted || !request.path) return false;
+    // A path that does not fit the caller's buffer is refused, not cut.
+    const QByteArray path = QFile::encodeName(dialog.selectedFiles().first());
+    if (path.size() >= request.pathSize) return false;
+    copyOut(path, request.path, request.pathSize);
+    return true;
+}
+
+void QtPlatform::showMessageBox(const char* caption, const char* text) {
+    QMessageBox box(QMessageBox::Critical, fromCore(caption), fromCore(text), QMessageBox::Ok, editor.get());
+    box.exec();
+    makePreviewCurrent();
+}
+
+// The preview's rendering context
+
+bool QtPlatform::createPreviewContext() {
+    if (context) return true;
+    if (!preview) return false;
+    auto made = std::make_unique<QOpenGLContext>();
+    made->setFormat(previewSurfaceFormat());
+    if (!made->create() || !made->makeCurrent(preview.get())) return false;
+    // The viewport given here stays for the whole run: the whole window. (A
+    // window made before it was sized may hand the context a smaller one.)
+    const qreal scale = preview->devicePixelRatio();
+    made->functions()->glViewport(0, 0, qRound(preview->width() * scale), qRound(preview->height() * scale));
+    context = std::move(made);
+    return true;
+}
+
+void QtPlatform::makePreviewCurrent() {
+    if (context) context->makeCurrent(preview.get());
+}
+
+// A window that cannot be seen (minimized, not yet mapped) is drawn but not
+// presented.
+void QtPlatform::swapPreviewBuffers() {
+    if (!context) return;
+    if (frameObserver) frameObserver();
+    swaps++;
+    if (preview->isExposed()) context->swapBuffers(preview.get());
+}
+
+void QtPlatform::destroyPreviewContext() {
+    if (!context) return;
+    context->doneCurrent();
+    context.reset();
+}
+
+void QtPlatform::startRedrawTimer() { redrawTimer.start(); }
+void QtPlatform::stopRedrawTimer() { redrawTimer.stop(); }
