@@ -1,0 +1,37 @@
+// The script reader under libFuzzer: any bytes must read without a crash,
+// a leak or a read past the text, and leave a library whose records keep
+// their invariants. Each input is read twice, so that the second read
+// replaces every script of the first.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "script_file.h"
+
+static void checkLibrary() {
+    for (const Script* script = scriptLibrary; script; script = script->next) {
+        if (!memchr(script->name, '\0', sizeof script->name))
+            __builtin_trap();
+        for (const Stage* stage = script->stages; stage; stage = stage->next) {
+            int frames = 0;
+            bool currentIsOwn = stage->animCurrent == nullptr;
+            for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next) {
+                frames++;
+                currentIsOwn |= frame == stage->animCurrent;
+                if (!memchr(frame->name, '\0', sizeof frame->name))
+                    __builtin_trap();
+            }
+            if (frames != stage->animFrameCount || !currentIsOwn || !memchr(stage->map, '\0', sizeof stage->map))
+                __builtin_trap();
+        }
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const char* text = reinterpret_cast<const char*>(data);
+    readScriptText(text, size);
+    readScriptText(text, size);
+    checkLibrary();
+    freeAllScripts();
+    return 0;
+}
