@@ -32,13 +32,23 @@ int onFileExit() {
     return 0;
 }
 
+// A command that waits in a modal dialog (a file dialog, a Locate dialog)
+// is not entered again by the notifications that the dialog itself causes,
+// such as its list losing the keyboard focus: those are dropped.
+static bool commandRunning = false;
+
 int mainDialogProc(int message, int commandId) {
     if (message == DIALOG_CLOSE) {
         quitRequested = 1;
         return 1;
     }
-    if (message != DIALOG_COMMAND) return 0;
-    for (const CommandEntry& entry : COMMAND_TABLE)
-        if (entry.id == commandId) return entry.handler();
+    if (message != DIALOG_COMMAND || commandRunning) return 0;
+    for (const CommandEntry& entry : COMMAND_TABLE) {
+        if (entry.id != commandId) continue;
+        commandRunning = true;
+        int result = entry.handler();
+        commandRunning = false;
+        return result;
+    }
     return 0;
 }

@@ -68,3 +68,25 @@ TEST_F(ContextCommands, SelectAndSubmitLocateEachNewNameOnce) {
     pickScript("demo/grate");
     EXPECT_TRUE(titlesAsked().empty());
 }
+
+// A real dialog takes the keyboard focus from the script list, whose
+// notification then arrives while the command still waits in the dialog.
+struct FocusTakingStore : ControlStore {
+    bool askFileName(FileDialogRequest& request) override {
+        mainDialogProc(DIALOG_COMMAND, IDC_SCRIPT_LIST);
+        return ControlStore::askFileName(request);
+    }
+};
+
+TEST_F(ContextCommands, NotificationsDuringALocateDialogAreDropped) {
+    FocusTakingStore focusTaking;
+    focusTaking.controls = store.controls;
+    platform = &focusTaking;
+    readScriptFile(VELTRA_EXAMPLES_DIR "/demo.txt");
+    fillScriptList();
+    focusTaking.control(IDC_SCRIPT_LIST).selection = 2;
+    EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDC_SCRIPT_LIST), 0);
+    platform = &store;
+    EXPECT_EQ(currentScript, findScript("demo/flame"));
+    EXPECT_EQ(focusTaking.dialogsShown.size(), 3u);  // flame1 to flame3, each once
+}
