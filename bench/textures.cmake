@@ -1,0 +1,3 @@
+add_executable(bench_textures bench_textures.cpp ${CMAKE_SOURCE_DIR}/tests/textures/test_images.cpp)
+target_include_directories(bench_textures PRIVATE ${CMAKE_SOURCE_DIR}/tests/textures)
+target_link_libraries(bench_textures PRIVATE veltra_textures)
