@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
         writeSeed(folder, ("jpg-" + suffix).c_str(), 1, encodeJpg(side, side, pattern));
         writeSeed(folder, ("pcx-" + suffix).c_str(), 2, encodePcx(side, side, pattern));
         writeSeed(folder, ("wal-" + suffix).c_str(), 3, encodeWal(side, side, indices));
+        writeSeed(folder, ("tga-rle-" + suffix).c_str(), 0, encodeTgaRle(side, side, pattern));
+        Bytes palette(768);
+        for (size_t i = 0; i < palette.size(); i++) palette[i] = (uint8_t)(i * 5);
+        writeSeed(folder, ("pcx-paletted-" + suffix).c_str(), 2, encodePcxPaletted(side, side, indices, palette));
     }
     shutdownImageLibrary();
     return 0;

@@ -50,10 +50,31 @@ static bool tgaLooksSound(const uint8_t* bytes, size_t size) {
     return width * height * pixelBytes <= available;
 }
 
+// ZSoft PCX: a 128-byte header, run-length coded scan lines (a two-byte run
+// gives at most 63 bytes), and for 8-bit single-plane images a 256-colour
+// palette in the last 769 bytes behind the byte 12. DevIL decodes such an
+// image without its palette and then loses memory converting it.
+constexpr size_t PCX_HEADER_SIZE = 128;
+constexpr size_t PCX_PALETTE_SIZE = 769;
+
+static bool pcxLooksSound(const uint8_t* bytes, size_t size) {
+    if (size < PCX_HEADER_SIZE || bytes[0] != 10) return false;
+    uint32_t xMin = readLittle16(bytes + 4), yMin = readLittle16(bytes + 6);
+    uint32_t xMax = readLittle16(bytes + 8), yMax = readLittle16(bytes + 10);
+    uint64_t planes = bytes[65], bytesPerLine = readLittle16(bytes + 66);
+    if (xMax < xMin || yMax < yMin || planes == 0 || bytesPerLine == 0) return false;
+    uint64_t height = yMax - yMin + 1;
+    if (bytesPerLine * planes * height > (size - PCX_HEADER_SIZE) * 32) return false;
+    bool paletted = bytes[3] == 8 && planes == 1;
+    if (paletted) return size >= PCX_HEADER_SIZE + PCX_PALETTE_SIZE && bytes[size - PCX_PALETTE_SIZE] == 12;
+    return true;
+}
+
 bool imageBytesLookSound(const uint8_t* bytes, size_t size, int imageType) {
     switch (imageType) {
     case IMAGE_TYPE_WAL: return walLooksSound(bytes, size);
     case IMAGE_TYPE_TGA: return tgaLooksSound(bytes, size);
+    case IMAGE_TYPE_PCX: return pcxLooksSound(bytes, size);
     default: return true;
     }
 }

@@ -91,6 +91,11 @@ static bool decodeFromMemory(const uint8_t* bytes, size_t size, int imageType) {
     return decoded;
 }
 
+// Errors left by earlier DevIL calls elsewhere do not belong to this file.
+static void discardStaleErrors() {
+    while (ilGetError() != IL_NO_ERROR) {}
+}
+
 static void uploadPixels(int width, int height, const void* pixels) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -129,12 +134,17 @@ bool loadTextureFile(const char* path, int imageType) {
         showImageError(IL_INVALID_FILE_HEADER);
         return false;
     }
+    discardStaleErrors();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     bool decoded = decodeFromMemory(bytes, size, imageType);
     free(bytes);
-    if (!decoded || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
+    // DevIL calls an image cut short inside its run-length data decoded, but
+    // records a read error: any error recorded counts as a failed decode.
+    ILenum firstError = ilGetError();
+    if (firstError != IL_NO_ERROR || !decoded || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
+        if (firstError != IL_NO_ERROR) showImageError((int)firstError);
         reportImageErrors();
         ilDeleteImages(1, &image);
         return false;

@@ -64,12 +64,30 @@ TEST_F(TextureTest, PixelsSurviveTheUploadForEveryType) {
     const struct { const char* name; Bytes bytes; int type; } exact[] = {
         {"exact.tga", encodeTga(16, 16, pattern), IMAGE_TYPE_TGA},
         {"exact.pcx", encodePcx(16, 16, pattern), IMAGE_TYPE_PCX},
+        {"exact-rle.tga", encodeTgaRle(16, 16, pattern), IMAGE_TYPE_TGA},
     };
     for (const auto& image : exact) {
         newBoundTexture();
         ASSERT_TRUE(loadTextureFile(writeImage(image.name, image.bytes).c_str(), image.type)) << image.name;
         EXPECT_EQ(boundTexturePixels(), pattern) << image.name;
     }
+
+    // A paletted PCX: palette entry k is the colour (k, 255 - k, k / 2).
+    Bytes palette(768), pcxIndices(16 * 16), expected(16 * 16 * 4);
+    for (int k = 0; k < 256; k++) {
+        palette[k * 3] = (uint8_t)k;
+        palette[k * 3 + 1] = (uint8_t)(255 - k);
+        palette[k * 3 + 2] = (uint8_t)(k / 2);
+    }
+    for (int i = 0; i < 256; i++) {
+        pcxIndices[i] = (uint8_t)(i * 37);
+        memcpy(&expected[i * 4], &palette[pcxIndices[i] * 3], 3);
+        expected[i * 4 + 3] = 255;
+    }
+    newBoundTexture();
+    Bytes paletted = encodePcxPaletted(16, 16, pcxIndices, palette);
+    ASSERT_TRUE(loadTextureFile(writeImage("paletted.pcx", paletted).c_str(), IMAGE_TYPE_PCX));
+    EXPECT_EQ(boundTexturePixels(), expected);
 
     // Four flat quadrants, one JPEG block each way, come back close to their colours.
     Bytes quadrants(16 * 16 * 4);

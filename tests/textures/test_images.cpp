@@ -3,6 +3,7 @@
 #include <IL/il.h>
 
 #include <cstdio>
+#include <cstring>
 
 static void put16(Bytes& out, int value) {
     out.push_back(value & 0xFF);
@@ -14,17 +15,36 @@ static void put32(Bytes& out, uint32_t value) {
     put16(out, value >> 16);
 }
 
-Bytes encodeTga(int width, int height, const Bytes& rgba) {
-    Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // uncompressed true colour
+static Bytes tgaHeader(int imageType, int width, int height) {
+    Bytes out = {0, 0, (uint8_t)imageType, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     put16(out, width);
     put16(out, height);
     out.push_back(32);
     out.push_back(0x28);  // 8 alpha bits, top row first
-    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
-        out.push_back(rgba[i + 2]);
-        out.push_back(rgba[i + 1]);
-        out.push_back(rgba[i]);
-        out.push_back(rgba[i + 3]);
+    return out;
+}
+
+static void putBgra(Bytes& out, const uint8_t* rgba) {
+    out.insert(out.end(), {rgba[2], rgba[1], rgba[0], rgba[3]});
+}
+
+Bytes encodeTga(int width, int height, const Bytes& rgba) {
+    Bytes out = tgaHeader(2, width, height);
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) putBgra(out, &rgba[i]);
+    return out;
+}
+
+// Each packet is a run of up to 128 equal pixels (count - 1 with the top bit
+// set) or a single raw pixel; runs may cross rows.
+Bytes encodeTgaRle(int width, int height, const Bytes& rgba) {
+    Bytes out = tgaHeader(10, width, height);
+    size_t pixels = (size_t)width * height;
+    for (size_t i = 0; i < pixels;) {
+        size_t run = 1;
+        while (i + run < pixels && run < 128 && memcmp(&rgba[i * 4], &rgba[(i + run) * 4], 4) == 0) run++;
+        out.push_back(run > 1 ? (uint8_t)(0x80 | (run - 1)) : 0);
+        putBgra(out, &rgba[i * 4]);
+        i += run;
     }
     return out;
 }
@@ -35,8 +55,7 @@ static void putPcxByte(Bytes& out, uint8_t value) {
     out.push_back(value);
 }
 
-Bytes encodePcx(int width, int height, const Bytes& rgba) {
-    int bytesPerLine = (width + 1) & ~1;
+static Bytes pcxHeader(int width, int height, int planes) {
     Bytes out = {10, 5, 1, 8};
     put16(out, 0);
     put16(out, 0);
@@ -45,14 +64,30 @@ Bytes encodePcx(int width, int height, const Bytes& rgba) {
     put16(out, 72);
     put16(out, 72);
     out.resize(out.size() + 48 + 1, 0);  // EGA palette, reserved byte
-    out.push_back(3);                    // planes
-    put16(out, bytesPerLine);
+    out.push_back(planes);
+    put16(out, (width + 1) & ~1);        // bytes per line, even
     put16(out, 1);
     out.resize(128, 0);
+    return out;
+}
+
+Bytes encodePcx(int width, int height, const Bytes& rgba) {
+    int bytesPerLine = (width + 1) & ~1;
+    Bytes out = pcxHeader(width, height, 3);
     for (int y = 0; y < height; y++)
         for (int plane = 0; plane < 3; plane++)
             for (int x = 0; x < bytesPerLine; x++)
                 putPcxByte(out, x < width ? rgba[(y * width + x) * 4 + plane] : 0);
+    return out;
+}
+
+Bytes encodePcxPaletted(int width, int height, const Bytes& indices, const Bytes& palette) {
+    int bytesPerLine = (width + 1) & ~1;
+    Bytes out = pcxHeader(width, height, 1);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < bytesPerLine; x++) putPcxByte(out, x < width ? indices[y * width + x] : 0);
+    out.push_back(12);
+    out.insert(out.end(), palette.begin(), palette.end());
     return out;
 }
 
