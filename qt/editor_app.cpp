@@ -21,11 +21,7 @@ void startEditor(QtPlatform& qtPlatform) {
     qtPlatform.bringEditorToFront();
 }
 
-// The loop blocks while nothing happens: the redraw timer and the editor's
-// commands wake it. Each dispatch that sets quitRequested ends it.
-void runMainLoop() {
-    if (!quitRequested) QApplication::exec();
-}
+void runMainLoop(QtPlatform& qtPlatform) { qtPlatform.runUntilQuit(); }
 
 void tearDownEditor() {
     shutdownImageLibrary();
@@ -35,7 +31,7 @@ void tearDownEditor() {
 
 int runEditor(QtPlatform& qtPlatform) {
     startEditor(qtPlatform);
-    runMainLoop();
+    runMainLoop(qtPlatform);
     tearDownEditor();
     return 0;
 }

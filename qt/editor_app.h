@@ -8,7 +8,7 @@ class QtPlatform;
 // preview's rendering and the image library, and brings the editor forward.
 void startEditor(QtPlatform& qtPlatform);
 // Blocks in the event loop until quitRequested is set.
-void runMainLoop();
+void runMainLoop(QtPlatform& qtPlatform);
 // Shuts down the image library, then the preview (no frame is drawn after
 // this), then frees every script.
 void tearDownEditor();

@@ -80,6 +80,10 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& men
     // Group boxes frame controls that follow them; keep them underneath.
     for (QGroupBox* group : client->findChildren<QGroupBox*>()) group->lower();
 
+    // No control has the focus at first: the first click into a list box is
+    // then reported as the list gaining it.
+    client->setFocus();
+
     if (dialog.menuId) buildMenu(menu);
     // The client area keeps the template's size; the window adds the menu bar.
     setFixedSize(sizeHint());

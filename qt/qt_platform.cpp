@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -44,10 +45,6 @@ static int copyItemOut(const QString& text, bool exists, char* buf, int size) {
 
 static QString fromCore(const char* text) { return QString::fromUtf8(text ? text : ""); }
 
-// The loop runs until a command or the close box sets quitRequested.
-static void endLoopIfQuitRequested() {
-    if (quitRequested) QCoreApplication::exit(0);
-}
 
 QtPlatform::QtPlatform() {
     redrawTimer.setInterval(REDRAW_PERIOD_MS);
@@ -87,6 +84,21 @@ QWidget* QtPlatform::control(int id) const { return editor ? editor->control(id)
 template <class Widget>
 Widget* QtPlatform::controlOfKind(int id) const {
     return qobject_cast<Widget*>(control(id));
+}
+
+// The loop blocks while nothing happens: the redraw timer and the editor's
+// commands wake it. It is a loop of its own rather than the application's,
+// so that ending it leaves later event loops (modal dialogs) unaffected.
+void QtPlatform::runUntilQuit() {
+    if (quitRequested) return;
+    QEventLoop loop;
+    mainLoop = &loop;
+    loop.exec();
+    mainLoop = nullptr;
+}
+
+void QtPlatform::endLoopIfQuitRequested() {
+    if (quitRequested && mainLoop) mainLoop->quit();
 }
 
 // Commands run with the preview context current: they may upload textures.
@@ -182,19 +194,41 @@ int QtPlatform::listAdd(int id, const char* text) {
     return list->count() - 1;
 }
 
+// Selects index, or nothing when it is outside the list, and shows it.
+static void selectQuietly(QListWidget* list, int index) {
+    const QSignalBlocker quiet(list);
+    if (index >= 0 && index < list->count()) {
+        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollToItem(list->item(index));
+    } else {
+        list->clearSelection();
+    }
+}
+
+// Entries move around a selection the way a classic list box keeps it: the
+// selected entry stays selected wherever it moves, and deleting it leaves
+// the list without a selection (a view would pass it to a neighbour).
 int QtPlatform::listInsert(int id, int index, const char* text) {
     auto* list = controlOfKind<QListWidget>(id);
     if (!list || index < 0 || index > list->count()) return -1;
-    const QSignalBlocker quiet(list);
-    list->insertItem(index, fromCore(text));
+    const int selected = listSelection(id);
+    {
+        const QSignalBlocker quiet(list);
+        list->insertItem(index, fromCore(text));
+    }
+    selectQuietly(list, selected != NO_SELECTION && selected >= index ? selected + 1 : selected);
     return index;
 }
 
 int QtPlatform::listDelete(int id, int index) {
     auto* list = controlOfKind<QListWidget>(id);
     if (!list || index < 0 || index >= list->count()) return -1;
-    const QSignalBlocker quiet(list);
-    delete list->takeItem(index);
+    const int selected = listSelection(id);
+    {
+        const QSignalBlocker quiet(list);
+        delete list->takeItem(index);
+    }
+    selectQuietly(list, selected == index ? NO_SELECTION : selected > index ? selected - 1 : selected);
     return list->count();
 }
 
@@ -211,15 +245,7 @@ int QtPlatform::listSelection(int id) {
 }
 
 void QtPlatform::listSetSelection(int id, int index) {
-    auto* list = controlOfKind<QListWidget>(id);
-    if (!list) return;
-    const QSignalBlocker quiet(list);
-    if (index >= 0 && index < list->count()) {
-        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-        list->scrollToItem(list->item(index));
-    } else {
-        list->clearSelection();
-    }
+    if (auto* list = controlOfKind<QListWidget>(id)) selectQuietly(list, index);
 }
 
 int QtPlatform::listItemText(int id, int index, char* buf, int size) {

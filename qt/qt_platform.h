@@ -14,6 +14,7 @@
 
 class EditorWindow;
 class PreviewWindow;
+class QEventLoop;
 class QOpenGLContext;
 class QWidget;
 
@@ -28,6 +29,8 @@ public:
     void createPreviewWindow();
     void showWindows();  // the preview first, then the editor
     void bringEditorToFront();
+    // Runs the event loop until a command or the close box sets quitRequested.
+    void runUntilQuit();
 
     EditorWindow* editorWindow() const { return editor.get(); }
     PreviewWindow* previewWindow() const { return preview.get(); }
@@ -70,6 +73,7 @@ public:
     void stopRedrawTimer() override;
 
 private:
+    void endLoopIfQuitRequested();
     void dispatchCommand(int id);
     void dispatchClose();
     void onRedrawTick();
@@ -81,6 +85,7 @@ private:
     std::unique_ptr<PreviewWindow> preview;
     std::unique_ptr<QOpenGLContext> context;
     QTimer redrawTimer;
+    QEventLoop* mainLoop = nullptr;
     int ticks = 0;
     int swaps = 0;
 };
