@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     initImageLibrary();
     platform = &store;
     imagePath = "/tmp/veltra-texture-fuzz-" + std::to_string(getpid());
+    atexit([] { remove(imagePath.c_str()); });
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

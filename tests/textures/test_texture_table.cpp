@@ -16,17 +16,11 @@ TEST_F(TextureTest, PlaceholderIsAWhiteFrameInSlotZeroWithLinearFilters) {
     for (int y = 0; y < 16; y++)
         for (int x = 0; x < 16; x++) {
             bool border = x == 0 || y == 0 || x == 15 || y == 15;
-            const uint8_t* p = &pixels[(y * 16 + x) * 4];
-            EXPECT_EQ(p[0], border ? 255 : 0) << x << "," << y;
-            EXPECT_EQ(p[1], p[0]);
-            EXPECT_EQ(p[2], p[0]);
-            EXPECT_EQ(p[3], 255);
+            uint8_t level = border ? 255 : 0;
+            EXPECT_EQ(Bytes(&pixels[(y * 16 + x) * 4], &pixels[(y * 16 + x) * 4 + 4]),
+                      Bytes({level, level, level, 255})) << x << "," << y;
         }
-    GLint minFilter = 0, magFilter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(minFilter, GL_LINEAR);
-    EXPECT_EQ(magFilter, GL_LINEAR);
+    EXPECT_TRUE(boundTextureFiltersLinear());
 }
 
 TEST_F(TextureTest, KnownNamesInAnyCaseAskNothing) {

@@ -93,3 +93,10 @@ uint32_t newBoundTexture() {
     glBindTexture(GL_TEXTURE_2D, texture);
     return texture;
 }
+
+bool boundTextureFiltersLinear() {
+    GLint minFilter = 0, magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    return minFilter == GL_LINEAR && magFilter == GL_LINEAR;
+}

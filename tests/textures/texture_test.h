@@ -33,3 +33,5 @@ TextureSize boundTextureSize();
 Bytes boundTexturePixels();  // RGBA, level 0
 uint32_t nextDevilImageName();
 uint32_t newBoundTexture();
+// Both filters of the bound texture are GL_LINEAR.
+bool boundTextureFiltersLinear();
