@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "model_internal.h"
@@ -71,8 +71,18 @@ const char* blendFactorName(float value) {
 // ---------------------------------------------------------------------------
 // Words
 
+// The four TOKEN_SEPARATORS, as a table for the inner loop of the reader.
+struct SeparatorTable {
+    bool isSeparator[256] = {};
+    constexpr SeparatorTable() {
+        for (const char* c = "\r\n\t "; *c; c++)
+            isSeparator[(unsigned char)*c] = true;
+    }
+};
+static constexpr SeparatorTable SEPARATORS;
+
 static bool isSeparator(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    return SEPARATORS.isSeparator[(unsigned char)c];
 }
 
 // Walks the words of a writable buffer, terminating each one in place.
@@ -80,6 +90,7 @@ static bool isSeparator(char c) {
 struct WordReader {
     char* pos;
     char* end;
+    size_t length = 0;  // of the word returned last
 
     // The next word, or null when the text is used up.
     char* next() {
@@ -90,15 +101,18 @@ struct WordReader {
         char* word = pos;
         while (pos < end && !isSeparator(*pos))
             pos++;
+        length = (size_t)(pos - word);
         if (pos < end)
             *pos++ = '\0';
         return word;
     }
-};
 
-static bool isWord(const char* word, const char* keyword) {
-    return compareNoCase(word, keyword) == 0;
-}
+    // Whether the word returned last is the keyword, ignoring case.
+    template <size_t N>
+    bool lastIs(const char* word, const char (&keyword)[N]) const {
+        return length == N - 1 && compareNoCase(word, keyword) == 0;
+    }
+};
 
 static bool isBrace(const char* word, char brace) {
     return word[0] == brace && word[1] == '\0';
@@ -128,85 +142,112 @@ static bool nextWave(WordReader& words, WaveType* target) {
 // released in one pass at the end, so the cost is linear in the file and
 // the library. Nothing can look at the library during a read, and the
 // result is the same as looking up, removing and appending name by name.
-struct FoldedHash {
-    size_t operator()(const char* text) const {
-        uint64_t hash = 1469598103934665603ull;  // FNV-1a
-        for (; *text; text++)
-            hash = (hash ^ (uint64_t)foldCase((unsigned char)*text)) * 1099511628211ull;
-        return (size_t)hash;
-    }
-};
-
-struct FoldedEqual {
-    bool operator()(const char* a, const char* b) const { return compareNoCase(a, b) == 0; }
-};
-
 constexpr uint32_t NO_SCRIPT = UINT32_MAX;
 
+static uint64_t foldedHash(const char* text) {
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a over the folded bytes
+    for (; *text; text++)
+        hash = (hash ^ (uint64_t)foldCase((unsigned char)*text)) * 1099511628211ull;
+    return hash;
+}
+
+struct IndexedScript {
+    Script* script;
+    uint32_t nextSameName;  // next live script with the same name, in list order
+    bool released;
+};
+
 struct NameChain {
-    uint32_t first;
+    uint64_t hash;
+    const char* name;  // the name of a script of the chain; see finish()
+    uint32_t first;    // NO_SCRIPT when every script of the name is released
     uint32_t last;
 };
 
 struct LibraryIndex {
     bool built = false;
-    std::vector<Script*> scripts;         // the library in list order, then the new scripts
-    std::vector<uint32_t> nextSameName;   // next live script with the same name
-    std::vector<uint8_t> released;
-    // Keys point into the name of a script of the chain; released scripts
-    // stay allocated until the final pass, so the keys stay valid.
-    std::unordered_map<const char*, NameChain, FoldedHash, FoldedEqual> chains;
+    std::vector<IndexedScript> scripts;  // the library in list order, then the new scripts
+    std::vector<NameChain> chains;
+    std::vector<uint32_t> slots;         // open addressing: chain index + 1, 0 when free
 
-    void add(Script* script) {
+    NameChain* findChain(const char* name, uint64_t hash) {
+        size_t mask = slots.size() - 1;
+        for (size_t i = hash & mask; slots[i]; i = (i + 1) & mask) {
+            NameChain& chain = chains[slots[i] - 1];
+            if (chain.hash == hash && compareNoCase(chain.name, name) == 0)
+                return &chain;
+        }
+        return nullptr;
+    }
+
+    void placeChain(uint32_t index) {
+        size_t mask = slots.size() - 1;
+        size_t i = chains[index].hash & mask;
+        while (slots[i])
+            i = (i + 1) & mask;
+        slots[i] = index + 1;
+    }
+
+    NameChain* addChain(const char* name, uint64_t hash) {
+        if ((chains.size() + 1) * 2 > slots.size()) {
+            slots.assign(std::max<size_t>(1024, slots.size() * 2), 0);
+            for (uint32_t i = 0; i < chains.size(); i++)
+                placeChain(i);
+        }
+        chains.push_back({hash, name, NO_SCRIPT, NO_SCRIPT});
+        placeChain((uint32_t)chains.size() - 1);
+        return &chains.back();
+    }
+
+    void add(Script* script, uint64_t hash) {
         uint32_t position = (uint32_t)scripts.size();
-        scripts.push_back(script);
-        nextSameName.push_back(NO_SCRIPT);
-        released.push_back(0);
-        auto [entry, isNew] = chains.try_emplace(script->name, NameChain{position, position});
-        if (isNew)
-            return;
-        NameChain& chain = entry->second;
-        if (chain.first == NO_SCRIPT)
-            chain.first = position;
+        scripts.push_back({script, NO_SCRIPT, false});
+        NameChain* chain = findChain(script->name, hash);
+        if (!chain)
+            chain = addChain(script->name, hash);
+        if (chain->first == NO_SCRIPT)
+            chain->first = position;
         else
-            nextSameName[chain.last] = position;
-        chain.last = position;
+            scripts[chain->last].nextSameName = position;
+        chain->last = position;
     }
 
     void build() {
         built = true;
+        slots.assign(1024, 0);
         for (Script* script = scriptLibrary; script; script = script->next)
-            add(script);
+            add(script, foldedHash(script->name));
     }
 
     // Marks the first live script of that name as released.
-    void releaseFirst(const char* name) {
-        auto entry = chains.find(name);
-        if (entry == chains.end() || entry->second.first == NO_SCRIPT)
+    void releaseFirst(const char* name, uint64_t hash) {
+        NameChain* chain = findChain(name, hash);
+        if (!chain || chain->first == NO_SCRIPT)
             return;
-        NameChain& chain = entry->second;
-        uint32_t position = chain.first;
-        released[position] = 1;
-        chain.first = nextSameName[position];
-        if (chain.first == NO_SCRIPT)
-            chain.last = NO_SCRIPT;
+        IndexedScript& first = scripts[chain->first];
+        first.released = true;
+        chain->first = first.nextSameName;
+        if (chain->first == NO_SCRIPT)
+            chain->last = NO_SCRIPT;
     }
 
-    // Relinks the library from the live scripts and frees the released ones.
+    // Relinks the library from the live scripts and frees the released
+    // ones. Chain names may point into released scripts, so the chains are
+    // dropped first.
     void finish() {
         if (!built)
             return;
         chains.clear();
+        slots.clear();
         Script** link = &scriptLibrary;
-        for (size_t i = 0; i < scripts.size(); i++) {
-            Script* script = scripts[i];
-            if (released[i]) {
-                emptyScript(script);
-                free(script);
+        for (const IndexedScript& entry : scripts) {
+            if (entry.released) {
+                emptyScript(entry.script);
+                free(entry.script);
                 continue;
             }
-            *link = script;
-            link = &script->next;
+            *link = entry.script;
+            link = &entry.script->next;
         }
         *link = nullptr;
     }
@@ -232,11 +273,12 @@ struct ScriptReader {
         copyText(name, word);
         if (!library.built)
             library.build();
-        library.releaseFirst(name);
+        uint64_t hash = foldedHash(name);
+        library.releaseFirst(name, hash);
         Script* created = newScript(name);
         if (!created)
             return;
-        library.add(created);
+        library.add(created, hash);
         script = created;
         lastStage = nullptr;
     }
@@ -255,13 +297,13 @@ struct ScriptReader {
     }
 
     void readScriptKeyword(const char* word) {
-        if (isWord(word, "safe")) {
+        if (words.lastIs(word, "safe")) {
             script->safe = 1;
-        } else if (isWord(word, "subdivide")) {
+        } else if (words.lastIs(word, "subdivide")) {
             const char* value = words.next();
             if (value)
                 script->subdivide = roundSubdivision(textToInt(value));
-        } else if (isWord(word, "vertexwarp")) {
+        } else if (words.lastIs(word, "vertexwarp")) {
             (void)(nextNumber(words, &script->warpSpeed) &&
                 nextNumber(words, &script->warpDistance) &&
                    nextNumber(words, &script->warpSmoothness));
@@ -288,19 +330,19 @@ struct ScriptReader {
     }
 
     void readStageKeyword(const char* word) {
-        if (isWord(word, "map")) {
+        if (words.lastIs(word, "map")) {
             const char* name = words.next();
             if (name)
                 copyText(stage->map, name);
-        } else if (isWord(word, "scroll")) {
+        } else if (words.lastIs(word, "scroll")) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
                    nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
-        } else if (isWord(word, "scale")) {
+        } else if (words.lastIs(word, "scale")) {
             (void)(nextWave(words, &stage->scaleTypeX) && nextNumber(words, &stage->scaleX) &&
                    nextWave(words, &stage->scaleTypeY) && nextNumber(words, &stage->scaleY));
-        } else if (isWord(word, "rotate")) {
+        } else if (words.lastIs(word, "rotate")) {
             nextNumber(words, &stage->rotateSpeed);
-        } else if (isWord(word, "blendfunc")) {
+        } else if (words.lastIs(word, "blendfunc")) {
             stage->blendEnabled = 1;
             const char* source = words.next();
             if (!source)
@@ -309,16 +351,16 @@ struct ScriptReader {
             const char* destination = words.next();
             if (destination)
                 stage->blendDst = blendFactorFromName(destination);
-        } else if (isWord(word, "alphashift")) {
+        } else if (words.lastIs(word, "alphashift")) {
             (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
                    nextNumber(words, &stage->alphaMax));
-        } else if (isWord(word, "anim")) {
+        } else if (words.lastIs(word, "anim")) {
             readAnimation();
-        } else if (isWord(word, "envmap")) {
+        } else if (words.lastIs(word, "envmap")) {
             stage->envmap = 1;
-        } else if (isWord(word, "alphamask")) {
+        } else if (words.lastIs(word, "alphamask")) {
             stage->alphamask = 1;
-        } else if (isWord(word, "nolightmap")) {
+        } else if (words.lastIs(word, "nolightmap")) {
             stage->lightmap = 0;
         }
     }
@@ -330,7 +372,7 @@ struct ScriptReader {
             return;
         freeFrames(stage);
         AnimFrame* lastFrame = nullptr;
-        for (const char* name = words.next(); name && !isWord(name, "end"); name = words.next()) {
+        for (const char* name = words.next(); name && !words.lastIs(name, "end"); name = words.next()) {
             if (stage->animFrameCount == MAX_ANIM_FRAMES)
                 continue;
             AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
