@@ -276,10 +276,13 @@ struct ScriptReader {
         uint64_t hash = foldedHash(name);
         library.releaseFirst(name, hash);
         Script* created = newScript(name);
-        if (!created)
-            return;
-        library.add(created, hash);
-        script = created;
+        if (created) {
+            library.add(created, hash);
+            script = created;
+        } else {  // out of memory: the body is read and thrown away
+            discardOwnerless();
+            script = &ownerless;
+        }
         lastStage = nullptr;
     }
 
@@ -420,13 +423,14 @@ struct ScriptReader {
     // Not through emptyScript: the scratch script was never in the library,
     // so nobody listening for released scripts needs to hear of it.
     void discardOwnerless() {
-        Stage* stage = ownerless.stages;
-        while (stage) {
-            Stage* next = stage->next;
-            freeFrames(stage);
-            free(stage);
-            stage = next;
+        Stage* discarded = ownerless.stages;
+        while (discarded) {
+            Stage* next = discarded->next;
+            freeFrames(discarded);
+            free(discarded);
+            discarded = next;
         }
+        ownerless.stages = nullptr;
     }
 };
 
