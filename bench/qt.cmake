@@ -1,0 +1,7 @@
+# The editor's CPU use and start-up time: a script run against the built
+# program on a virtual display (see bench_editor_cpu.sh). Copied next to the
+# other benchmark programs so that scripts/run-benchmarks.sh finds it.
+if(VELTRA_BUILD_QT)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/bench_editor_cpu.sh
+                 ${CMAKE_CURRENT_BINARY_DIR}/bench_editor_cpu COPYONLY)
+endif()
