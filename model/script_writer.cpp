@@ -187,15 +187,28 @@ static std::string resolveTarget(const char* path) {
     return target;
 }
 
-// The permission bits of the file being replaced; for a new file those that
-// open() would give it under the current umask.
-static mode_t permissionsFor(const std::string& target) {
+// A new file next to the target, created with the mode open() gives under
+// the current umask. The name is hidden and cut so that it stays a valid
+// file name whatever the target's name.
+static int createTemporary(const std::string& target, std::string& temporary) {
+    static unsigned serial = 0;
+    std::string baseName = target.substr(target.rfind('/') + 1, 200);  // npos + 1 == 0
+    for (int attempt = 0; attempt < 100; attempt++) {
+        temporary = directoryOf(target) + "/." + baseName + "." + std::to_string(getpid()) + "." +
+                    std::to_string(++serial) + ".tmp";
+        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// A replaced file keeps its permission bits.
+static bool keepPermissions(int fd, const std::string& target) {
     struct stat info;
-    if (stat(target.c_str(), &info) == 0)
-        return info.st_mode & 07777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    if (stat(target.c_str(), &info) != 0)
+        return true;  // a new file
+    return fchmod(fd, info.st_mode & 07777) == 0;
 }
 
 static bool writeAll(int fd, const std::string& text) {
@@ -226,13 +239,11 @@ static void syncDirectory(const std::string& directory) {
 
 static bool replaceFile(const char* path, const std::string& text) {
     std::string target = resolveTarget(path);
-    std::string directory = directoryOf(target);
-    std::string baseName = target.substr(target.rfind('/') + 1);  // npos + 1 == 0
-    std::string temporary = directory + "/." + baseName + ".XXXXXX";
-    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    std::string temporary;
+    int fd = createTemporary(target, temporary);
     if (fd < 0)
         return false;
-    bool written = fchmod(fd, permissionsFor(target)) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    bool written = keepPermissions(fd, target) && writeAll(fd, text) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && written) {
         written = false;
@@ -247,7 +258,7 @@ static bool replaceFile(const char* path, const std::string& text) {
         errno = savedErrno;
         return false;
     }
-    syncDirectory(directory);
+    syncDirectory(directoryOf(target));
     return true;
 }
 

@@ -55,12 +55,6 @@ TEST(Numbers, FormatFloatMatchesTheCLibraryOnRandomBitPatterns) {
     }
 }
 
-TEST(Numbers, FormatFloatInASmallBufferCutsLikeSnprintf) {
-    char text[4];
-    EXPECT_EQ(formatFloat(text, sizeof text, 12.5f), 9);
-    EXPECT_STREQ(text, "12.");
-}
-
 TEST(Numbers, TextReadsLikeAtofAndAtoi) {
     EXPECT_EQ(textToDouble("0.5"), 0.5);
     EXPECT_EQ(textToDouble("-2.25xyz"), -2.25);

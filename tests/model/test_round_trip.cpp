@@ -137,23 +137,25 @@ void expectReadBack(const Script& original, const Script& read) {
         EXPECT_EQ(is.blendEnabled, was.blendEnabled);
         EXPECT_EQ(is.blendSrc, was.blendEnabled ? was.blendSrc : 0.0f);
         EXPECT_EQ(is.blendDst, was.blendEnabled ? was.blendDst : 0.0f);
-        bool alphaWritten = was.alphaSpeed > 0.0f || was.alphaMin > 0.0f;
-        EXPECT_EQ(is.alphaSpeed, alphaWritten ? throughText(was.alphaSpeed) : 0.0f);
-        EXPECT_EQ(is.alphaMin, alphaWritten ? throughText(was.alphaMin) : 0.0f);
-        EXPECT_EQ(is.alphaMax, alphaWritten ? throughText(was.alphaMax) : 0.0f);
+        // A line is written when one of its values is set; otherwise its
+        // fields read back as the defaults.
+        auto expectLine = [](bool written, std::initializer_list<std::pair<float, float>> values) {
+            for (auto [read, was] : values)
+                EXPECT_EQ(read, written ? throughText(was) : 0.0f);
+        };
+        expectLine(was.alphaSpeed > 0.0f || was.alphaMin > 0.0f,
+                   {{is.alphaSpeed, was.alphaSpeed}, {is.alphaMin, was.alphaMin}, {is.alphaMax, was.alphaMax}});
         bool scrollWritten = was.scrollX != 0.0f || was.scrollY != 0.0f;
-        EXPECT_EQ(is.scrollTypeX, scrollWritten ? was.scrollTypeX : (WaveType)WAVE_STATIC);
-        EXPECT_EQ(is.scrollTypeY, scrollWritten ? was.scrollTypeY : (WaveType)WAVE_STATIC);
-        EXPECT_EQ(is.scrollX, throughText(was.scrollX));
-        EXPECT_EQ(is.scrollY, throughText(was.scrollY));
+        expectLine(scrollWritten, {{is.scrollX, was.scrollX}, {is.scrollY, was.scrollY}});
         bool scaleWritten = was.scaleX != 0.0f || was.scaleY != 0.0f;
-        EXPECT_EQ(is.scaleTypeX, scaleWritten ? was.scaleTypeX : (WaveType)WAVE_STATIC);
-        EXPECT_EQ(is.scaleTypeY, scaleWritten ? was.scaleTypeY : (WaveType)WAVE_STATIC);
-        EXPECT_EQ(is.scaleX, throughText(was.scaleX));
-        EXPECT_EQ(is.scaleY, throughText(was.scaleY));
-        EXPECT_EQ(is.rotateSpeed, throughText(was.rotateSpeed));
+        expectLine(scaleWritten, {{is.scaleX, was.scaleX}, {is.scaleY, was.scaleY}});
+        expectLine(was.rotateSpeed != 0.0f, {{is.rotateSpeed, was.rotateSpeed}});
+        expectLine(was.animFrameCount != 0, {{is.animDelay, was.animDelay}});
+        WaveType waves[] = {is.scrollTypeX, is.scrollTypeY, is.scaleTypeX, is.scaleTypeY};
+        WaveType wereWaves[] = {was.scrollTypeX, was.scrollTypeY, was.scaleTypeX, was.scaleTypeY};
+        for (int w = 0; w < 4; w++)
+            EXPECT_EQ(waves[w], (w < 2 ? scrollWritten : scaleWritten) ? wereWaves[w] : 0);
         EXPECT_EQ(is.animFrameCount, was.animFrameCount);
-        EXPECT_EQ(is.animDelay, was.animFrameCount ? throughText(was.animDelay) : 0.0f);
         EXPECT_EQ(frameNames(&is), frameNames(&was));
         EXPECT_EQ(is.animCurrent, is.animFrames);
     }

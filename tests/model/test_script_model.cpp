@@ -1,7 +1,4 @@
 // The library operations: look-up, removal, stages and the text limits.
-#include <cstring>
-#include <string>
-
 #include "library_fixture.h"
 
 using ScriptModel = LibraryTest;
@@ -60,12 +57,4 @@ TEST_F(ScriptModel, StagesAppendResetAndDeleteByIndex) {
     EXPECT_EQ(first->next, nullptr);
     deleteStageAt(script, 0);
     EXPECT_EQ(script->stages, nullptr);
-}
-
-TEST_F(ScriptModel, CopyTextCutsToTheArray) {
-    char small[5];
-    copyText(small, "abcdefgh");
-    EXPECT_STREQ(small, "abcd");
-    std::string longName(100, 'n');
-    EXPECT_EQ(strlen(appendScript(longName.c_str())->name), 47u);
 }

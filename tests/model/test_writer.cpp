@@ -166,11 +166,17 @@ TEST_F(Writer, ReplacesTheFileBehindALinkAndKeepsItsPermissions) {
     EXPECT_EQ(fileContents(target), "s\n{\n}\n\n");
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"link.txt", "real.txt"}));
 
-    // A link to a file that does not exist yet creates that file.
+    // A link to a file that does not exist yet creates that file, with the
+    // permissions the umask gives a new file.
     std::string dangling = pathOf("dangling.txt");
     ASSERT_EQ(symlink("new.txt", dangling.c_str()), 0);
-    ASSERT_TRUE(writeScriptFile(dangling.c_str()));
+    mode_t oldMask = umask(027);
+    bool saved = writeScriptFile(dangling.c_str());
+    umask(oldMask);
+    ASSERT_TRUE(saved);
     EXPECT_EQ(fileContents(pathOf("new.txt")), "s\n{\n}\n\n");
     ASSERT_EQ(lstat(dangling.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(stat(pathOf("new.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
