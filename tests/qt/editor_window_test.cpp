@@ -415,7 +415,12 @@ TEST_F(EditorWindowTest, SaveDialogAddsTheSuffixAndAsksBeforeReplacing) {
     EXPECT_STREQ(path, QFile::encodeName(saved).constData());
 }
 
-TEST_F(EditorWindowTest, MessageBoxIsModalOverTheEditor) {
+// A dialog taking the focus from the window is no focus change inside it: the
+// list that had the focus must not run its command again, nested in the one
+// that opened the dialog.
+TEST_F(EditorWindowTest, MessageBoxIsModalOverTheEditorAndLeavesTheListsQuiet) {
+    controlAs<QListWidget>(IDC_SCRIPT_LIST)->setFocus(Qt::MouseFocusReason);
+    commands.clear();
     bool shown = false;
     answerNextModal<QMessageBox>([&](QMessageBox* box) {
         shown = true;
@@ -427,4 +432,6 @@ TEST_F(EditorWindowTest, MessageBoxIsModalOverTheEditor) {
     });
     qt.showMessageBox("LoadImage Error", "Unknown file type");
     EXPECT_TRUE(shown);
+    QTest::qWait(50);
+    EXPECT_TRUE(commands.empty());
 }
