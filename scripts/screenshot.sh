@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# Starts the editor on a virtual X display and saves a picture of both of its
-# windows as docs/screenshot.png (or the path given as the first argument).
-# A window manager draws the title bars when one is installed (openbox);
-# without one the windows show without frames.
+# Starts the editor on a virtual X display, opens the example file, selects a
+# script and its first stage (build/qt/veltraed_tour plays the user), and
+# saves a picture of both windows as docs/screenshot.png (or the path given
+# as the first argument). A window manager draws the title bars when one is
+# installed (openbox); without one the windows show without frames.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 output=${1:-docs/screenshot.png}
-editor=${VELTRAED:-build/qt/veltraed}
+tour=${VELTRAED_TOUR:-build/qt/veltraed_tour}
 display=:${SCREENSHOT_DISPLAY:-93}
-[ -x "$editor" ] || { echo "no editor at $editor: run make build first" >&2; exit 1; }
+[ -x "$tour" ] || { echo "no $tour: run make build first" >&2; exit 1; }
 
 pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+cleanup() {  # the last started first, the X server last
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -30,9 +31,13 @@ if command -v openbox >/dev/null; then
   sleep 0.5
 fi
 
-"$editor" >/dev/null 2>&1 &
+progress=$(mktemp)
+trap 'cleanup; rm -f "$progress"' EXIT
+"$tour" "$PWD/examples" >"$progress" 2>/dev/null &
 pids+=($!)
-sleep 3  # start-up, and the preview turning for a while
+for _ in $(seq 200); do grep -q '^ready' "$progress" && break; sleep 0.1; done
+grep -q '^ready' "$progress" || { echo "the editor did not get through the tour" >&2; exit 1; }
+sleep 1  # the preview animating for a while
 
 mkdir -p "$(dirname "$output")"
 # The desktop is black: trim it away around the two windows.

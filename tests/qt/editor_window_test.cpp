@@ -121,6 +121,13 @@ QLabel* labelWithText(QWidget* window, const char* text) {
     return nullptr;
 }
 
+// What the user types into the file name box of a file dialog.
+void typeFileName(QFileDialog* dialog, const QString& name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(name);
+}
+
 QWidget* clientArea(QtPlatform& qt) { return qt.editorWindow()->centralWidget(); }
 
 QPoint entryCentre(QListWidget* list, int row) {
@@ -393,7 +400,7 @@ TEST_F(EditorWindowTest, SaveDialogAddsTheSuffixAndAsksBeforeReplacing) {
     answerNextModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-        dialog->selectFile(dir.filePath(QStringLiteral("library")));
+        typeFileName(dialog, dir.filePath(QStringLiteral("library")));
         static_cast<QDialog*>(dialog)->accept();  // as the Open or Save button does
     });
     ASSERT_TRUE(qt.askFileName(request));

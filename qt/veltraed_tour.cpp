@@ -1,0 +1,61 @@
+// The editor walked through a first session as a user would, for pictures of
+// it: File, Open of the example file, a click on one of its scripts (each of
+// its textures located in the example folder) and on its first stage. Prints
+// "ready" when the editor shows all that, and runs on until it is ended.
+//
+//   veltraed_tour [examples folder] [script index]
+#include "control_ids.h"
+#include "editor_app.h"
+#include "editor_window.h"
+#include "qt_platform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+// Answers each file dialog as the user would: the example file for Open, the
+// file of the texture's name for each Locate dialog.
+static void answerFileDialogs(const QDir& examples) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [examples] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        const QString locate = QStringLiteral("Locate ");
+        const QString title = dialog->windowTitle();
+        const QString path = title.startsWith(locate) ? examples.filePath(title.mid(locate.size()))
+                                                      : examples.filePath(QStringLiteral("demo.txt"));
+        // Typed into the file name box, as the dialog has the keyboard focus.
+        if (auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) fileName->setText(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    poll->start(50);
+}
+
+// A click on an entry: the list reports the new selection to the editor.
+static void chooseEntry(QtPlatform& qt, int listId, int row) {
+    if (auto* list = qobject_cast<QListWidget*>(qt.control(listId))) list->setCurrentRow(row);
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    setlocale(LC_NUMERIC, "C");
+    const QDir examples(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELTRA_EXAMPLES_DIR));
+    const int scriptRow = argc > 2 ? atoi(argv[2]) : 2;
+
+    QtPlatform qt;
+    answerFileDialogs(examples);
+    QTimer::singleShot(500, &qt, [&qt, scriptRow] {
+        qt.editorWindow()->menuAction(IDM_FILE_OPEN)->trigger();
+        chooseEntry(qt, IDC_SCRIPT_LIST, scriptRow);
+        chooseEntry(qt, IDC_STAGE_LIST, 0);
+        printf("ready\n");
+        fflush(stdout);
+    });
+    return runEditor(qt);
+}
