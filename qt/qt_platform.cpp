@@ -6,7 +6,6 @@
 #include "preview.h"
 #include "preview_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
@@ -44,7 +43,6 @@ static int copyItemOut(const QString& text, bool exists, char* buf, int size) {
 }
 
 static QString fromCore(const char* text) { return QString::fromUtf8(text ? text : ""); }
-
 
 QtPlatform::QtPlatform() {
     redrawTimer.setInterval(REDRAW_PERIOD_MS);
