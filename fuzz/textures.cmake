@@ -1,5 +1,6 @@
 # The image loader under libFuzzer: a seed writer, the fuzz target, a short
-# bounded run from the seeds, and a replay of every input that once crashed.
+# bounded run from the seeds and the kept corpus (corpus/textures, merged from
+# longer runs), and a replay of every input that once crashed.
 set(TEXTURE_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/textures)
 set(TEXTURE_CRASHERS ${CMAKE_CURRENT_SOURCE_DIR}/corpus/textures-crashers)
 set(TEXTURE_CORPUS ${CMAKE_CURRENT_BINARY_DIR}/texture-corpus)
@@ -20,7 +21,7 @@ list(APPEND TEXTURE_FUZZ_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:alloc
 add_test(NAME texture_fuzz_seeds COMMAND texture_fuzz_seeds ${TEXTURE_CORPUS})
 add_test(NAME texture_fuzz_short
          COMMAND texture_fuzz -max_total_time=30 -timeout=10 -rss_limit_mb=4096
-                 ${TEXTURE_CORPUS} ${TEXTURE_CRASHERS})
+                 ${TEXTURE_CORPUS} ${CMAKE_CURRENT_SOURCE_DIR}/corpus/textures ${TEXTURE_CRASHERS})
 set_tests_properties(texture_fuzz_seeds PROPERTIES FIXTURES_SETUP texture_corpus ENVIRONMENT "${TEXTURE_FUZZ_ENV}")
 set_tests_properties(texture_fuzz_short PROPERTIES FIXTURES_REQUIRED texture_corpus
                      ENVIRONMENT "${TEXTURE_FUZZ_ENV}" TIMEOUT 60)
