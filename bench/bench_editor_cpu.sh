@@ -42,12 +42,14 @@ measure() {
     'BEGIN { printf "%.3f %.3f\n", t / hz, w }'
 }
 
-display=:${BENCH_DISPLAY:-94}
-Xvfb "$display" -screen 0 1400x900x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of its own: the server picks a free number and reports it.
+display_number=$(mktemp)
+Xvfb -displayfd 1 -screen 0 1400x900x24 -nolisten tcp >"$display_number" 2>/dev/null &
 xvfb=$!
 pids+=("$xvfb")
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 50); do [ -s "$display_number" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$display_number")
+rm -f "$display_number"
 export LIBGL_ALWAYS_SOFTWARE=1
 
 # The editor: start-up to the first frame, then its steady use.

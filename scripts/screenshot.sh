@@ -9,7 +9,6 @@ cd "$(dirname "$0")/.."
 
 output=${1:-docs/screenshot.png}
 tour=${VELTRAED_TOUR:-build/qt/veltraed_tour}
-display=:${SCREENSHOT_DISPLAY:-93}
 [ -x "$tour" ] || { echo "no $tour: run make build first" >&2; exit 1; }
 
 pids=()
@@ -19,11 +18,14 @@ cleanup() {  # the last started first, the X server last
 }
 trap cleanup EXIT
 
-# Wide enough that the editor, centred, stands clear of the preview at (0, 0).
-Xvfb "$display" -screen 0 1400x760x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of its own (the server picks a free number and reports it), wide
+# enough that the editor, centred, stands clear of the preview at (0, 0).
+display_number=$(mktemp)
+Xvfb -displayfd 1 -screen 0 1400x760x24 -nolisten tcp >"$display_number" 2>/dev/null &
 pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 50); do [ -s "$display_number" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$display_number")
+rm -f "$display_number"
 
 if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
