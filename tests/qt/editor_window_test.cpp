@@ -121,13 +121,6 @@ QLabel* labelWithText(QWidget* window, const char* text) {
     return nullptr;
 }
 
-// What the user types into the file name box of a file dialog.
-void typeFileName(QFileDialog* dialog, const QString& name) {
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(edit, nullptr);
-    edit->setText(name);
-}
-
 QWidget* clientArea(QtPlatform& qt) { return qt.editorWindow()->centralWidget(); }
 
 QPoint entryCentre(QListWidget* list, int row) {

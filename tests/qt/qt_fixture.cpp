@@ -5,6 +5,8 @@
 #include "editor_window.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -28,6 +30,12 @@ void QtEditorTest::startOnScreen() {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(qt.editorWindow()));
     ASSERT_TRUE(QTest::qWaitForWindowActive(qt.editorWindow()));
     commands.clear();
+}
+
+void typeFileName(QFileDialog* dialog, const QString& name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(name);
 }
 
 QObject* testTimers() {

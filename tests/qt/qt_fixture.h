@@ -11,6 +11,8 @@
 #include <functional>
 #include <vector>
 
+class QFileDialog;
+
 class QtEditorTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -29,6 +31,10 @@ protected:
     std::vector<int> commands;  // every command dispatched, in order
     bool startedOnScreen = false;
 };
+
+// Types a name into the file name box of an open file dialog, as a user does
+// (selectFile leaves the box alone while it has the keyboard focus).
+void typeFileName(QFileDialog* dialog, const QString& name);
 
 // Parent of the timers a test starts; they all end with the test.
 QObject* testTimers();
