@@ -69,10 +69,15 @@ static int formatFiniteFloat(char* out, float value) {
 
     char digits[40];
     int count = 0;
-    do {
+    while (integerPart >> 64) {  // 128-bit division only for the huge values
         digits[count++] = (char)('0' + (int)(integerPart % 10));
         integerPart /= 10;
-    } while (integerPart);
+    }
+    uint64_t smallPart = (uint64_t)integerPart;
+    do {
+        digits[count++] = (char)('0' + (int)(smallPart % 10));
+        smallPart /= 10;
+    } while (smallPart);
 
     int length = 0;
     if (bits >> 31)  // the C library keeps the sign of -0.0 and of tiny negatives

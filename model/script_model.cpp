@@ -22,9 +22,15 @@ void copyText(char* dst, int dstSize, const char* src) {
 
 int compareNoCase(const char* a, const char* b) {
     for (;; a++, b++) {
-        int ca = foldCase((unsigned char)*a), cb = foldCase((unsigned char)*b);
-        if (ca != cb || ca == 0)
-            return ca - cb;
+        unsigned char ca = (unsigned char)*a, cb = (unsigned char)*b;
+        if (ca == cb) {  // the common case: the same byte
+            if (ca == 0)
+                return 0;
+            continue;
+        }
+        int difference = foldCase(ca) - foldCase(cb);
+        if (difference)
+            return difference;
     }
 }
 

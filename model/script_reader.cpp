@@ -137,11 +137,12 @@ static bool nextWave(WordReader& words, WaveType* target) {
 
 // Finds, for each name of the file, the script findScript would find, in
 // constant time. Each case-folded name chains its live scripts in list
-// order; the head of a chain is the first match in the library. Replaced
-// scripts are only marked while the text is read and are unlinked and
-// released in one pass at the end, so the cost is linear in the file and
-// the library. Nothing can look at the library during a read, and the
-// result is the same as looking up, removing and appending name by name.
+// order; the head of a chain is the first match in the library. A replaced
+// script is emptied at once but unlinked in one pass at the end, together
+// with the linking of the new scripts, so the cost is linear in the file and
+// the library. Nothing can look at the list during a read (the release hook
+// only sees the script it is given), and the result is the same as looking
+// up, removing and appending name by name.
 constexpr uint32_t NO_SCRIPT = UINT32_MAX;
 
 static uint64_t foldedHash(const char* text) {
@@ -168,72 +169,72 @@ struct LibraryIndex {
     bool built = false;
     std::vector<IndexedScript> scripts;  // the library in list order, then the new scripts
     std::vector<NameChain> chains;
-    std::vector<uint32_t> slots;         // open addressing: chain index + 1, 0 when free
+    std::vector<uint32_t> slots;         // open addressing, at most half full: chain index + 1, or 0
 
-    NameChain* findChain(const char* name, uint64_t hash) {
+    // The slot of the name's chain, or the free slot where it belongs.
+    uint32_t& slotFor(const char* name, uint64_t hash) {
         size_t mask = slots.size() - 1;
-        for (size_t i = hash & mask; slots[i]; i = (i + 1) & mask) {
-            NameChain& chain = chains[slots[i] - 1];
+        size_t i = hash & mask;
+        for (; slots[i]; i = (i + 1) & mask) {
+            const NameChain& chain = chains[slots[i] - 1];
             if (chain.hash == hash && compareNoCase(chain.name, name) == 0)
-                return &chain;
+                break;
         }
-        return nullptr;
+        return slots[i];
     }
 
-    void placeChain(uint32_t index) {
-        size_t mask = slots.size() - 1;
-        size_t i = chains[index].hash & mask;
-        while (slots[i])
-            i = (i + 1) & mask;
-        slots[i] = index + 1;
-    }
-
-    NameChain* addChain(const char* name, uint64_t hash) {
+    // The chain of the name, made empty when the name is new. The name must
+    // be that of a script that stays allocated until finish(). The reference
+    // holds until the next call.
+    NameChain& chainFor(const char* name, uint64_t hash) {
         if ((chains.size() + 1) * 2 > slots.size()) {
             slots.assign(std::max<size_t>(1024, slots.size() * 2), 0);
             for (uint32_t i = 0; i < chains.size(); i++)
-                placeChain(i);
+                slotFor(chains[i].name, chains[i].hash) = i + 1;
         }
-        chains.push_back({hash, name, NO_SCRIPT, NO_SCRIPT});
-        placeChain((uint32_t)chains.size() - 1);
-        return &chains.back();
+        uint32_t& slot = slotFor(name, hash);
+        if (!slot) {
+            chains.push_back({hash, name, NO_SCRIPT, NO_SCRIPT});
+            slot = (uint32_t)chains.size();
+        }
+        return chains[slot - 1];
     }
 
-    void add(Script* script, uint64_t hash) {
+    void append(Script* script, NameChain& chain) {
         uint32_t position = (uint32_t)scripts.size();
         scripts.push_back({script, NO_SCRIPT, false});
-        NameChain* chain = findChain(script->name, hash);
-        if (!chain)
-            chain = addChain(script->name, hash);
-        if (chain->first == NO_SCRIPT)
-            chain->first = position;
+        chain.name = script->name;  // a live script's name, see releaseFirst
+        if (chain.first == NO_SCRIPT)
+            chain.first = position;
         else
-            scripts[chain->last].nextSameName = position;
-        chain->last = position;
+            scripts[chain.last].nextSameName = position;
+        chain.last = position;
     }
 
     void build() {
         built = true;
-        slots.assign(1024, 0);
         for (Script* script = scriptLibrary; script; script = script->next)
-            add(script, foldedHash(script->name));
+            append(script, chainFor(script->name, foldedHash(script->name)));
     }
 
-    // Marks the first live script of that name as released.
-    void releaseFirst(const char* name, uint64_t hash) {
-        NameChain* chain = findChain(name, hash);
-        if (!chain || chain->first == NO_SCRIPT)
+    // Releases the first live script of the chain: its stages and frames
+    // at once, so that the scripts read next reuse their memory while it is
+    // still in the cache; the record itself stays linked, emptied, until
+    // finish(). The caller appends a script to the chain next, which points
+    // the chain's name away from the emptied record.
+    void releaseFirst(NameChain& chain) {
+        if (chain.first == NO_SCRIPT)
             return;
-        IndexedScript& first = scripts[chain->first];
+        IndexedScript& first = scripts[chain.first];
         first.released = true;
-        chain->first = first.nextSameName;
-        if (chain->first == NO_SCRIPT)
-            chain->last = NO_SCRIPT;
+        emptyScript(first.script);
+        chain.first = first.nextSameName;
+        if (chain.first == NO_SCRIPT)
+            chain.last = NO_SCRIPT;
     }
 
-    // Relinks the library from the live scripts and frees the released
-    // ones. Chain names may point into released scripts, so the chains are
-    // dropped first.
+    // Relinks the library from the live scripts and frees the records of
+    // the released ones.
     void finish() {
         if (!built)
             return;
@@ -242,7 +243,6 @@ struct LibraryIndex {
         Script** link = &scriptLibrary;
         for (const IndexedScript& entry : scripts) {
             if (entry.released) {
-                emptyScript(entry.script);
                 free(entry.script);
                 continue;
             }
@@ -269,20 +269,19 @@ struct ScriptReader {
     Stage* lastStage = nullptr;  // tail of script's stages
 
     void beginScript(const char* word) {
-        char name[SCRIPT_NAME_SIZE];
-        copyText(name, word);
         if (!library.built)
             library.build();
-        uint64_t hash = foldedHash(name);
-        library.releaseFirst(name, hash);
-        Script* created = newScript(name);
-        if (created) {
-            library.add(created, hash);
-            script = created;
-        } else {  // out of memory: the body is read and thrown away
+        Script* created = newScript(word);  // cuts the name to fit
+        if (!created) {  // out of memory: the body is read and thrown away
             discardOwnerless();
             script = &ownerless;
+            lastStage = nullptr;
+            return;
         }
+        NameChain& chain = library.chainFor(created->name, foldedHash(created->name));
+        library.releaseFirst(chain);
+        library.append(created, chain);
+        script = created;
         lastStage = nullptr;
     }
 
