@@ -85,8 +85,9 @@ static int formatFiniteFloat(char* out, float value) {
     while (count)
         out[length++] = digits[--count];
     out[length++] = '.';
-    for (int divisor = 100000; divisor; divisor /= 10)
-        out[length++] = (char)('0' + millionths / divisor % 10);
+    for (int i = 5; i >= 0; i--, millionths /= 10)
+        out[length + i] = (char)('0' + millionths % 10);
+    length += 6;
     out[length] = '\0';
     return length;
 }
