@@ -198,13 +198,24 @@ TEST_F(Reader, ABodyBeforeAnyNameBelongsToNoScript) {
     EXPECT_EQ(findScript("next")->safe, 1);
 }
 
+static std::vector<std::string> releasedMaps;
+
+static void noteRelease(Script* script) {
+    releasedMaps.push_back(script->stages ? script->stages->map : "");
+}
+
 TEST_F(Reader, FilesMergeReplacingScriptsOfTheSameName) {
     read("keep { safe } Sky { { map a.tga } }");
     Script* keep = findScript("keep");
+    releasedMaps.clear();
+    scriptReleasedHook = noteRelease;
     read("SKY { { map b.tga } } new { } sky { { map c.tga } }");
+    scriptReleasedHook = nullptr;
     EXPECT_EQ(scriptNames(), (std::vector<std::string>{"keep", "new", "sky"}));
     EXPECT_EQ(findScript("keep"), keep);
     EXPECT_STREQ(onlyStage("sky")->map, "c.tga");
+    // Every replaced script is announced once, with its stages still there.
+    EXPECT_EQ(releasedMaps, (std::vector<std::string>{"a.tga", "b.tga"}));
 
     read("keep { }");  // a second read of a name moves it to the tail
     EXPECT_EQ(scriptNames(), (std::vector<std::string>{"new", "sky", "keep"}));
