@@ -75,7 +75,7 @@ const char* blendFactorName(float value) {
 struct SeparatorTable {
     bool isSeparator[256] = {};
     constexpr SeparatorTable() {
-        for (const char* c = "\r\n\t "; *c; c++)
+        for (const char* c = TOKEN_SEPARATORS; *c; c++)
             isSeparator[(unsigned char)*c] = true;
     }
 };
