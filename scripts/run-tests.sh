@@ -15,6 +15,12 @@ if [ -z "${DISPLAY:-}" ]; then
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 
+# Sanitizer settings for every test program; leaks inside system libraries
+# (Mesa, Qt, fontconfig) are suppressed by name.
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" "$@" >/dev/null
