@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libdevil-dev
-  xvfb xauth x11-utils imagemagick locales
+  xvfb xauth x11-utils imagemagick openbox locales
 )
 
 SUDO=""
