@@ -1,6 +1,5 @@
-// Small image files for the texture tests, the fuzz seeds and the benchmark.
-// Pixels run top row first, 4 bytes (R, G, B, A) each; paletted formats take
-// the red bytes as indices.
+// Small image files for the texture tests, the fuzz seeds and the benchmark. Pixels run
+// top row first, 4 bytes (R, G, B, A) each; paletted formats take the red bytes as indices.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +7,7 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-Bytes encodeTga(int width, int height, const Bytes& rgba, bool runLength = false);
+Bytes encodeTga(int width, int height, const Bytes& rgba);
 // With `paletted`, one plane indexing the palette entry k = (k, 255 - k, k / 2).
 Bytes encodePcx(int width, int height, const Bytes& rgba, bool paletted = false);
 Bytes encodeWal(int width, int height, const Bytes& rgba);  // Quake 2's palette
