@@ -1,0 +1,145 @@
+// Whole frames drawn into a headless Mesa context and read back; the coordinate and animation steps directly.
+#include "control_store.h"
+#include "editor_state.h"
+#include "headless_gl.h"
+#include "preview.h"
+#include "textures.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records that name only the fields a case sets
+
+using Rgba = std::array<uint8_t, 4>;
+using Texels = std::vector<Rgba>;
+constexpr int SIZE = 128, MID = SIZE / 2;
+const Rgba BLUE = {0, 0, 255, 0}, WHITE = {255, 255, 255, 255}, BLACK = {0, 0, 0, 255};
+const Rgba RED = {255, 0, 0, 255}, GREEN = {0, 255, 0, 255}, YELLOW = {255, 255, 0, 255};
+const Texels QUADRANTS = {RED, GREEN, WHITE, {0, 0, 0, 128}};  // a 2 x 2 texture, t = 0 row first
+
+static Rgba pixel(int x, int y) { Rgba p{}; glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data()); return p; }
+
+static int makeTexture(const Texels& texels) {
+    const int slot = addTextureSlot("test"), side = texels.size() == 4 ? 2 : 1;
+    glBindTexture(GL_TEXTURE_2D, textureTable[slot].glTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    for (GLenum f : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER}) glTexParameteri(GL_TEXTURE_2D, f, GL_NEAREST);
+    return slot;
+}
+
+struct PreviewFrame : ::testing::Test {
+    ControlStore store;
+
+    void SetUp() override {
+        textureCount = placeholderSlot = 0, previewTime = 0, currentScript = nullptr, platform = &store;
+        store.previewWidth = store.previewHeight = SIZE, initPreviewRendering();
+        ASSERT_TRUE(previewContextReady && store.redrawTimerRunning);
+    }
+    void TearDown() override { shutdownPreviewRendering(), freeAllScripts(), platform = nullptr; }
+    Stage* addStage(const Texels& texels) {
+        Stage* stage = appendStage(currentScript ? currentScript : (currentScript = appendScript("test")));
+        return stage->texture = makeTexture(texels), stage;
+    }
+    void tick() { releaseHeadlessGLCurrent(); EXPECT_TRUE(previewWindowProc(PREVIEW_TICK)); }
+    void tickAt(float time) { previewTime = time - 0.05f, tick(); }
+    // The centres of the drawn square's quarters, top row first.
+    Texels drawnQuarters() { tickAt(0.05f); return {pixel(40, 100), pixel(88, 100), pixel(40, 28), pixel(88, 28)}; }
+};
+
+TEST_F(PreviewFrame, ClockEmptyScriptAndPlaceholder) {
+    currentScript = appendScript("empty");
+    for (int i = 0; i < 20; i++) tick();  // each frame makes the context current, released before it
+    EXPECT_FALSE(previewWindowProc(PREVIEW_TICK + 1));  // only the timer draws
+    EXPECT_EQ(Texels({pixel(4, 4), pixel(MID, MID), pixel(124, 60)}), Texels(3, BLUE));
+    EXPECT_TRUE(previewTime == 1.00000012f && store.swapCount == 20);  // twenty single-precision steps of 0.05
+    currentScript = nullptr, tickAt(0.05f);  // on the unswaying centre column the frame's top edge is white
+    EXPECT_EQ(Texels({pixel(MID, 110), pixel(MID, MID), pixel(2, 2)}), Texels({WHITE, BLACK, BLUE}));
+    tickAt((float)M_PI_4);  // an eighth turn carries the column clear of the frame
+    EXPECT_EQ(pixel(MID, 110), BLACK);
+}
+
+// Each stage starts from the same state: blending and the sphere map end with their stage.
+TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
+    Stage* first = addStage(QUADRANTS);
+    EXPECT_EQ(drawnQuarters(), QUADRANTS);
+    first->envmap = 1;
+    EXPECT_NE(drawnQuarters(), QUADRANTS);
+    Stage* added = addStage({GREEN});
+    added->blendEnabled = 1, added->blendSrc = 1.0f, added->blendDst = 1.0f, first->envmap = 0;  // GL_ONE, GL_ONE
+    EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
+    Stage* top = addStage({WHITE});  // unblended (hides both, translucent), plain coordinates, animated
+    (top->animFrames = (AnimFrame*)calloc(1, sizeof(AnimFrame)))->texture = makeTexture(QUADRANTS);
+    top->animFrameCount = 1, first->envmap = 1;
+    EXPECT_EQ(drawnQuarters(), QUADRANTS);
+}
+
+// The stage alpha by its minimum, maximum and speed, and the mask's cut at 0.05.
+TEST_F(PreviewFrame, AlphaRuleAndMask) {
+    const struct { float min, max, speed; int mask, alpha; } cases[] = {  // alpha -99: discarded
+        {0, 0.2f, 0, 0, 255}, {0.3f, 0.1f, 0, 0, 77},  // no shift: opaque; a fixed minimum, whatever the maximum
+        {0, 1, 1, 0, 134}, {0, 0.3f, 1, 0, 77},        // the wave (sin(0.05) + 1) / 2, cut to the maximum
+        {0.6f, 0.4f, 1, 0, 153}, {-0.5f, 1, 0, 0, 0},  // the minimum wins; a negative minimum without speed
+        {0.04f, 0, 0, 0, 10}, {0.06f, 0, 0, 1, 15}, {0.04f, 0, 0, 1, -99},  // the mask before has ended
+    };
+    Stage *before = addStage({WHITE}), *stage = addStage({GREEN});
+    before->alphamask = 1, before->alphaMin = 0.3f;  // masked, yet drawn beneath each case
+    for (const auto& c : cases) {
+        stage->alphaMin = c.min, stage->alphaMax = c.max, stage->alphaSpeed = c.speed, stage->alphamask = c.mask;
+        const Rgba p = drawnQuarters()[0];
+        EXPECT_NEAR(p[0] == 0 && p[1] == 255 ? p[3] : -99, c.alpha, 1) << c.min << " " << c.max << " " << c.speed;
+    }
+}
+
+TEST_F(PreviewFrame, SceneSwaysThirtyDegreesAtTheFarRight) {
+    addStage({WHITE}), tickAt(2.7415f);  // 100 * 3.1415 / 180 * pi / 2
+    auto column = [](double x) { return MID + MID * x * cos(M_PI / 6) / (20 + x / 2) / tan(67.5 / 2 * M_PI / 180); };
+    auto edge = [](int x, int step) { while (x >= 0 && x < SIZE && pixel(x, MID) == BLUE) x += step; return x; };
+    EXPECT_NEAR(edge(0, 1), column(-10), 1.5);
+    EXPECT_NEAR(edge(SIZE - 1, -1), column(10), 1.5);
+}
+
+TEST(PreviewSetUp, FailedContextDrawsNothing) {
+    ControlStore store;  // previewWidth 0: no context can be had, so no timer, frame, placeholder or clock step
+    platform = &store, textureCount = 0, previewTime = 0, initPreviewRendering();
+    EXPECT_TRUE(previewWindowProc(PREVIEW_TICK));
+    EXPECT_EQ(previewContextReady + store.redrawTimerRunning + store.swapCount + textureCount + previewTime, 0);
+    shutdownPreviewRendering(), platform = nullptr;
+}
+
+// Scale, then rotation, then scroll; a value of 0 switches its modifier off, whatever the wave.
+TEST(TexCoords, ScaleRotationAndScrollInOrder) {
+    const struct { Stage stage; double s, t; } cases[] = {  // from (1, 0) at the time 2; scale waves at the rate 0.05
+        {{.scrollTypeY = WAVE_COSINE, .scaleTypeX = WAVE_SINE}, 1, 0},
+        {{.scrollY = 0.25f, .scaleX = 2, .rotateSpeed = 90}, 0, -0.5},  // (2, 0) turned clockwise to (0, -1)
+        {{.scrollTypeY = WAVE_COSINE, .scrollY = 2, .scaleTypeX = WAVE_SINE, .scaleX = 3}, 3 * sin(0.1), cos(4.0)},
+        {{.scrollTypeY = 9, .scrollY = 2, .scaleTypeX = 9, .scaleX = 3}, 1, 0},  // unknown waves: no change
+    };
+    for (const auto& c : cases) {
+        float s = 1, t = 0;
+        previewTime = 2, applyTexCoordModifiers(&c.stage, s, t);
+        EXPECT_NEAR(std::hypot(s - c.s, t - c.t), 0, 1e-5) << s << ", " << t;
+    }
+}
+
+// One frame per elapsed delay, jumped at once past ANIM_CATCH_UP_STEPS to the same result; delays that
+// cannot move the due time show one frame per draw and cost no more.
+TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
+    const struct { float delay, due, now; int from, frame; float dueAfter, tolerance; } cases[] = {  // -1: none, any
+        {0.5f, 0, 1.05f, -1, 0, 1.5f, 0}, {0.25f, 0, 1000.25f, 2, 1, 1000.25f, 0},  // 3 due times passed; 4001, mod 3
+        {0, 0, 1000, 2, 0, 0, 0}, {-0.5f, 0, 1000, 1, 2, 0, 0}, {NAN, 0, 1000, 0, 1, 0, 0},
+        {1e-7f, 16, 17, 0, -1, 17, 1e-5f}, {1e-30f, 16, 16.2f, 0, -1, 16.2f, 1e-5f},  // millions or more delays
+    };
+    static_assert(ANIM_CATCH_UP_STEPS < 4001 && (4001 - ANIM_CATCH_UP_STEPS) % 3 != 0);  // the jump moves frames
+    AnimFrame frames[3] = {{0, "", &frames[1]}, {0, "", &frames[2]}, {0, "", nullptr}};
+    for (const auto& c : cases) {
+        Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due, .animFrameCount = 3};
+        stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from], previewTime = c.now, advanceAnimation(&stage);
+        if (c.frame >= 0) { EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay; }
+        EXPECT_NEAR(stage.animNextTime, c.dueAfter, c.tolerance) << c.delay;
+        EXPECT_EQ(stage.animNextTime * 1000.0 >= c.now * 1000.0f, c.delay > 0) << c.delay;  // no longer due
+    }
+}
