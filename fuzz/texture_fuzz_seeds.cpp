@@ -14,10 +14,10 @@ int main(int argc, char** argv) {
     initImageLibrary();
     for (int side : {8, 17}) {
         Bytes pattern = testPattern(side, side);
-        const Bytes files[5] = {encodeTga(side, side, pattern), encodeJpg(side, side, pattern), encodePcx(side, side, pattern),
-                                encodeWal(side, side, pattern), encodePcx(side, side, pattern, true)};
-        const char typeBytes[5] = {0, 1, 2, 3, 2};
-        for (int i = 0; i < 5; i++) {
+        const Bytes files[4] = {encodeTga(side, side, pattern), encodeJpg(side, side, pattern), encodePcx(side, side, pattern),
+                                encodeWal(side, side, pattern)};
+        const char typeBytes[4] = {0, 1, 2, 3};
+        for (int i = 0; i < 4; i++) {
             std::ofstream seed(std::string(argv[1]) + "/seed-" + std::to_string(side) + "-" + std::to_string(i), std::ios::binary);
             seed.put(typeBytes[i]).write((const char*)files[i].data(), files[i].size());
         }

@@ -3,29 +3,26 @@
 #include <IL/il.h>
 
 
-// Uncompressed 32-bit BGRA, top row first (descriptor 0x28).
-Bytes encodeTga(int width, int height, const Bytes& rgba) {
+Bytes encodeTga(int width, int height, const Bytes& rgba) {  // uncompressed 32-bit BGRA, top row first (0x28)
     Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 32, 0x28};
     for (size_t i = 0; i < rgba.size(); i += 4) out.insert(out.end(), {rgba[i + 2], rgba[i + 1], rgba[i], rgba[i + 3]});
     return out;
 }
 
-// Version 5, 8 bits a plane, lines of even length, every byte coded as a run of one.
-Bytes encodePcx(int width, int height, const Bytes& rgba, bool paletted) {
-    int planes = paletted ? 1 : 3, line = (width + 1) & ~1;
+// Version 5, one plane, lines of even length, every byte coded as a run of one; the palette behind the byte 12.
+Bytes encodePcx(int width, int height, const Bytes& rgba) {
+    int line = (width + 1) & ~1;
     uint16_t header[64] = {0x050A, 0x0801, 0, 0, uint16_t(width - 1), uint16_t(height - 1)};
-    header[32] = planes << 8, header[33] = line, header[34] = 1;  // planes at byte 65, then bytes a line
+    header[32] = 1 << 8, header[33] = line, header[34] = 1;  // planes at byte 65, then bytes a line
     Bytes out((uint8_t*)header, (uint8_t*)header + 128);
     for (int y = 0; y < height; y++)
-        for (int plane = 0; plane < planes; plane++)
-            for (int x = 0; x < line; x++) out.insert(out.end(), {0xC1, uint8_t(x < width ? rgba[(y * width + x) * 4 + plane] : 0)});
-    if (paletted) out.push_back(12);  // the palette follows
-    for (int k = 0; paletted && k < 256; k++) out.insert(out.end(), {uint8_t(k), uint8_t(255 - k), uint8_t(k / 2)});
+        for (int x = 0; x < line; x++) out.insert(out.end(), {0xC1, uint8_t(x < width ? rgba[(y * width + x) * 4] : 0)});
+    out.push_back(12);
+    for (int k = 0; k < 256; k++) out.insert(out.end(), {uint8_t(k), uint8_t(255 - k), uint8_t(k / 2)});
     return out;
 }
 
-// The smaller mip levels, which are never shown, are left black.
-Bytes encodeWal(int width, int height, const Bytes& rgba) {
+Bytes encodeWal(int width, int height, const Bytes& rgba) {  // the smaller mip levels, never shown, stay black
     uint32_t header[25] = {0, 0, 0, 0, 0, 0, 0, 0, uint32_t(width), uint32_t(height), 100};  // a name, the sides, four mip offsets
     for (int level = 1; level < 4; level++) header[10 + level] = header[9 + level] + (width >> (level - 1)) * (height >> (level - 1));
     Bytes out((uint8_t*)header, (uint8_t*)header + 100);
