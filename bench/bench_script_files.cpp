@@ -1,17 +1,22 @@
-// Speed of reading and writing script files, each as a ratio against a
-// floor measured in the same run on the same bytes:
-//   read  / splitting the text into words with the four separators
-//   read time per script at the largest size / at the smallest, for a first
-//         read into an empty library and for a second read of the same file
-//         (every script replaced)
-//   write / writing the same bytes with one fwrite (and fsync, which the
-//         writer also does so that a save survives a crash)
+// Speed of reading and writing script files, as ratios against floors
+// measured in the same run on the same bytes:
+//   read / splitting the text into words with the four separators
+//   read time per script at 50,000 scripts / at 1,000, for a first read into
+//         an empty library and for a second read of the same file (every
+//         script replaced)
+//   write / writing the same bytes with one fwrite and fsync (the writer
+//         also syncs, so that a save survives a crash)
+// Every measurement runs in a fresh child process, so that small and large
+// files meet the same heap: cold, where every run pays the first touch of
+// its new pages (a first Open in a new editor), and warm, where one untimed
+// run first leaves the memory mapped for the timed one (a long-running
+// editor). Times are CPU time (user + system), medians of several children.
 #include <malloc.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -20,28 +25,50 @@
 
 #include "script_file.h"
 
-// CPU time of the process (user and system), which other programs on a
-// busy machine disturb far less than wall time. Waiting for the disk in
-// fsync is not counted, on either side of the write ratio.
 static double cpuSeconds() {
     timespec now;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
 }
 
-static double seconds(const std::function<void()>& work) {
-    double start = cpuSeconds();
-    work();
-    return cpuSeconds() - start;
+struct Measurement {
+    std::function<void()> prepare, measured, cleanUp;  // only measured() is timed
+};
+
+// The CPU time of a measurement in a fresh child process; negative if the
+// child failed. Warm, the child first runs it once untimed, keeping the heap.
+static double timeInChild(const Measurement& m, bool warm) {
+    int channel[2];
+    if (pipe(channel) != 0)
+        return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        if (warm) {
+            mallopt(M_TRIM_THRESHOLD, 1 << 30);
+            mallopt(M_MMAP_THRESHOLD, 1 << 30);
+            m.prepare(), m.measured(), m.cleanUp();
+        }
+        m.prepare();
+        double start = cpuSeconds();
+        m.measured();
+        double elapsed = cpuSeconds() - start;
+        _exit(write(channel[1], &elapsed, sizeof elapsed) == sizeof elapsed ? 0 : 1);
+    }
+    close(channel[1]);
+    double elapsed = -1;
+    if (child < 0 || read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed)
+        elapsed = -1;
+    close(channel[0]);
+    if (child > 0)
+        waitpid(child, nullptr, 0);
+    return elapsed;
 }
 
-// Median time of runs of measured(), each after an untimed prepare().
-static double median(int runs, const std::function<void()>& prepare, const std::function<void()>& measured) {
+static double median(int runs, bool warm, const Measurement& m) {
     std::vector<double> times;
-    for (int i = 0; i < runs; i++) {
-        prepare();
-        times.push_back(seconds(measured));
-    }
+    for (int i = 0; i < runs; i++)
+        times.push_back(timeInChild(m, warm));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -62,10 +89,8 @@ static std::string makeFileText(int scripts) {
         text += line;
         if (i % 3 == 0) {
             snprintf(line, sizeof line,
-                     "\t{\n\t\tmap textures/effects/glow_%d.jpg\n"
-                     "\t\talphashift 2.000000 0.200000 0.900000\n"
-                     "\t\tblendfunc GL_SRC_ALPHA GL_ONE\n"
-                     "\t\tscroll sine %f static -0.500000\n\t}\n",
+                     "\t{\n\t\tmap textures/effects/glow_%d.jpg\n\t\talphashift 2.000000 0.200000 0.900000\n"
+                     "\t\tblendfunc GL_SRC_ALPHA GL_ONE\n\t\tscroll sine %f static -0.500000\n\t}\n",
                      i % 13, 0.125 * (i % 7));
             text += line;
         }
@@ -84,19 +109,6 @@ static std::string makeFileText(int scripts) {
     return text;
 }
 
-static std::string fileBytes(const char* path) {
-    std::string bytes;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return bytes;
-    char chunk[65536];
-    size_t count;
-    while ((count = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, count);
-    fclose(file);
-    return bytes;
-}
-
 static size_t splitWords(std::string& text) {
     size_t words = 0;
     char* state = nullptr;
@@ -106,80 +118,43 @@ static size_t splitWords(std::string& text) {
     return words;
 }
 
-static void writeWithOneFwrite(const char* path, const std::string& bytes, bool sync) {
-    FILE* file = fopen(path, "wb");
-    if (!file)
-        return;
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fflush(file);
-    if (sync)
+static void writeWithOneFwrite(const std::string& path, const std::string& bytes) {
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fflush(file);
         fsync(fileno(file));
-    fclose(file);
+        fclose(file);
+    }
 }
 
 struct Figures {
     int scripts;
-    double size;
-    double read, split, secondRead, write, fwriteSynced, fwritePlain;
+    double megabytes, read, secondRead, split, write, fwrite;
 };
 
-static Figures measure(int scripts, const std::string& folder) {
-    std::string path = folder + "/scripts.txt", copyPath = folder + "/fwrite.txt";
-    int runs = scripts >= 50000 ? 9 : scripts >= 10000 ? 15 : 41;
-    Figures figures = {};
-    figures.scripts = scripts;
-
-    std::string bytes = makeFileText(scripts);
-    figures.size = (double)bytes.size();
-    writeWithOneFwrite(path.c_str(), bytes, false);
-
+static Figures measure(int scripts, const std::string& folder, bool warm) {
+    const std::string path = folder + "/scripts.txt", written = folder + "/written.txt", copy = folder + "/fwrite.txt";
+    const std::string bytes = makeFileText(scripts);
+    writeWithOneFwrite(path, bytes);
+    const int runs = scripts >= 50000 ? 7 : scripts >= 10000 ? 11 : 21;
     std::string words;
-    size_t wordCount = 0;
-    figures.split = median(runs, [&] { words = bytes; }, [&] { wordCount += splitWords(words); });
-    figures.read = median(runs, [] { freeAllScripts(); }, [&] { readScriptFile(path.c_str()); });
-    figures.secondRead = median(
-        runs, [&] { freeAllScripts(); readScriptFile(path.c_str()); }, [&] { readScriptFile(path.c_str()); });
-
-    figures.write = median(runs, [] {}, [&] { writeScriptFile(path.c_str()); });
-    figures.fwriteSynced = median(runs, [] {}, [&] { writeWithOneFwrite(copyPath.c_str(), bytes, true); });
-    figures.fwritePlain = median(runs, [] {}, [&] { writeWithOneFwrite(copyPath.c_str(), bytes, false); });
-    if (fileBytes(path.c_str()) != bytes)
-        fprintf(stderr, "the written file differs from the generated one\n");
-    freeAllScripts();
-    if (wordCount == 0)
-        fprintf(stderr, "no words in %s\n", path.c_str());
-    return figures;
+    auto nothing = [] {};
+    auto readFile = [&] { readScriptFile(path.c_str()); };
+    Figures f = {scripts, (double)bytes.size() / 1e6, 0, 0, 0, 0, 0};
+    f.read = median(runs, warm, {nothing, readFile, freeAllScripts});
+    f.secondRead = median(runs, warm, {readFile, readFile, freeAllScripts});
+    f.split = median(runs, warm, {[&] { words = bytes; }, [&] { splitWords(words); }, nothing});
+    f.write = median(runs, warm, {readFile, [&] { writeScriptFile(written.c_str()); }, freeAllScripts});
+    f.fwrite = median(runs, warm, {nothing, [&] { writeWithOneFwrite(copy, bytes); }, nothing});
+    for (const std::string& file : {path, written, copy})
+        unlink(file.c_str());
+    return f;
 }
 
-static void report(const char* title, const std::vector<Figures>& all) {
-    printf("%s\n", title);
-    printf("%8s %9s %10s %10s %12s %10s %12s %12s\n", "scripts", "MB", "read ms", "split ms",
-           "2nd read ms", "write ms", "fwrite+sync", "fwrite ms");
-    for (const Figures& f : all)
-        printf("%8d %9.2f %10.3f %10.3f %12.3f %10.3f %12.3f %12.3f\n", f.scripts, f.size / 1e6,
-               f.read * 1e3, f.split * 1e3, f.secondRead * 1e3, f.write * 1e3, f.fwriteSynced * 1e3,
-               f.fwritePlain * 1e3);
-
+static double perScript(const std::vector<Figures>& all, double Figures::*field) {
     const Figures& small = all.front();
     const Figures& large = all.back();
-    auto perScript = [](double time, const Figures& f) { return time / f.scripts; };
-    printf("  read / split into words at %d:               %5.2f  (target <= 5)\n", large.scripts,
-           large.read / large.split);
-    printf("  read per script, %d / %d:                 %5.2f  (target <= 1.5)\n", large.scripts,
-           small.scripts, perScript(large.read, large) / perScript(small.read, small));
-    printf("  second read per script, %d / %d:          %5.2f  (target <= 1.5)\n", large.scripts,
-           small.scripts, perScript(large.secondRead, large) / perScript(small.secondRead, small));
-    printf("  write / one fwrite with fsync at %d:         %5.2f  (target <= 5)\n", large.scripts,
-           large.write / large.fwriteSynced);
-    printf("  write / one fwrite without fsync at %d:      %5.2f\n\n", large.scripts,
-           large.write / large.fwritePlain);
-}
-
-static std::vector<Figures> measureAll(const char* folder) {
-    std::vector<Figures> all;
-    for (int scripts : {1000, 10000, 50000})
-        all.push_back(measure(scripts, folder));
-    return all;
+    return (large.*field / large.scripts) / (small.*field / small.scripts);
 }
 
 int main() {
@@ -188,20 +163,36 @@ int main() {
         perror("mkdtemp");
         return 1;
     }
-    // By default the C library hands the memory of a freed large library
-    // back to the system, and the next read of a large file pays a page
-    // fault for every new page, which a small file (on a heap that is kept)
-    // does not. The second table keeps the heap, as a long-running editor
-    // process does after its first large file: it shows the reader's own
-    // cost per script.
-    report("Memory handed back after each free (the C library's default):", measureAll(folder));
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    report("Heap kept between reads:", measureAll(folder));
-
-    std::string path = std::string(folder) + "/scripts.txt", copyPath = std::string(folder) + "/fwrite.txt";
-    unlink(path.c_str());
-    unlink(copyPath.c_str());
+    std::vector<Figures> cold, warm;
+    for (int scripts : {1000, 10000, 50000}) {
+        cold.push_back(measure(scripts, folder, false));
+        warm.push_back(measure(scripts, folder, true));
+    }
     rmdir(folder);
+
+    printf("Median CPU ms, each run in a fresh process   cold heap (first use)       warm heap (memory kept)\n");
+    printf("%-20s", "scripts");
+    for (const auto* figures : {&cold, &warm})
+        for (const Figures& f : *figures)
+            printf("%10d", f.scripts);
+    const std::pair<const char*, double Figures::*> rows[] = {
+        {"first read", &Figures::read}, {"second read", &Figures::secondRead}, {"split into words", &Figures::split},
+        {"write", &Figures::write}, {"one fwrite + fsync", &Figures::fwrite}};
+    for (auto [name, field] : rows) {
+        printf("\n%-20s", name);
+        for (const auto* figures : {&cold, &warm})
+            for (const Figures& f : *figures)
+                printf("%10.3f", f.*field * 1e3);
+    }
+    printf("\n(file of %.2f MB at %d scripts)\n\n", cold.back().megabytes, cold.back().scripts);
+    printf("%-44s %6s %6s  %s\n", "ratio", "cold", "warm", "target");
+    printf("%-44s %6.2f %6.2f  <= 5\n", "read / split into words, 50,000 scripts", cold.back().read / cold.back().split,
+           warm.back().read / warm.back().split);
+    printf("%-44s %6.2f %6.2f  <= 1.5\n", "first read per script, 50,000 / 1,000", perScript(cold, &Figures::read),
+           perScript(warm, &Figures::read));
+    printf("%-44s %6.2f %6.2f  <= 1.5\n", "second read per script, 50,000 / 1,000",
+           perScript(cold, &Figures::secondRead), perScript(warm, &Figures::secondRead));
+    printf("%-44s %6.2f %6.2f  <= 5\n", "write / one fwrite + fsync, 50,000 scripts",
+           cold.back().write / cold.back().fwrite, warm.back().write / warm.back().fwrite);
     return 0;
 }
