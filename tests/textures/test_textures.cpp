@@ -120,7 +120,7 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
     for (int i = textureCount; i < MAX_TEXTURE_SLOTS; i++) ASSERT_EQ(resolveTexture(std::to_string(i).c_str()), i);
     EXPECT_TRUE(resolveTexture("one too many") == placeholderSlot && textureCount == MAX_TEXTURE_SLOTS && store.dialogsShown.size() == 255u);
     resetTable(false);
-    EXPECT_EQ((Ints{resolveTexture("first"), resolveTexture("second"), resolveTexture("FIRST"), (int)textureTable[1].glTexture}), (Ints{0, 1, 0, 0}));
+    EXPECT_EQ((Ints{resolveTexture("first"), resolveTexture("second"), (int)textureTable[1].glTexture, (int)dialogs().size()}), (Ints{0, 1, 0, 255}));
 }
 
 // DevIL's errors, one box each, latest first; refused bytes (crashers, damaged WAL) one box; unreadable none.
