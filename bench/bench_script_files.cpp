@@ -1,16 +1,11 @@
 // Speed of reading and writing script files, as ratios against floors
-// measured in the same run on the same bytes:
-//   read / splitting the text into words with the four separators
-//   read time per script at 50,000 scripts / at 1,000, for a first read into
-//         an empty library and for a second read of the same file (every
-//         script replaced)
-//   write / writing the same bytes with one fwrite and fsync (the writer
-//         also syncs, so that a save survives a crash)
-// Every measurement runs in a fresh child process, so that small and large
-// files meet the same heap: cold, where every run pays the first touch of
-// its new pages (a first Open in a new editor), and warm, where one untimed
-// run first leaves the memory mapped for the timed one (a long-running
-// editor). Times are CPU time (user + system), medians of several children.
+// measured in the same run on the same bytes: splitting the text into words,
+// and one fwrite with fsync (the writer syncs too, so that a save survives a
+// crash). Every measurement runs in a fresh child process, so that small and
+// large files meet the same heap: cold, where every run pays the first touch
+// of its new pages (a first Open in a new editor), and warm, where one
+// untimed run first leaves the memory mapped (a long-running editor). Times
+// are CPU time (user + system), medians of several children.
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,7 +41,7 @@ static double timeInChild(const Measurement& m, bool warm) {
         close(channel[0]);
         if (warm) {
             mallopt(M_TRIM_THRESHOLD, 1 << 30);
-            mallopt(M_MMAP_THRESHOLD, 1 << 30);
+            mallopt(M_MMAP_THRESHOLD, 32 << 20);
             m.prepare(), m.measured(), m.cleanUp();
         }
         m.prepare();
@@ -57,11 +52,9 @@ static double timeInChild(const Measurement& m, bool warm) {
     }
     close(channel[1]);
     double elapsed = -1;
-    if (child < 0 || read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed)
+    if (read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed || waitpid(child, nullptr, 0) != child)
         elapsed = -1;
     close(channel[0]);
-    if (child > 0)
-        waitpid(child, nullptr, 0);
     return elapsed;
 }
 
@@ -77,45 +70,31 @@ static double median(int runs, bool warm, const Measurement& m) {
 // with maps, blending, scrolling and the odd animation.
 static std::string makeFileText(int scripts) {
     std::string text;
-    char line[512];
+    auto add = [&](const char* format, auto... values) {
+        char line[512];
+        snprintf(line, sizeof line, format, values...);
+        text += line;
+    };
     for (int i = 0; i < scripts; i++) {
-        snprintf(line, sizeof line, "textures/level%d/surface_%d\n{\n", i % 37, i);
-        text += line;
-        if (i % 5 == 0)
-            text += "\tsubdivide 32\n";
-        if (i % 11 == 0)
-            text += "\tvertexwarp 1.500000 0.250000 0.500000\n";
-        snprintf(line, sizeof line, "\t{\n\t\tmap textures/level%d/base_%d.tga\n\t}\n", i % 37, i);
-        text += line;
-        if (i % 3 == 0) {
-            snprintf(line, sizeof line,
-                     "\t{\n\t\tmap textures/effects/glow_%d.jpg\n\t\talphashift 2.000000 0.200000 0.900000\n"
-                     "\t\tblendfunc GL_SRC_ALPHA GL_ONE\n\t\tscroll sine %f static -0.500000\n\t}\n",
-                     i % 13, 0.125 * (i % 7));
-            text += line;
-        }
-        if (i % 4 == 0) {
-            text += "\t{\n\t\tmap textures/effects/flame.tga\n\t\tenvmap\n"
-                    "\t\tscale static 1.250000 static 1.250000\n\t\tanim 0.100000 ";
-            for (int frame = 0; frame < 4; frame++) {
-                snprintf(line, sizeof line, "textures/anim/flame%d_%d.tga ", i % 97, frame);
-                text += line;
-            }
-            text += "end\n\t\trotate 33.250000\n\t}\n";
-        }
-        snprintf(line, sizeof line, "\t[\n\t\teditorimage textures/level%d/base_%d.tga\n\t]\n}\n\n", i % 37, i);
-        text += line;
+        add("textures/level%d/surface_%d\n{\n%s%s", i % 37, i, i % 5 ? "" : "\tsubdivide 32\n",
+            i % 11 ? "" : "\tvertexwarp 1.500000 0.250000 0.500000\n");
+        add("\t{\n\t\tmap textures/level%d/base_%d.tga\n\t}\n", i % 37, i);
+        if (i % 3 == 0)
+            add("\t{\n\t\tmap textures/effects/glow_%d.jpg\n\t\talphashift 2.000000 0.200000 0.900000\n\t\tblendfunc "
+                "GL_SRC_ALPHA GL_ONE\n\t\tscroll sine %f static -0.500000\n\t}\n", i % 13, 0.125 * (i % 7));
+        if (i % 4 == 0)
+            add("\t{\n\t\tmap textures/effects/flame.tga\n\t\tenvmap\n\t\tscale static 1.250000 static 1.250000\n\t\tanim "
+                "0.100000 textures/anim/flame%d_0.tga textures/anim/flame%d_1.tga textures/anim/flame%d_2.tga "
+                "textures/anim/flame%d_3.tga end\n\t\trotate 33.250000\n\t}\n", i % 97, i % 97, i % 97, i % 97);
+        add("\t[\n\t\teditorimage textures/level%d/base_%d.tga\n\t]\n}\n\n", i % 37, i);
     }
     return text;
 }
 
-static size_t splitWords(std::string& text) {
-    size_t words = 0;
+static void splitWords(std::string& text) {
     char* state = nullptr;
-    for (char* word = strtok_r(text.data(), TOKEN_SEPARATORS, &state); word;
-         word = strtok_r(nullptr, TOKEN_SEPARATORS, &state))
-        words++;
-    return words;
+    for (char* word = strtok_r(text.data(), TOKEN_SEPARATORS, &state); word;)
+        word = strtok_r(nullptr, TOKEN_SEPARATORS, &state);
 }
 
 static void writeWithOneFwrite(const std::string& path, const std::string& bytes) {
@@ -136,7 +115,7 @@ static Figures measure(int scripts, const std::string& folder, bool warm) {
     const std::string path = folder + "/scripts.txt", written = folder + "/written.txt", copy = folder + "/fwrite.txt";
     const std::string bytes = makeFileText(scripts);
     writeWithOneFwrite(path, bytes);
-    const int runs = scripts >= 50000 ? 7 : scripts >= 10000 ? 11 : 21;
+    const int runs = scripts >= 50000 ? 9 : scripts >= 10000 ? 11 : 31;
     std::string words;
     auto nothing = [] {};
     auto readFile = [&] { readScriptFile(path.c_str()); };
@@ -152,17 +131,13 @@ static Figures measure(int scripts, const std::string& folder, bool warm) {
 }
 
 static double perScript(const std::vector<Figures>& all, double Figures::*field) {
-    const Figures& small = all.front();
-    const Figures& large = all.back();
-    return (large.*field / large.scripts) / (small.*field / small.scripts);
+    return (all.back().*field / all.back().scripts) / (all.front().*field / all.front().scripts);
 }
 
 int main() {
     char folder[] = "/tmp/bench-script-files-XXXXXX";
-    if (!mkdtemp(folder)) {
-        perror("mkdtemp");
-        return 1;
-    }
+    if (!mkdtemp(folder))
+        return perror("mkdtemp"), 1;
     std::vector<Figures> cold, warm;
     for (int scripts : {1000, 10000, 50000}) {
         cold.push_back(measure(scripts, folder, false));
@@ -170,8 +145,8 @@ int main() {
     }
     rmdir(folder);
 
-    printf("Median CPU ms, each run in a fresh process   cold heap (first use)       warm heap (memory kept)\n");
-    printf("%-20s", "scripts");
+    printf("Median CPU ms, each run in a fresh process   cold heap (first use)       warm heap (memory kept)\n%-20s",
+           "scripts");
     for (const auto* figures : {&cold, &warm})
         for (const Figures& f : *figures)
             printf("%10d", f.scripts);
@@ -184,15 +159,16 @@ int main() {
             for (const Figures& f : *figures)
                 printf("%10.3f", f.*field * 1e3);
     }
-    printf("\n(file of %.2f MB at %d scripts)\n\n", cold.back().megabytes, cold.back().scripts);
-    printf("%-44s %6s %6s  %s\n", "ratio", "cold", "warm", "target");
-    printf("%-44s %6.2f %6.2f  <= 5\n", "read / split into words, 50,000 scripts", cold.back().read / cold.back().split,
-           warm.back().read / warm.back().split);
-    printf("%-44s %6.2f %6.2f  <= 1.5\n", "first read per script, 50,000 / 1,000", perScript(cold, &Figures::read),
-           perScript(warm, &Figures::read));
-    printf("%-44s %6.2f %6.2f  <= 1.5\n", "second read per script, 50,000 / 1,000",
-           perScript(cold, &Figures::secondRead), perScript(warm, &Figures::secondRead));
-    printf("%-44s %6.2f %6.2f  <= 5\n", "write / one fwrite + fsync, 50,000 scripts",
-           cold.back().write / cold.back().fwrite, warm.back().write / warm.back().fwrite);
+    printf("\n(%.2f MB at %d scripts)\n\n%-44s %6s %6s  %s\n", cold.back().megabytes, cold.back().scripts, "ratio",
+           "cold", "warm", "target");
+    auto ratio = [&](const char* name, double (*value)(const std::vector<Figures>&), const char* target) {
+        printf("%-44s %6.2f %6.2f  %s\n", name, value(cold), value(warm), target);
+    };
+    ratio("read / split into words, 50,000 scripts", [](auto& all) { return all.back().read / all.back().split; }, "<= 5");
+    ratio("first read per script, 50,000 / 1,000", [](auto& all) { return perScript(all, &Figures::read); }, "<= 1.5");
+    ratio("second read per script, 50,000 / 1,000", [](auto& all) { return perScript(all, &Figures::secondRead); },
+          "<= 1.5");
+    ratio("write / one fwrite + fsync, 50,000 scripts", [](auto& all) { return all.back().write / all.back().fwrite; },
+          "<= 5");
     return 0;
 }
