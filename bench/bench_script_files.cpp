@@ -3,17 +3,19 @@
 // and one fwrite with fsync (the writer syncs too, so that a save survives a
 // crash). Every measurement runs in a fresh child process, so that small and
 // large files meet the same heap: cold, where every run pays the first touch
-// of its new pages (a first Open in a new editor), and warm, where one
-// untimed run first leaves the memory mapped (a long-running editor). Times
-// are CPU time (user + system), medians of several children.
+// of its new pages (a first Open in a new editor), or warm, where an untimed
+// run first leaves the memory mapped (a long-running editor). Times are CPU
+// time (user + system), medians of several children.
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,18 +54,11 @@ static double timeInChild(const Measurement& m, bool warm) {
     }
     close(channel[1]);
     double elapsed = -1;
-    if (read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed || waitpid(child, nullptr, 0) != child)
+    if (child < 0 || read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed)
         elapsed = -1;
     close(channel[0]);
+    waitpid(child, nullptr, 0);
     return elapsed;
-}
-
-static double median(int runs, bool warm, const Measurement& m) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; i++)
-        times.push_back(timeInChild(m, warm));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // A file like a merged set of game files: scripts of one to three stages
@@ -108,67 +103,82 @@ static void writeWithOneFwrite(const std::string& path, const std::string& bytes
 
 struct Figures {
     int scripts;
-    double megabytes, read, secondRead, split, write, fwrite;
+    double read, secondRead, split, write, fwrite;
 };
+static constexpr double Figures::*TIMES[] = {&Figures::read, &Figures::secondRead, &Figures::split, &Figures::write,
+                                             &Figures::fwrite};
 
-static Figures measure(int scripts, const std::string& folder, bool warm) {
-    const std::string path = folder + "/scripts.txt", written = folder + "/written.txt", copy = folder + "/fwrite.txt";
-    const std::string bytes = makeFileText(scripts);
-    writeWithOneFwrite(path, bytes);
-    const int runs = scripts >= 50000 ? 9 : scripts >= 10000 ? 11 : 31;
+// Each figure once, for the file of the given size, each in a child of its own.
+static Figures measure(int scripts, const std::string& bytes, const std::string& folder, bool warm) {
+    const std::string path = folder + "/" + std::to_string(scripts) + ".txt", written = folder + "/written.txt";
     std::string words;
     auto nothing = [] {};
     auto readFile = [&] { readScriptFile(path.c_str()); };
-    Figures f = {scripts, (double)bytes.size() / 1e6, 0, 0, 0, 0, 0};
-    f.read = median(runs, warm, {nothing, readFile, freeAllScripts});
-    f.secondRead = median(runs, warm, {readFile, readFile, freeAllScripts});
-    f.split = median(runs, warm, {[&] { words = bytes; }, [&] { splitWords(words); }, nothing});
-    f.write = median(runs, warm, {readFile, [&] { writeScriptFile(written.c_str()); }, freeAllScripts});
-    f.fwrite = median(runs, warm, {nothing, [&] { writeWithOneFwrite(copy, bytes); }, nothing});
-    for (const std::string& file : {path, written, copy})
-        unlink(file.c_str());
-    return f;
+    return {scripts, timeInChild({nothing, readFile, freeAllScripts}, warm),
+            timeInChild({readFile, readFile, freeAllScripts}, warm),
+            timeInChild({[&] { words = bytes; }, [&] { splitWords(words); }, nothing}, warm),
+            timeInChild({readFile, [&] { writeScriptFile(written.c_str()); }, freeAllScripts}, warm),
+            timeInChild({nothing, [&] { writeWithOneFwrite(folder + "/fwrite.txt", bytes); }, nothing}, warm)};
 }
 
-static double perScript(const std::vector<Figures>& all, double Figures::*field) {
-    return (all.back().*field / all.back().scripts) / (all.front().*field / all.front().scripts);
+// read / split, first and second read per script at the largest size / at
+// the smallest, write / one fwrite.
+static std::array<double, 4> ratios(const std::vector<Figures>& all) {
+    const Figures &small = all.front(), &large = all.back();
+    auto perScript = [&](double Figures::*field) { return (large.*field / large.scripts) / (small.*field / small.scripts); };
+    return {large.read / large.split, perScript(&Figures::read), perScript(&Figures::secondRead), large.write / large.fwrite};
 }
 
 int main() {
     char folder[] = "/tmp/bench-script-files-XXXXXX";
     if (!mkdtemp(folder))
         return perror("mkdtemp"), 1;
-    std::vector<Figures> cold, warm;
-    for (int scripts : {1000, 10000, 50000}) {
-        cold.push_back(measure(scripts, folder, false));
-        warm.push_back(measure(scripts, folder, true));
+    const int sizes[] = {1000, 10000, 50000};
+    std::string texts[3];
+    for (int i = 0; i < 3; i++) {
+        texts[i] = makeFileText(sizes[i]);
+        writeWithOneFwrite(std::string(folder) + "/" + std::to_string(sizes[i]) + ".txt", texts[i]);
     }
-    rmdir(folder);
+    // The runs go round the sizes and both heaps, so that a change in the
+    // load of the machine touches them all alike.
+    std::vector<Figures> samples[2][3], all[2];  // cold, warm
+    for (int run = 0; run < 11; run++)
+        for (int i = 0; i < 3; i++)
+            for (bool warm : {false, true})
+                samples[warm][i].push_back(measure(sizes[i], texts[i], folder, warm));
+    for (bool warm : {false, true})
+        for (int i = 0; i < 3; i++) {
+            Figures median = {sizes[i], 0, 0, 0, 0, 0};
+            for (auto field : TIMES) {
+                std::vector<double> times;
+                for (const Figures& f : samples[warm][i])
+                    times.push_back(f.*field);
+                std::sort(times.begin(), times.end());
+                median.*field = times[times.size() / 2];
+            }
+            all[warm].push_back(median);
+        }
+    std::filesystem::remove_all(folder);
 
-    printf("Median CPU ms, each run in a fresh process   cold heap (first use)       warm heap (memory kept)\n%-20s",
-           "scripts");
-    for (const auto* figures : {&cold, &warm})
-        for (const Figures& f : *figures)
+    printf("Median CPU ms of %zu runs, each in a fresh process   cold heap (first use)    warm heap (memory kept)\n%-20s",
+           samples[0][0].size(), "scripts");
+    for (const auto& figures : all)
+        for (const Figures& f : figures)
             printf("%10d", f.scripts);
-    const std::pair<const char*, double Figures::*> rows[] = {
-        {"first read", &Figures::read}, {"second read", &Figures::secondRead}, {"split into words", &Figures::split},
-        {"write", &Figures::write}, {"one fwrite + fsync", &Figures::fwrite}};
-    for (auto [name, field] : rows) {
-        printf("\n%-20s", name);
-        for (const auto* figures : {&cold, &warm})
-            for (const Figures& f : *figures)
-                printf("%10.3f", f.*field * 1e3);
+    const char* rows[] = {"first read", "second read", "split into words", "write", "one fwrite + fsync"};
+    for (int row = 0; row < 5; row++) {
+        printf("\n%-20s", rows[row]);
+        for (const auto& figures : all)
+            for (const Figures& f : figures)
+                printf("%10.3f", f.*TIMES[row] * 1e3);
     }
-    printf("\n(%.2f MB at %d scripts)\n\n%-44s %6s %6s  %s\n", cold.back().megabytes, cold.back().scripts, "ratio",
-           "cold", "warm", "target");
-    auto ratio = [&](const char* name, double (*value)(const std::vector<Figures>&), const char* target) {
-        printf("%-44s %6.2f %6.2f  %s\n", name, value(cold), value(warm), target);
-    };
-    ratio("read / split into words, 50,000 scripts", [](auto& all) { return all.back().read / all.back().split; }, "<= 5");
-    ratio("first read per script, 50,000 / 1,000", [](auto& all) { return perScript(all, &Figures::read); }, "<= 1.5");
-    ratio("second read per script, 50,000 / 1,000", [](auto& all) { return perScript(all, &Figures::secondRead); },
-          "<= 1.5");
-    ratio("write / one fwrite + fsync, 50,000 scripts", [](auto& all) { return all.back().write / all.back().fwrite; },
-          "<= 5");
+    const char* names[] = {"read / split into words, 50,000 scripts", "first read per script, 50,000 / 1,000",
+                           "second read per script, 50,000 / 1,000", "write / one fwrite + fsync, 50,000 scripts"};
+    const char* targets[] = {"<= 5", "<= 1.5", "<= 1.5", "<= 5"};
+    std::array<double, 4> cold = ratios(all[0]), warm = ratios(all[1]);
+    printf("\n(%.2f MB at 50,000 scripts)\n\n%-44s %6s %6s  %s\n", (double)texts[2].size() / 1e6, "ratio", "cold",
+           "warm", "target");
+    for (int i = 0; i < 4; i++)
+        printf("%-44s %6.2f %6.2f  %s\n", names[i], cold[i], warm[i], targets[i]);
     return 0;
 }
