@@ -142,7 +142,7 @@ int main() {
     // The runs go round the sizes and both heaps, so that a change in the
     // load of the machine touches them all alike.
     std::vector<Figures> samples[2][3], all[2];  // cold, warm
-    for (int run = 0; run < 11; run++)
+    for (int run = 0; run < 15; run++)
         for (int i = 0; i < 3; i++)
             for (bool warm : {false, true})
                 samples[warm][i].push_back(measure(sizes[i], texts[i], folder, warm));
