@@ -1,5 +1,4 @@
-// The script model, reader and writer: the format's rules seen through the
-// text written back, merging, the round trip, numbers in any locale, saves.
+// The script reader and writer: rules, merging, round trip, numbers in any locale, safe saves.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -44,9 +43,8 @@ protected:
     std::string written() { return writeScriptFile(pathOf("out.txt").c_str()) ? contents("out.txt") : "(failed)"; }
 };
 
-// Each row: a library read first, a file read into it, the library written.
-// Under a decimal-comma locale, as the desktop toolkit sets it: numbers must
-// still be read and written with '.'.
+// Each row: a library read first, a file read into it, the library written. Under a
+// decimal-comma locale, as the desktop toolkit sets it, numbers must still use '.'.
 TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
     ASSERT_TRUE(setlocale(LC_ALL, "de_DE.UTF-8")) << "scripts/setup-debian.sh generates de_DE.UTF-8";
     EXPECT_EQ(std::to_string(0.5), "0,500000");
@@ -75,8 +73,7 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
         {"", "s { { anim 0.1 end } { anim 1 a b end anim 2 c end } }", "s { { " + noMap + " } { " + noMap + " anim 2.000000 c end } " + noImage},
         {"", "s { { anim 0.1 a.tga } b END map c.tga } }", "s { { map c.tga anim 0.100000 a.tga } b end } [ editorimage c.tga ] }"},
         {"", "s { { anim 0.5" + first255 + frames + " end envmap } }", "s { { " + noMap + " envmap anim 0.500000" + first255 + " end } " + noImage},
-        // Text too long for its array is cut, and the cut name is the script's
-        // name; text cut off inside a keyword or a body keeps what is there.
+        // Text is cut to its array (the cut name is the name); cut-off text keeps what is there.
         {"", longText + longText, name.substr(0, 47) + " { { map " + cut + " anim 1.000000 " + cut + " end } [ editorimage " + cut + " ] }"},
         {"", "a { { scroll sine 0.5", "a { { " + noMap + " scroll sine 0.500000 static 0.000000 } " + noImage},
         {"", "c { vertexwarp 3 2", "c { vertexwarp 3.000000 2.000000 0.001000 }"},
@@ -100,9 +97,8 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
     setlocale(LC_ALL, "C");
 }
 
-// A read must give what looking up, removing and appending name by name
-// gives, also with duplicates already in the library (made by the editor),
-// and announce each replaced script once, its stages still there.
+// A read gives what looking up, removing and appending name by name gives, also with the
+// editor's duplicates, and announces each replaced script once, its stages still there.
 static std::vector<std::string> releasedMaps;
 
 TEST_F(Model, MergeEqualsTheNameByNameAlgorithm) {
@@ -163,16 +159,14 @@ TEST_F(Model, WriterLayoutByteForByte) {
     EXPECT_NE(written().find("editorimage first.tga\n"), std::string::npos);
 }
 
-// The numbers of a stage, each with the line that writes it: alpha shift,
-// scroll, scale, always, anim, never.
+// A stage's numbers, each with the line writing it: alpha shift, scroll, scale, always, anim, never.
 static const std::pair<float Stage::*, int> STAGE_NUMBERS[] = {
     {&Stage::alphaSpeed, 0}, {&Stage::alphaMin, 0}, {&Stage::alphaMax, 0}, {&Stage::scrollX, 1}, {&Stage::scrollY, 1},
     {&Stage::scaleX, 2}, {&Stage::scaleY, 2}, {&Stage::rotateSpeed, 3}, {&Stage::animDelay, 4}, {&Stage::animNextTime, 5}};
 static const std::pair<WaveType Stage::*, int> STAGE_WAVES[] = {
     {&Stage::scrollTypeX, 1}, {&Stage::scrollTypeY, 1}, {&Stage::scaleTypeX, 2}, {&Stage::scaleTypeY, 2}};
 
-// Every field of the library as text; with asRead, as a read of the written
-// file must give it back: the exceptions of the format applied.
+// Every field of the library; asRead, as reading the written file must give it back.
 static std::string describe(bool asRead) {
     std::ostringstream out;
     auto number = [&](float value, bool written) {
@@ -201,8 +195,7 @@ static std::string describe(bool asRead) {
     return out.str();
 }
 
-// Random libraries of what the editor can make, but for separators in names,
-// names the reader takes for syntax, names equal ignoring case.
+// What the editor can make, but for separators and syntax words in names, or names equal ignoring case.
 TEST_F(Model, RandomLibrariesSurviveWriteAndRead) {
     std::mt19937 random(1234);
     auto below = [&](int limit) { return (int)(random() % (unsigned)limit); };
@@ -256,10 +249,9 @@ TEST(Numbers, FormatFloatMatchesTheCLibrary) {
     }
 }
 
-// A failed save (missing folder; out of room half way, by a size limit in a
-// child, as permissions mean nothing to root) is reported and leaves the old
-// file whole and nothing else. A save through a link replaces the file it
-// points to with its permission bits, or creates it under the umask.
+// A failed save (no folder; out of room half way: a size limit in a child, as root ignores
+// permissions) is reported and leaves the old file whole and nothing else. Through a link, a
+// save replaces the file it points to with its permission bits, or creates it under the umask.
 TEST_F(Model, SavesNeverDestroyTheOldFile) {
     for (int i = 0; i < 2000; i++) copyText(appendStage(appendScript(("s" + std::to_string(i)).c_str()))->map, "textures/x.tga");
     errno = 0;
