@@ -1,6 +1,6 @@
-// The Veltra file writer. The whole file is built in memory and then put in
-// place of the old one in one rename, so a failed save never leaves a
-// half-written file behind.
+// The Veltra file writer. The file is written next to the old one under a
+// temporary name and put in its place in one rename once every byte is on
+// disk, so a failed save never leaves a half-written file behind.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "numbers.h"
@@ -19,27 +20,48 @@
 
 namespace {
 
+// Text written straight into the temporary file through a fixed buffer, so
+// that a large library is never held twice in memory.
 struct TextBuilder {
-    std::string text;
+    int fd;
+    bool failed = false;
+    size_t used = 0;
+    char buffer[1 << 16];
 
-    void add(const char* part) { text += part; }
+    explicit TextBuilder(int file) : fd(file) {}
+
+    void append(const char* part, size_t length) {
+        while (length > 0) {
+            if (used == sizeof buffer)
+                flush();
+            size_t count = length < sizeof buffer - used ? length : sizeof buffer - used;
+            memcpy(buffer + used, part, count);
+            used += count;
+            part += count;
+            length -= count;
+        }
+    }
+
+    void add(const char* part) { append(part, strlen(part)); }
 
     void addFloat(float value) {
         char number[64];
         int length = formatFloat(number, sizeof number, value);
-        text.append(number, (size_t)length);
+        append(number, (size_t)length);
     }
 
     void addUnsigned(unsigned value) {
         char digits[16];
         int length = 0;
         do {
-            digits[length++] = (char)('0' + value % 10);
+            digits[15 - length++] = (char)('0' + value % 10);
             value /= 10;
         } while (value);
-        while (length)
-            text += digits[--length];
+        append(digits + 16 - length, (size_t)length);
     }
+
+    // Writes what the buffer holds; false once any write has failed.
+    bool flush();
 };
 
 // The name shown by the editor for a script: the first texture name
@@ -65,6 +87,19 @@ static void writeAnimation(TextBuilder& out, const Stage* stage, EditorImage& im
         image.offer(frame->name);
     }
     out.add("end\n");
+}
+
+// A scroll or scale line: a wave word and a value for each axis.
+static void writeWaveLine(TextBuilder& out, const char* keyword, WaveType typeX, float x, WaveType typeY, float y) {
+    out.add(keyword);
+    out.add(waveTypeName(typeX));
+    out.add(" ");
+    out.addFloat(x);
+    out.add(" ");
+    out.add(waveTypeName(typeY));
+    out.add(" ");
+    out.addFloat(y);
+    out.add("\n");
 }
 
 static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image) {
@@ -95,28 +130,10 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
         out.add(blendFactorName(stage->blendDst));
         out.add("\n");
     }
-    if (stage->scrollX != 0.0f || stage->scrollY != 0.0f) {
-        out.add("\t\tscroll ");
-        out.add(waveTypeName(stage->scrollTypeX));
-        out.add(" ");
-        out.addFloat(stage->scrollX);
-        out.add(" ");
-        out.add(waveTypeName(stage->scrollTypeY));
-        out.add(" ");
-        out.addFloat(stage->scrollY);
-        out.add("\n");
-    }
-    if (stage->scaleX != 0.0f || stage->scaleY != 0.0f) {
-        out.add("\t\tscale ");
-        out.add(waveTypeName(stage->scaleTypeX));
-        out.add(" ");
-        out.addFloat(stage->scaleX);
-        out.add(" ");
-        out.add(waveTypeName(stage->scaleTypeY));
-        out.add(" ");
-        out.addFloat(stage->scaleY);
-        out.add("\n");
-    }
+    if (stage->scrollX != 0.0f || stage->scrollY != 0.0f)
+        writeWaveLine(out, "\t\tscroll ", stage->scrollTypeX, stage->scrollX, stage->scrollTypeY, stage->scrollY);
+    if (stage->scaleX != 0.0f || stage->scaleY != 0.0f)
+        writeWaveLine(out, "\t\tscale ", stage->scaleTypeX, stage->scaleX, stage->scaleTypeY, stage->scaleY);
     if (stage->animFrameCount)
         writeAnimation(out, stage, image);
     if (stage->rotateSpeed != 0.0f) {
@@ -211,10 +228,10 @@ static bool keepPermissions(int fd, const std::string& target) {
     return fchmod(fd, info.st_mode & 07777) == 0;
 }
 
-static bool writeAll(int fd, const std::string& text) {
+static bool writeAll(int fd, const char* text, size_t size) {
     size_t written = 0;
-    while (written < text.size()) {
-        ssize_t count = write(fd, text.data() + written, text.size() - written);
+    while (written < size) {
+        ssize_t count = write(fd, text + written, size - written);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0) {
@@ -227,6 +244,13 @@ static bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
+bool TextBuilder::flush() {
+    if (!failed && used > 0 && !writeAll(fd, buffer, used))
+        failed = true;
+    used = 0;
+    return !failed;
+}
+
 // Makes the rename itself durable; a failure here no longer endangers the
 // old or the new contents, so it is not reported.
 static void syncDirectory(const std::string& directory) {
@@ -237,13 +261,19 @@ static void syncDirectory(const std::string& directory) {
     close(fd);
 }
 
-static bool replaceFile(const char* path, const std::string& text) {
+bool writeScriptFile(const char* path) {
     std::string target = resolveTarget(path);
     std::string temporary;
     int fd = createTemporary(target, temporary);
     if (fd < 0)
         return false;
-    bool written = keepPermissions(fd, target) && writeAll(fd, text) && fsync(fd) == 0;
+    bool written = keepPermissions(fd, target);
+    if (written) {
+        auto out = std::make_unique<TextBuilder>(fd);
+        for (const Script* script = scriptLibrary; script && !out->failed; script = script->next)
+            writeScript(*out, script);
+        written = out->flush() && fsync(fd) == 0;
+    }
     int savedErrno = errno;
     if (close(fd) != 0 && written) {
         written = false;
@@ -260,11 +290,4 @@ static bool replaceFile(const char* path, const std::string& text) {
     }
     syncDirectory(directoryOf(target));
     return true;
-}
-
-bool writeScriptFile(const char* path) {
-    TextBuilder out;
-    for (const Script* script = scriptLibrary; script; script = script->next)
-        writeScript(out, script);
-    return replaceFile(path, out.text);
 }
