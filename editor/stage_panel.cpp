@@ -173,22 +173,10 @@ void readStageProperties(Stage* stage) {
 // ---------------------------------------------------------------------------
 // Animation frames
 
-static void releaseFrames(Stage* stage) {
-    AnimFrame* frame = stage->animFrames;
-    while (frame) {
-        AnimFrame* next = frame->next;
-        free(frame);
-        frame = next;
-    }
-    stage->animFrames = nullptr;
-    stage->animCurrent = nullptr;
-    stage->animFrameCount = 0;
-}
-
 // The new frames use the placeholder's slot until the script is resolved
 // again, so the preview always has a valid texture to bind.
 void rebuildAnimFrames(Stage* stage) {
-    releaseFrames(stage);
+    freeFrames(stage);
     int count = platform->listCount(IDC_FRAME_LIST);
     if (count > MAX_ANIM_FRAMES) count = MAX_ANIM_FRAMES;
     AnimFrame** link = &stage->animFrames;

@@ -11,6 +11,3 @@ inline int foldCase(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; 
 Script* newScript(const char* name);
 // An unlinked stage with the given map and the defaults of resetStage.
 Stage* newStage(const char* map);
-// Releases every frame of the stage; leaves animFrames, animCurrent and
-// animFrameCount empty.
-void freeFrames(Stage* stage);

@@ -75,6 +75,9 @@ void freeAllScripts();
 Stage* appendStage(Script* script);       // map "pics/noimage.tga" (reader)
 Stage* appendEmptyStage(Script* script);  // empty map (editor's stage Add)
 void resetStage(Stage* stage);
+// Releases every frame of the stage; leaves animFrames, animCurrent and
+// animFrameCount empty.
+void freeFrames(Stage* stage);
 void deleteStageAt(Script* script, int index);
 
 // Copies src into a fixed array of dstSize bytes, cutting it to fit.
