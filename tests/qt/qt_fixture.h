@@ -1,56 +1,67 @@
-// The editor started on the real display, with every command it dispatches
-// recorded, and helpers to answer the modal dialogs it opens.
+// The editor on the real display with every dispatched command recorded, and
+// timers that act from inside the modal dialogs and loops the editor runs.
 #pragma once
 
+#include "control_ids.h"
+#include "editor_app.h"
+#include "editor_state.h"
+#include "editor_window.h"
 #include "qt_platform.h"
 
 #include <gtest/gtest.h>
 
-#include <QWidget>
-
-#include <functional>
-#include <vector>
-
-class QFileDialog;
+#include <QApplication>
+#include <QFileDialog>
+#include <QTest>
+#include <QTimer>
 
 class QtEditorTest : public testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Brings up the editor as the program does, without its main loop.
-    void startOnScreen();
-    template <class Widget>
-    Widget* controlAs(int id) {
-        Widget* widget = qobject_cast<Widget*>(qt.control(id));
-        EXPECT_NE(widget, nullptr) << "control " << id;
-        return widget;
+    void SetUp() override { qt.commandObserver = [this](int id) { commands.push_back(id); }; }
+    void TearDown() override {
+        qDeleteAll(timers.children());
+        if (started) tearDownEditor();
+        platform = nullptr;
+        currentScript = nullptr;
+        currentStage = nullptr;
+        quitRequested = 0;
     }
+    // The program's start-up, without its main loop.
+    void startOnScreen() {
+        startEditor(qt);
+        started = true;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(qt.editorWindow()));
+        commands.clear();
+    }
+    // Calls step every 10 ms until it returns true; never again while it
+    // waits in a dialog it opened.
+    void poll(std::function<bool()> step) {
+        auto* timer = new QTimer(&timers);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
+            timer->stop();
+            step() ? timer->deleteLater() : timer->start();
+        });
+        timer->start(10);
+    }
+    // Runs answer on the next file dialog shown, from inside its event loop.
+    void answerFileDialog(std::function<void(QFileDialog*)> answer) {
+        poll([answer] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            const bool shown = dialog && dialog->isVisible();
+            if (shown) answer(dialog);
+            return shown;
+        });
+    }
+    // Runs the whole program, taking wayOut once the preview has drawn.
+    int runTaking(std::function<void()> wayOut) {
+        poll([this, wayOut] { return qt.framesSwapped() >= 2 ? wayOut(), true : false; });
+        QTimer::singleShot(10000, &timers, [this] { ADD_FAILURE() << "the main loop did not end", trigger(IDM_FILE_EXIT); });
+        return runEditor(qt);
+    }
+    void trigger(int menuId) { qt.editorWindow()->menuAction(menuId)->trigger(); }
 
     QtPlatform qt;
-    std::vector<int> commands;  // every command dispatched, in order
-    bool startedOnScreen = false;
+    QObject timers;  // parent of the test's timers, which end with it
+    std::vector<int> commands;
+    bool started = false;
 };
-
-// Types a name into the file name box of an open file dialog, as a user does
-// (selectFile leaves the box alone while it has the keyboard focus).
-void typeFileName(QFileDialog* dialog, const QString& name);
-
-// Parent of the timers a test starts; they all end with the test.
-QObject* testTimers();
-void stopTestTimers();
-// Runs step once, after the given time, unless the test has ended.
-void runAfter(int milliseconds, std::function<void()> step);
-
-// Runs answer on the next modal dialog of the given type as soon as it is
-// shown, from inside its event loop.
-void pollForModal(std::function<bool(QWidget*)> tryAnswer);
-template <class Dialog>
-void answerNextModal(std::function<void(Dialog*)> answer) {
-    pollForModal([answer](QWidget* modal) {
-        auto* dialog = qobject_cast<Dialog*>(modal);
-        if (!dialog) return false;
-        answer(dialog);
-        return true;
-    });
-}
