@@ -1,6 +1,5 @@
-// The editor and preview windows on a real display: the controls and menu of
-// their templates, the notifications that reach the dispatcher, the ways out
-// of the main loop and the order of teardown. Also the tests' main.
+// The windows of the templates on a real display, the notifications that reach
+// the dispatcher, the ways out of the main loop and teardown; the tests' main.
 #include "qt_fixture.h"
 
 #include "dialog_templates.h"
@@ -23,11 +22,8 @@ static QWidget* findControl(QtPlatform& qt, const DialogControl& control) {
     return nullptr;
 }
 
-using QtWindowTest = QtEditorTest;
-
-// Buttons dispatch when clicked; check boxes, like edits and drop-downs, do
-// not. The preview cannot be closed and draws on.
-TEST_F(QtWindowTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
+// Buttons dispatch, check boxes do not; the preview cannot be closed.
+TEST_F(QtEditorTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
     startOnScreen();
     for (int i = 0; i < EDITOR_TEMPLATE.controlCount; i++) {
         const DialogControl& control = EDITOR_TEMPLATE.controls[i];
@@ -42,25 +38,23 @@ TEST_F(QtWindowTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
         EXPECT_EQ(commands, control.kind == CONTROL_PUSH_BUTTON ? std::vector{control.id} : std::vector<int>{});
     }
     const Qt::WindowFlags boxes = Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
-    EXPECT_EQ(qt.editorWindow()->windowTitle(), "VeltraEd");
-    EXPECT_EQ(qt.editorWindow()->windowFlags() & boxes, boxes ^ Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(qt.previewWindow()->title(), "VeltraEd Preview");
-    EXPECT_EQ(qt.previewWindow()->flags() & boxes, Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(qt.editorWindow()->windowTitle() == "VeltraEd" && (qt.editorWindow()->windowFlags() & boxes) == (boxes ^ Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(qt.previewWindow()->title() == "VeltraEd Preview" && (qt.previewWindow()->flags() & boxes) == Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(qt.previewWindow()->close());
     const int frames = qt.framesSwapped();
     EXPECT_TRUE(QTest::qWaitFor([&] { return qt.framesSwapped() >= frames + 3; }) && qt.previewWindow()->isVisible());
 }
 
-// Open and Save are cancelled; the preview draws on while the dialog is open.
-TEST_F(QtWindowTest, FileMenuHoldsItsItemsAndDispatchesThem) {
+// Open is cancelled; the preview draws on while its dialog is open.
+TEST_F(QtEditorTest, FileMenuHoldsItsItemsAndDispatchesThem) {
     startOnScreen();
     QAction* file = qt.editorWindow()->menuBar()->actions().value(0);
     ASSERT_TRUE(file && file->text() == "&File" && file->menu()->actions().size() == EDITOR_MENU.itemCount);
     for (int i = 0; i < EDITOR_MENU.itemCount; i++) {
         const MenuItemTemplate& item = EDITOR_MENU.items[i];
         const QAction* action = file->menu()->actions()[i];
-        EXPECT_TRUE(action == qt.editorWindow()->menuAction(item.id) && action->text() == item.caption);
-        EXPECT_EQ(action->shortcut(), QKeySequence(item.shortcut));
+        EXPECT_TRUE(action == qt.editorWindow()->menuAction(item.id) && action->text() == item.caption
+                    && action->shortcut() == QKeySequence(item.shortcut)) << item.caption;
     }
     int framesWhileOpen = 0;
     answerFileDialog([&](QFileDialog* dialog) {
@@ -70,14 +64,12 @@ TEST_F(QtWindowTest, FileMenuHoldsItsItemsAndDispatchesThem) {
         dialog->reject();
     });
     trigger(IDM_FILE_OPEN);
-    answerFileDialog([](QFileDialog* dialog) { dialog->reject(); });
-    trigger(IDM_FILE_SAVE);
-    EXPECT_EQ(commands, (std::vector{IDM_FILE_OPEN, IDM_FILE_SAVE}));
+    EXPECT_EQ(commands, std::vector{IDM_FILE_OPEN});
     EXPECT_GE(framesWhileOpen, 2);
 }
 
 // The program's own changes are silent.
-TEST_F(QtWindowTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
+TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     startOnScreen();
     QWidget* elsewhere = qt.control(IDC_SCRIPT_NAME);
     for (int id : {IDC_SCRIPT_LIST, IDC_STAGE_LIST, IDC_FRAME_LIST}) {
@@ -101,30 +93,26 @@ TEST_F(QtWindowTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     }
 }
 
-// The preview draws a script of the library to the end, but no frame follows
-// the freeing of the scripts, and the redraw timer stops.
-TEST_F(QtWindowTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFreed) {
+// The preview draws the library's script to the end but not after it is freed.
+TEST_F(QtEditorTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFreed) {
     currentScript = appendScript("textures/water");
-    appendEmptyStage(currentScript);
     int framesWithoutLibrary = 0;
     qt.frameObserver = [&] { framesWithoutLibrary += scriptLibrary == nullptr; };
     EXPECT_EQ(runTaking([this] { trigger(IDM_FILE_EXIT); }), 0);
-    EXPECT_EQ(commands, std::vector{IDM_FILE_EXIT});
     const int ticks = qt.redrawTicks();
     QTest::qWait(250);  // five timer periods
     EXPECT_EQ(qt.redrawTicks(), ticks);
     EXPECT_EQ(framesWithoutLibrary, 0);
 }
 
-TEST_F(QtWindowTest, CloseBoxEndsTheLoop) {
+TEST_F(QtEditorTest, CloseBoxEndsTheLoop) {
     runTaking([this] { qt.editorWindow()->windowHandle()->close(); });
     EXPECT_TRUE(commands.empty());
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-// Qt, fontconfig and Mesa keep allocations to the end; their suppressions are
-// read here too, as a test runner may pass on only part of the environment.
-// No library is unloaded, so a leak inside a driver keeps the driver's name.
+// Suppressions of what Qt, fontconfig and Mesa keep to the end, even from a
+// partial environment; no library is unloaded, so such leaks keep their names.
 extern "C" const char* __lsan_default_options() { return "suppressions=" VELTRA_LSAN_SUPPRESSIONS ":print_suppressions=0"; }
 extern "C" int dlclose(void*) { return 0; }
 #endif

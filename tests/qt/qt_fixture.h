@@ -1,5 +1,4 @@
-// The editor on the real display with every dispatched command recorded, and
-// timers that act from inside the modal dialogs and loops the editor runs.
+// The editor on a real display, its commands recorded, driven from timers.
 #pragma once
 
 #include "control_ids.h"
@@ -13,7 +12,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QTest>
-#include <QTimer>
 
 class QtEditorTest : public testing::Test {
 protected:
@@ -22,8 +20,7 @@ protected:
         qDeleteAll(timers.children());
         if (started) tearDownEditor();
         platform = nullptr;
-        currentScript = nullptr;
-        currentStage = nullptr;
+        currentScript = nullptr, currentStage = nullptr;
         quitRequested = 0;
     }
     // The program's start-up, without its main loop.
@@ -33,8 +30,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(qt.editorWindow()));
         commands.clear();
     }
-    // Calls step every 10 ms until it returns true; never again while it
-    // waits in a dialog it opened.
+    // Calls step every 10 ms until it returns true (not while it waits in a dialog).
     void poll(std::function<bool()> step) {
         auto* timer = new QTimer(&timers);
         QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
@@ -47,9 +43,7 @@ protected:
     void answerFileDialog(std::function<void(QFileDialog*)> answer) {
         poll([answer] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            const bool shown = dialog && dialog->isVisible();
-            if (shown) answer(dialog);
-            return shown;
+            return dialog && dialog->isVisible() && (answer(dialog), true);
         });
     }
     // Runs the whole program, taking wayOut once the preview has drawn.
