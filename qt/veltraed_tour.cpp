@@ -30,7 +30,9 @@ static void answerFileDialogs(const QDir& examples) {
         const QString title = dialog->windowTitle();
         const QString path = title.startsWith(locate) ? examples.filePath(title.mid(locate.size()))
                                                       : examples.filePath(QStringLiteral("demo.txt"));
-        // Typed into the file name box, as the dialog has the keyboard focus.
+        // Chosen, then typed into the file name box, as the dialog has the
+        // keyboard focus; choosing first clears the file it offered.
+        dialog->selectFile(path);
         if (auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) fileName->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
