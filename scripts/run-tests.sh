@@ -7,11 +7,13 @@ cd "$(dirname "$0")/.."
 JOBS=$(nproc)
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=:97
-  Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/tmp/veltraed-xvfb.log 2>&1 &
+  # The server picks a free display number and reports it.
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$display_file" >/tmp/veltraed-xvfb.log 2>&1 &
   xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  export DISPLAY=$display
+  trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n1 "$display_file")
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 
