@@ -89,6 +89,17 @@ static void writeAnimation(TextBuilder& out, const Stage* stage, EditorImage& im
     out.add("end\n");
 }
 
+// An alphashift or vertexwarp line: a keyword and three numbers.
+static void writeThreeNumbers(TextBuilder& out, const char* keyword, float a, float b, float c) {
+    out.add(keyword);
+    out.addFloat(a);
+    out.add(" ");
+    out.addFloat(b);
+    out.add(" ");
+    out.addFloat(c);
+    out.add("\n");
+}
+
 // A scroll or scale line: a wave word and a value for each axis.
 static void writeWaveLine(TextBuilder& out, const char* keyword, WaveType typeX, float x, WaveType typeY, float y) {
     out.add(keyword);
@@ -114,15 +125,8 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
         out.add("\t\talphamask\n");
     if (stage->envmap)
         out.add("\t\tenvmap\n");
-    if (stage->alphaSpeed > 0.0f || stage->alphaMin > 0.0f) {
-        out.add("\t\talphashift ");
-        out.addFloat(stage->alphaSpeed);
-        out.add(" ");
-        out.addFloat(stage->alphaMin);
-        out.add(" ");
-        out.addFloat(stage->alphaMax);
-        out.add("\n");
-    }
+    if (stage->alphaSpeed > 0.0f || stage->alphaMin > 0.0f)
+        writeThreeNumbers(out, "\t\talphashift ", stage->alphaSpeed, stage->alphaMin, stage->alphaMax);
     if (stage->blendEnabled) {
         out.add("\t\tblendfunc ");
         out.add(blendFactorName(stage->blendSrc));
@@ -155,15 +159,8 @@ static void writeScript(TextBuilder& out, const Script* script) {
     }
     if (script->safe)
         out.add("\tsafe\n");
-    if (script->warpDistance != 0.0f) {
-        out.add("\tvertexwarp ");
-        out.addFloat(script->warpSpeed);
-        out.add(" ");
-        out.addFloat(script->warpDistance);
-        out.add(" ");
-        out.addFloat(script->warpSmoothness);
-        out.add("\n");
-    }
+    if (script->warpDistance != 0.0f)
+        writeThreeNumbers(out, "\tvertexwarp ", script->warpSpeed, script->warpDistance, script->warpSmoothness);
     for (const Stage* stage = script->stages; stage; stage = stage->next)
         writeStage(out, stage, image);
     if (image.name[0]) {

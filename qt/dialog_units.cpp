@@ -21,3 +21,11 @@ QFont templateFont(const DialogTemplate& dialog) {
     font.setPointSize(dialog.fontPoints);
     return font;
 }
+
+Qt::WindowFlags templateWindowFlags(const DialogTemplate& dialog) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if (dialog.style & WINDOW_CAPTION) flags |= Qt::WindowTitleHint;
+    if (dialog.style & WINDOW_CLOSE_BOX) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <Qt>
 
 struct DialogTemplate;
 
@@ -29,3 +30,6 @@ private:
 
 // The font a template asks for, with a sans-serif fallback where it is missing.
 QFont templateFont(const DialogTemplate& dialog);
+
+// The frame a template's style asks for: title bar, close and minimize boxes.
+Qt::WindowFlags templateWindowFlags(const DialogTemplate& dialog);

@@ -57,11 +57,7 @@ void NotifyingListBox::onClicked() {
 EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu) {
     setObjectName(QString::number(dialog.id));
     setWindowTitle(QString::fromUtf8(dialog.caption));
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
-    if (dialog.style & WINDOW_CAPTION) flags |= Qt::WindowTitleHint;
-    if (dialog.style & WINDOW_CLOSE_BOX) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
-    setWindowFlags(flags);
+    setWindowFlags(templateWindowFlags(dialog));
     setFont(templateFont(dialog));
     units = DialogUnits::forFont(font());
 

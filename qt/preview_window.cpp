@@ -22,11 +22,7 @@ QSurfaceFormat previewSurfaceFormat() {
 PreviewWindow::PreviewWindow(const DialogTemplate& dialog) {
     setObjectName(QString::number(dialog.id));
     setTitle(QString::fromUtf8(dialog.caption));
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
-    if (dialog.style & WINDOW_CAPTION) flags |= Qt::WindowTitleHint;
-    if (dialog.style & WINDOW_CLOSE_BOX) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
-    setFlags(flags);
+    setFlags(templateWindowFlags(dialog));
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(previewSurfaceFormat());
 
