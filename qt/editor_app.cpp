@@ -1,6 +1,7 @@
 #include "editor_app.h"
 
 #include "editor.h"
+#include "editor_settings.h"
 #include "preview.h"
 #include "qt_platform.h"
 #include "script_model.h"
@@ -15,6 +16,9 @@ void startEditor(QtPlatform& qtPlatform) {
     qtPlatform.createEditorWindow();
     qtPlatform.createPreviewWindow();
     initEditorControls();
+    installTextureFinder();
+    loadEditorSettings();
+    qtPlatform.showPreviewChoices();
     qtPlatform.showWindows();
     initPreviewRendering();
     initImageLibrary();
