@@ -5,6 +5,7 @@
 #include "preview.h"
 #include "qt_platform.h"
 #include "script_model.h"
+#include "texture_folders.h"
 #include "textures.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@ void tearDownEditor() {
     shutdownImageLibrary();
     shutdownPreviewRendering();
     freeAllScripts();
+    clearScriptFolders();
+    clearTextureFolders();
 }
 
 int runEditor(QtPlatform& qtPlatform) {
