@@ -3,6 +3,7 @@
 // letter by letter, against the floor of one case-insensitive search of every
 // name (strcasestr), both measured here in one run. Target: every keystroke
 // within 20 ms.
+#include "bench_timing.h"
 #include "editor.h"
 #include "find_script_dialog.h"
 
@@ -11,8 +12,6 @@
 #include <QListWidget>
 #include <QTest>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -22,18 +21,6 @@
 constexpr int SCRIPTS = 50000;
 constexpr int RUNS = 15;
 constexpr double TARGET_MS = 20.0;
-
-static double milliseconds(const std::function<void()>& call) {
-    auto start = std::chrono::steady_clock::now();
-    call();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-static double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Names as libraries hold them: a set, a material and a number.
 static void fillLibrary() {

@@ -1,0 +1,18 @@
+// Timing helpers shared by the benchmarks.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+inline double milliseconds(const std::function<void()>& call) {
+    auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
