@@ -118,15 +118,6 @@ TEST_F(PreviewModes, StagesDrawnAndBackgroundByChoice) {
     }
 }
 
-// The placeholder turns over the chosen background as well.
-TEST_F(PreviewModes, PlaceholderOverTheCheckerboard) {
-    currentScript = nullptr;
-    previewBackground = BACKGROUND_CHECKERBOARD;
-    drawFacing();
-    EXPECT_EQ(pixel(SIZE / 2, SIZE / 2), BLACK);
-    EXPECT_EQ(pixel(2, 2), LIGHT_GREY);
-}
-
 // Paused, frames are drawn (edits show) but the clock stands; Step moves it
 // one step only while paused; Restart puts every animation back.
 TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
