@@ -9,7 +9,8 @@
 inline double milliseconds(const std::function<void()>& call) {
     auto start = std::chrono::steady_clock::now();
     call();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
 inline double median(std::vector<double> values) {

@@ -120,7 +120,9 @@ static const MenuItemTemplate FILE_MENU_ITEMS[] = {
     {IDM_FILE_EXIT, "E&xit", "Ctrl+Q"},
 };
 
-const MenuTemplate EDITOR_MENU = {IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS)};
+const MenuTemplate EDITOR_MENU = {
+    IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS),
+};
 
 static const MenuItemTemplate EDIT_MENU_ITEMS[] = {
     {IDM_EDIT_FIND_SCRIPT, "&Find Script...", "Ctrl+F"},
@@ -153,7 +155,9 @@ const MenuTemplate PREVIEW_MENU = {0, "&Preview", PREVIEW_MENU_ITEMS, COUNT_OF(P
 
 static const MenuTemplate* const EDITOR_MENU_POPUPS[] = {&EDITOR_MENU, &EDIT_MENU, &PREVIEW_MENU};
 
-const MenuBarTemplate EDITOR_MENU_BAR = {IDR_EDITOR_MENU, EDITOR_MENU_POPUPS, COUNT_OF(EDITOR_MENU_POPUPS)};
+const MenuBarTemplate EDITOR_MENU_BAR = {
+    IDR_EDITOR_MENU, EDITOR_MENU_POPUPS, COUNT_OF(EDITOR_MENU_POPUPS),
+};
 
 #undef SEPARATOR
 #undef COUNT_OF

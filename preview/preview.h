@@ -15,7 +15,11 @@ extern bool previewContextReady;  // the context was made; frames are drawn
 // Which stages a frame draws: the whole script, the stages from the first to
 // the editor's currentStage, or that stage alone. Without a currentStage in
 // the current script the last two draw the whole script.
-enum PreviewStages { PREVIEW_WHOLE_SCRIPT = 0, PREVIEW_UP_TO_SELECTED_STAGE = 1, PREVIEW_SELECTED_STAGE_ONLY = 2 };
+enum PreviewStages {
+    PREVIEW_WHOLE_SCRIPT = 0,
+    PREVIEW_UP_TO_SELECTED_STAGE = 1,
+    PREVIEW_SELECTED_STAGE_ONLY = 2,
+};
 enum PreviewBackground { BACKGROUND_BLUE = 0, BACKGROUND_BLACK = 1, BACKGROUND_CHECKERBOARD = 2 };
 extern int previewStages;
 extern int previewBackground;

@@ -134,7 +134,8 @@ void renderPreviewFrame() {
     } else {
         Stage *first, *last;
         choosePreviewStages(currentScript, first, last);
-        for (Stage* stage = first; stage; stage = stage == last ? nullptr : stage->next) drawStagePass(stage);
+        for (Stage* stage = first; stage; stage = stage == last ? nullptr : stage->next)
+            drawStagePass(stage);
     }
     glPopMatrix();
     platform->swapPreviewBuffers();

@@ -317,7 +317,8 @@ bool QtPlatform::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int max
     count = 0;
     for (const QString& folder : dialog.folders()) {
         const QByteArray path = QFile::encodeName(folder);
-        if (count < maxCount && path.size() < MAX_PATH_SIZE) copyOut(path, paths[count++], MAX_PATH_SIZE);
+        if (count < maxCount && path.size() < MAX_PATH_SIZE)
+            copyOut(path, paths[count++], MAX_PATH_SIZE);
     }
     return true;
 }

@@ -93,7 +93,8 @@ static bool loadInto(const char* path, void* context) {
 }
 
 static bool searchFolders(const char* name, LoadTarget& target) {
-    return textureFileFinder.searchFolders && textureFileFinder.searchFolders(name, loadInto, &target);
+    if (!textureFileFinder.searchFolders) return false;
+    return textureFileFinder.searchFolders(name, loadInto, &target);
 }
 
 // A dropped slot: the folders first, then the file it had; the name keeps its
@@ -102,7 +103,8 @@ static int resolveAgain(int slot) {
     TextureSlot& dropped = textureTable[slot];
     dropped.dropped = false;
     LoadTarget target{newTextureObject(), dropped.file};
-    if (searchFolders(dropped.name, target) || (dropped.file[0] && loadInto(dropped.file, &target))) {
+    const bool hadFile = dropped.file[0] != '\0';
+    if (searchFolders(dropped.name, target) || (hadFile && loadInto(dropped.file, &target))) {
         dropped.glTexture = target.glTexture;
         return slot;
     }
@@ -112,7 +114,10 @@ static int resolveAgain(int slot) {
 
 int resolveTexture(const char* name) {
     int found = findTextureSlot(name);
-    if (found >= 0) return textureTable[found].dropped && texturesHaveContext ? resolveAgain(found) : found;
+    if (found >= 0) {
+        const bool reload = textureTable[found].dropped && texturesHaveContext;
+        return reload ? resolveAgain(found) : found;
+    }
     if (textureCount >= MAX_TEXTURE_SLOTS) return placeholderSlot;
 
     // Without a rendering context nothing can be loaded: the name is only recorded.

@@ -33,8 +33,21 @@ struct Editor : ::testing::Test {
     FocusTakingStore store;
     std::string dir = std::filesystem::temp_directory_path() / ("veltra-editor-" + std::to_string(std::random_device{}()));
     std::string in = dir + "/in.txt", out = dir + "/out.txt";
-    void SetUp() override { setlocale(LC_ALL, "de_DE.UTF-8"); platform = &store; initEditorControls(); installTextureFinder(); std::filesystem::create_directories(dir); }
-    void TearDown() override { setlocale(LC_ALL, "C"); currentScript = nullptr; currentStage = nullptr; freeAllScripts(); clearScriptFolders(); std::filesystem::remove_all(dir); }
+    void SetUp() override {
+        setlocale(LC_ALL, "de_DE.UTF-8");
+        platform = &store;
+        initEditorControls();
+        installTextureFinder();
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        setlocale(LC_ALL, "C");
+        currentScript = nullptr;
+        currentStage = nullptr;
+        freeAllScripts();
+        clearScriptFolders();  // File, Open adds the folder of each file
+        std::filesystem::remove_all(dir);
+    }
     int command(int id, Edits edits = {}) { for (auto& [box, text] : edits) store.control(box).text = text; return mainDialogProc(DIALOG_COMMAND, id); }
     int pick(int list, int index, Edits edits = {}) { store.control(list).selection = index; return command(list, edits); }
     const std::string& shown(int id) { return store.control(id).text; }

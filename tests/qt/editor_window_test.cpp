@@ -66,7 +66,8 @@ static void expectMenuLike(QtPlatform& qt, const QMenu* popup, const MenuTemplat
         }
         EXPECT_EQ(action, qt.editorWindow()->menuAction(item.id)) << item.caption;
         EXPECT_EQ(action->shortcut(), QKeySequence(item.shortcut)) << item.caption;
-        EXPECT_EQ(action->isCheckable(), (item.style & (MENU_CHECK | MENU_RADIO)) != 0) << item.caption;
+        const bool checkable = (item.style & (MENU_CHECK | MENU_RADIO)) != 0;
+        EXPECT_EQ(action->isCheckable(), checkable) << item.caption;
     }
 }
 
