@@ -1,4 +1,4 @@
-// Timing helpers shared by the benchmarks.
+// Timing shared by the benchmarks: one call timed, and the median of runs.
 #pragma once
 
 #include <algorithm>
