@@ -4,6 +4,7 @@
 #include "editor.h"
 #include "platform.h"
 #include "script_file.h"
+#include "texture_folders.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -48,6 +49,7 @@ int onFileOpen() {
     scriptReleasedHook = dropReferencesInto;
     readScriptFile(path);
     scriptReleasedHook = nullptr;
+    addScriptFolder(path);  // its scripts' textures are looked for beside it
     // As after Script Delete: the stage list showed the released script.
     if (currentScriptReleased) platform->listReset(IDC_STAGE_LIST);
     fillScriptList();

@@ -1,9 +1,11 @@
 #include "editor_app.h"
 
 #include "editor.h"
+#include "editor_settings.h"
 #include "preview.h"
 #include "qt_platform.h"
 #include "script_model.h"
+#include "texture_folders.h"
 #include "textures.h"
 
 #include <QApplication>
@@ -15,6 +17,9 @@ void startEditor(QtPlatform& qtPlatform) {
     qtPlatform.createEditorWindow();
     qtPlatform.createPreviewWindow();
     initEditorControls();
+    installTextureFinder();
+    loadEditorSettings();
+    qtPlatform.showPreviewChoices();
     qtPlatform.showWindows();
     initPreviewRendering();
     initImageLibrary();
@@ -27,6 +32,8 @@ void tearDownEditor() {
     shutdownImageLibrary();
     shutdownPreviewRendering();
     freeAllScripts();
+    clearScriptFolders();
+    clearTextureFolders();
 }
 
 int runEditor(QtPlatform& qtPlatform) {

@@ -2,6 +2,7 @@
 
 #include "dialog_templates.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -54,7 +55,7 @@ void NotifyingListBox::onClicked() {
     selectionReportedInPress = false;
 }
 
-EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu) {
+EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar) {
     setObjectName(QString::number(dialog.id));
     setWindowTitle(QString::fromUtf8(dialog.caption));
     setWindowFlags(templateWindowFlags(dialog));
@@ -80,7 +81,11 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& men
     // then reported as the list gaining it.
     client->setFocus();
 
-    if (dialog.menuId) buildMenu(menu);
+    if (dialog.menuId)
+        for (int i = 0; i < menuBar.popupCount; i++) {
+            const MenuTemplate& popup = *menuBar.popups[i];
+            buildMenu(this->menuBar()->addMenu(QString::fromUtf8(popup.popupCaption)), popup);
+        }
     // The client area keeps the template's size; the window adds the menu bar.
     setFixedSize(sizeHint());
     if (dialog.style & WINDOW_CENTERED)
@@ -153,14 +158,29 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
     widget->setGeometry(rect);
 }
 
-void EditorWindow::buildMenu(const MenuTemplate& menu) {
-    QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.popupCaption));
+// Radio items between two separators form one exclusive group.
+void EditorWindow::buildMenu(QMenu* popup, const MenuTemplate& menu) {
+    QActionGroup* radioGroup = nullptr;
     for (int i = 0; i < menu.itemCount; i++) {
         const MenuItemTemplate& item = menu.items[i];
+        if (item.style & MENU_SEPARATOR) {
+            popup->addSeparator();
+            radioGroup = nullptr;
+            continue;
+        }
+        if (item.submenu) {
+            buildMenu(popup->addMenu(QString::fromUtf8(item.caption)), *item.submenu);
+            continue;
+        }
         QAction* action = popup->addAction(QString::fromUtf8(item.caption));
         const int id = item.id;
         action->setObjectName(QString::number(id));
         if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
+        action->setCheckable(item.style & (MENU_CHECK | MENU_RADIO));
+        if (item.style & MENU_RADIO) {
+            if (!radioGroup) radioGroup = new QActionGroup(popup);
+            radioGroup->addAction(action);
+        }
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);
     }

@@ -1,10 +1,14 @@
 #include "qt_platform.h"
 
+#include "control_ids.h"
 #include "dialog_templates.h"
 #include "editor.h"
+#include "editor_settings.h"
 #include "editor_window.h"
+#include "find_script_dialog.h"
 #include "preview.h"
 #include "preview_window.h"
+#include "texture_folders_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,7 +60,7 @@ QtPlatform::~QtPlatform() {
 }
 
 void QtPlatform::createEditorWindow() {
-    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU);
+    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU_BAR);
     connect(editor.get(), &EditorWindow::command, this, &QtPlatform::dispatchCommand);
     connect(editor.get(), &EditorWindow::closeRequested, this, &QtPlatform::dispatchClose);
 }
@@ -104,6 +108,8 @@ void QtPlatform::dispatchCommand(int id) {
     makePreviewCurrent();
     if (commandObserver) commandObserver(id);
     mainDialogProc(DIALOG_COMMAND, id);
+    showPreviewChoices();
+    saveEditorSettings();
     endLoopIfQuitRequested();
 }
 
@@ -290,6 +296,49 @@ void QtPlatform::showMessageBox(const char* caption, const char* text) {
     QMessageBox box(QMessageBox::Critical, fromCore(caption), fromCore(text), QMessageBox::Ok, editor.get());
     box.exec();
     makePreviewCurrent();
+}
+
+bool QtPlatform::askScriptName(char* name, int size) {
+    FindScriptDialog dialog(editor.get());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    makePreviewCurrent();
+    if (!accepted) return false;
+    copyOut(dialog.chosenName().toUtf8(), name, size);
+    return true;
+}
+
+bool QtPlatform::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) {
+    QStringList folders;
+    for (int i = 0; i < count; i++) folders << QFile::decodeName(paths[i]);
+    TextureFoldersDialog dialog(folders, maxCount, editor.get());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    makePreviewCurrent();
+    if (!accepted) return false;
+    count = 0;
+    for (const QString& folder : dialog.folders()) {
+        const QByteArray path = QFile::encodeName(folder);
+        if (count < maxCount && path.size() < MAX_PATH_SIZE)
+            copyOut(path, paths[count++], MAX_PATH_SIZE);
+    }
+    return true;
+}
+
+void QtPlatform::showPreviewChoices() {
+    if (!editor) return;
+    const struct {
+        int id;
+        bool checked;
+    } choices[] = {
+        {IDM_PREVIEW_WHOLE_SCRIPT, previewStages == PREVIEW_WHOLE_SCRIPT},
+        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, previewStages == PREVIEW_UP_TO_SELECTED_STAGE},
+        {IDM_PREVIEW_SELECTED_STAGE_ONLY, previewStages == PREVIEW_SELECTED_STAGE_ONLY},
+        {IDM_PREVIEW_PAUSE, previewPaused},
+        {IDM_BACKGROUND_BLUE, previewBackground == BACKGROUND_BLUE},
+        {IDM_BACKGROUND_BLACK, previewBackground == BACKGROUND_BLACK},
+        {IDM_BACKGROUND_CHECKERBOARD, previewBackground == BACKGROUND_CHECKERBOARD},
+    };
+    for (const auto& choice : choices)
+        if (QAction* action = editor->menuAction(choice.id)) action->setChecked(choice.checked);
 }
 
 // The preview's rendering context
