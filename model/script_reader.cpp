@@ -261,10 +261,14 @@ struct ScriptReader {
     LibraryIndex library;
     bool inBody = false;
     bool inStage = false;
-    // A body opened before any script name belongs to this scratch script:
-    // its words are read like any body's and then thrown away.
+    // Depth of the braces of a body opened before any script name. Such a
+    // body belongs to no script: its words are passed over, counting braces
+    // only, so that a keyword cannot take its closing brace as an argument.
+    int skippedDepth = 0;
+    // A body whose script could not be allocated belongs to this scratch
+    // script: its words are read like any body's and then thrown away.
     Script ownerless = {};
-    Script* script = &ownerless;
+    Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
     Stage* lastStage = nullptr;  // tail of script's stages
 
@@ -391,12 +395,23 @@ struct ScriptReader {
         stage->animCurrent = stage->animFrames;
     }
 
+    void skipWord(const char* word) {
+        if (isBrace(word, '{'))
+            skippedDepth++;
+        else if (isBrace(word, '}'))
+            skippedDepth--;
+    }
+
     void readWord(const char* word) {
-        if (!inBody) {
-            if (isBrace(word, '{'))
+        if (skippedDepth > 0) {
+            skipWord(word);
+        } else if (!inBody) {
+            if (!isBrace(word, '{'))
+                beginScript(word);
+            else if (script)
                 inBody = true;
             else
-                beginScript(word);
+                skippedDepth = 1;
         } else if (isBrace(word, '}')) {
             if (inStage)
                 inStage = false;

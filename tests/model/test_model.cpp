@@ -81,6 +81,9 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
         {"", std::string("e { safe }\0f { }", 16), "e { safe }"},
         // A body before any name belongs to no script.
         {"old { }", "{ safe subdivide 16 { map x.tga anim 1 a end } } next { safe }", "old { } next { safe }"},
+        // Its words are passed over by their braces alone: no keyword takes a brace.
+        {"", "{ { map } } b", "b { }"},
+        {"", "{ anim 1 { vertexwarp } { anim } } c { safe }", "c { safe }"},
     };
     for (const auto& [before, text, expected] : rows) {
         freeAllScripts();
