@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records that name only the fields a case sets
@@ -125,21 +127,101 @@ TEST(TexCoords, ScaleRotationAndScrollInOrder) {
     }
 }
 
-// One frame per elapsed delay, jumped at once past ANIM_CATCH_UP_STEPS to the same result; delays that
-// cannot move the due time show one frame per draw and cost no more.
+// Fixed cases: the rules' own example, the first draw long after the start, delays that cannot
+// move the due time (one frame per draw, or all delays counted at once, and no longer due).
 TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
-    const struct { float delay, due, now; int from, frame; float dueAfter, tolerance; } cases[] = {  // -1: none, any
-        {0.5f, 0, 1.05f, -1, 0, 1.5f, 0}, {0.25f, 0, 1000.25f, 2, 1, 1000.25f, 0},  // 3 due times passed; 4001, mod 3
-        {0, 0, 1000, 2, 0, 0, 0}, {-0.5f, 0, 1000, 1, 2, 0, 0}, {NAN, 0, 1000, 0, 1, 0, 0},
-        {1e-7f, 16, 17, 0, -1, 17, 1e-5f}, {1e-30f, 16, 16.2f, 0, -1, 16.2f, 1e-5f},  // millions or more delays
+    const struct {
+        float delay, due, now;
+        int from, frame;  // -1: none, any
+        float dueAfter, tolerance;
+    } cases[] = {
+        {0.5f, 0, 1.05f, -1, 0, 1.5f, 0},
+        {0.05f, 0, 100, 0, 2, 100.0015f, 0},  // 2000 rounds end on the third frame
+        {0.25f, 0, 1000.25f, 2, 1, 1000.25f, 0},
+        {0, 0, 1000, 2, 0, 0, 0},
+        {-0.5f, 0, 1000, 1, 2, 0, 0},
+        {NAN, 0, 1000, 0, 1, 0, 0},
+        {1e-7f, 16, 17, 0, -1, 17, 1e-5f},
+        {1e-30f, 16, 16.2f, 0, -1, 16.2f, 1e-5f},
     };
-    static_assert(ANIM_CATCH_UP_STEPS < 4001 && (4001 - ANIM_CATCH_UP_STEPS) % 3 != 0);  // the jump moves frames
     AnimFrame frames[3] = {{0, "", &frames[1]}, {0, "", &frames[2]}, {0, "", nullptr}};
     for (const auto& c : cases) {
-        Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due, .animFrameCount = 3};
-        stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from], previewTime = c.now, advanceAnimation(&stage);
-        if (c.frame >= 0) { EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay; }
+        Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due};
+        stage.animFrameCount = 3;
+        stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from];
+        previewTime = c.now;
+        advanceAnimation(&stage);
+        if (c.frame >= 0) {
+            EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay;
+        }
         EXPECT_NEAR(stage.animNextTime, c.dueAfter, c.tolerance) << c.delay;
-        EXPECT_EQ(stage.animNextTime * 1000.0 >= c.now * 1000.0f, c.delay > 0) << c.delay;  // no longer due
+        const bool dueAfter = stage.animNextTime * 1000.0 < c.now * 1000.0f;
+        EXPECT_EQ(dueAfter, !(c.delay > 0)) << c.delay;
     }
+}
+
+// The catch-up one delay at a time, in single precision, as long as each delay moves the due
+// time; gives up (rounds -1) past `limit` rounds.
+struct PlainCatchUp {
+    long rounds;
+    float due;
+    bool stuck;  // the last due time does not move by another delay
+};
+
+static PlainCatchUp catchUpOneByOne(float delay, float due, float now, long limit) {
+    long rounds = 0;
+    while ((double)due * 1000.0 < now) {
+        const float next = (float)((double)due + delay);
+        if (next == due) return {rounds, due, true};
+        due = next;
+        if (++rounds > limit) return {-1, due, false};
+    }
+    return {rounds, due, false};
+}
+
+static float logUniform(std::mt19937_64& random, double lowPower, double highPower) {
+    return (float)std::pow(10.0, std::uniform_real_distribution<double>(lowPower, highPower)(random));
+}
+
+// Random delays, due times and draw times from tiny to huge, on both sides of zero, with up to
+// millions of delays: the same frame and the same due time, bit for bit, as one by one. Where a
+// delay stops moving the due time partway, the result is that of a draw from the stuck point.
+TEST(Animation, EqualsOneDelayAtATime) {
+    std::mt19937_64 random(10);
+    AnimFrame frames[5] = {};
+    for (int i = 0; i < 4; i++) frames[i].next = &frames[i + 1];
+    int compared = 0;
+    int stuck = 0;
+    for (int i = 0; i < 3000; i++) {
+        const float delay = logUniform(random, -9, 30);
+        const float sign = random() % 4 == 0 ? -1.0f : 1.0f;
+        const float due = random() % 8 == 0 ? 0.0f : sign * logUniform(random, -42, 32);
+        const double rounds = std::pow(10.0, std::uniform_real_distribution<double>(0, 6.3)(random));
+        const bool anyTime = random() % 5 == 0;
+        const float time = anyTime ? logUniform(random, -3, 38) : (float)(due + rounds * delay);
+        const float now = (float)((double)time * 1000.0);
+        const PlainCatchUp plain = catchUpOneByOne(delay, due, now, 3000000);
+        if (plain.rounds < 0) continue;
+        Stage stage{.animFrames = frames, .animDelay = delay, .animNextTime = due};
+        stage.animFrameCount = 5;
+        stage.animCurrent = &frames[1];
+        previewTime = time;
+        advanceAnimation(&stage);
+        Stage fromStuck = stage;
+        if (plain.stuck) {
+            fromStuck.animNextTime = plain.due;
+            fromStuck.animCurrent = &frames[(1 + plain.rounds) % 5];
+            advanceAnimation(&fromStuck);
+            stuck++;
+        }
+        const float expectedDue = plain.stuck ? fromStuck.animNextTime : plain.due;
+        const long expectedFrame = plain.stuck ? fromStuck.animCurrent - frames : (1 + plain.rounds) % 5;
+        ASSERT_EQ(std::bit_cast<uint32_t>(stage.animNextTime), std::bit_cast<uint32_t>(expectedDue))
+            << "delay " << delay << " due " << due << " time " << time << " rounds " << plain.rounds;
+        ASSERT_EQ(stage.animCurrent - frames, expectedFrame)
+            << "delay " << delay << " due " << due << " time " << time << " rounds " << plain.rounds;
+        compared++;
+    }
+    EXPECT_GT(compared, 2000);
+    EXPECT_GT(stuck, 100);
 }
