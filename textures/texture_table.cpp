@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <strings.h>
 
 TextureSlot textureTable[MAX_TEXTURE_SLOTS];
 int32_t textureCount = 0;
@@ -52,7 +51,7 @@ static const ImageExtension IMAGE_EXTENSIONS[] = {
 
 int findTextureSlot(const char* name) {
     for (int i = 0; i < textureCount; i++)
-        if (strcasecmp(textureTable[i].name, name) == 0) return i;
+        if (compareNoCase(textureTable[i].name, name) == 0) return i;
     return -1;
 }
 
@@ -82,7 +81,7 @@ static int imageTypeOfPath(const char* path) {
     size_t length = strlen(path);
     if (length < 4) return 0;
     for (const ImageExtension& known : IMAGE_EXTENSIONS)
-        if (strcasecmp(path + length - 4, known.ext) == 0) return known.imageType;
+        if (compareNoCase(path + length - 4, known.ext) == 0) return known.imageType;
     return 0;
 }
 
