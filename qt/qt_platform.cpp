@@ -8,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -262,8 +264,30 @@ static QString nameFilter(const FileDialogRequest& request) {
     return QStringLiteral("%1 (%2)").arg(name, patterns);
 }
 
+// The file dialog of the editor. For Save it refuses, and stays open on, a
+// path whose folder does not exist, as it refuses a missing file for Open;
+// the write then fails only for reasons the dialog cannot see.
+class EditorFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
+            const QDir folder = QFileInfo(files.first()).dir();
+            if (!folder.exists()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     tr("%1\nFolder not found.\nPlease verify the correct path was given.")
+                                         .arg(QDir::toNativeSeparators(folder.path())));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
 bool QtPlatform::askFileName(FileDialogRequest& request) {
-    QFileDialog dialog(editor.get());
+    EditorFileDialog dialog(editor.get());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -121,3 +121,30 @@ TEST_F(QtJourneyTest, OpenEditAndSaveTheExampleFile) {
     EXPECT_TRUE(stage.alphamask == 1 && stage.scrollX == 0.25f && stage.animDelay == 0.5f);
     EXPECT_EQ(std::string(stage.animFrames->name) + " " + stage.animFrames->next->name, "pics/demo/flame1.tga pics/demo/flame3.tga");
 }
+
+// Save refuses a path whose folder does not exist in the dialog itself, which stays open.
+TEST_F(QtJourneyTest, SaveDialogRefusesAFolderThatDoesNotExist) {
+    startOnScreen();
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing/saved.txt");
+    QString warning;
+    bool stayedOpen = false;
+    answerFileDialog([&](QFileDialog* dialog) {
+        poll([&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box) {
+                warning = box->text();
+                box->accept();
+            }
+            return box != nullptr;
+        });
+        chooseFile(dialog, missing);
+        stayedOpen = dialog->isVisible();
+        dialog->reject();
+    });
+    trigger(IDM_FILE_SAVE);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(warning.startsWith(dir.filePath("missing") + "\nFolder not found.")) << warning.toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
