@@ -15,6 +15,9 @@
 NotifyingListBox::NotifyingListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Entries are one line of plain text: measuring one measures them all,
+    // so a library of thousands of scripts is laid out at once.
+    setUniformItemSizes(true);
     connect(this, &QListWidget::itemSelectionChanged, this, &NotifyingListBox::onSelectionChanged);
     connect(this, &QListWidget::clicked, this, &NotifyingListBox::onClicked);
     connect(this, &QListWidget::doubleClicked, this, &NotifyingListBox::notified);
