@@ -194,6 +194,17 @@ int QtPlatform::listAdd(int id, const char* text) {
     return list->count() - 1;
 }
 
+void QtPlatform::listFill(int id, const char* const* texts, int count) {
+    auto* list = controlOfKind<QListWidget>(id);
+    if (!list) return;
+    const QSignalBlocker quiet(list);
+    list->clear();
+    QStringList entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; i++) entries.append(fromCore(texts[i]));
+    list->addItems(entries);
+}
+
 // Selects index, or nothing when it is outside the list, and shows it.
 static void selectQuietly(QListWidget* list, int index) {
     const QSignalBlocker quiet(list);
