@@ -243,7 +243,7 @@ struct LibraryIndex {
         Script** link = &scriptLibrary;
         for (const IndexedScript& entry : scripts) {
             if (entry.released) {
-                free(entry.script);
+                freeScriptRecord(entry.script);
                 continue;
             }
             *link = entry.script;
@@ -381,7 +381,7 @@ struct ScriptReader {
         for (const char* name = words.next(); name && !words.lastIs(name, "end"); name = words.next()) {
             if (stage->animFrameCount == MAX_ANIM_FRAMES)
                 continue;
-            AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+            AnimFrame* frame = allocateFrame();
             if (!frame)
                 continue;
             copyText(frame->name, name);
@@ -441,7 +441,7 @@ struct ScriptReader {
         while (discarded) {
             Stage* next = discarded->next;
             freeFrames(discarded);
-            free(discarded);
+            freeStageRecord(discarded);
             discarded = next;
         }
         ownerless.stages = nullptr;
@@ -457,13 +457,13 @@ static void readBuffer(char* text, size_t size) {
 }
 
 void readScriptText(const char* text, size_t size) {
-    char* copy = (char*)malloc(size + 1);
+    char* copy = (char*)allocateLarge(size + 1);
     if (!copy)
         return;
     memcpy(copy, text, size);
     copy[size] = '\0';
     readBuffer(copy, size);
-    free(copy);
+    freeLarge(copy, size + 1);
 }
 
 void readScriptFile(const char* path) {
@@ -474,7 +474,7 @@ void readScriptFile(const char* path) {
     char* text = nullptr;
     size_t size = 0;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        text = (char*)malloc((size_t)info.st_size + 1);
+        text = (char*)allocateLarge((size_t)info.st_size + 1);
     if (text) {
         while (size < (size_t)info.st_size) {
             ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
@@ -490,5 +490,5 @@ void readScriptFile(const char* path) {
     if (!text)
         return;
     readBuffer(text, size);
-    free(text);
+    freeLarge(text, (size_t)info.st_size + 1);
 }

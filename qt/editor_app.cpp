@@ -27,6 +27,7 @@ void tearDownEditor() {
     shutdownImageLibrary();
     shutdownPreviewRendering();
     freeAllScripts();
+    releaseRecordBlocks();
 }
 
 int runEditor(QtPlatform& qtPlatform) {

@@ -224,7 +224,7 @@ TEST_F(Model, RandomLibrariesSurviveWriteAndRead) {
                 stage->blendSrc = below(2) ? 770.0f : 775.0f, stage->blendDst = below(2) ? 1.0f : 776.0f;
                 int frames = below(3) ? 0 : below(2) ? 1 + below(4) : 255;
                 for (AnimFrame** link = &stage->animFrames; stage->animFrameCount < frames; link = &(*link)->next) {
-                    *link = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+                    *link = allocateFrame();
                     copyText((*link)->name, ("f" + word(280)).c_str());
                     stage->animCurrent = *link, stage->animFrameCount++;
                 }

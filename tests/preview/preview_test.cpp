@@ -74,7 +74,7 @@ TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     added->blendEnabled = 1, added->blendSrc = 1.0f, added->blendDst = 1.0f, first->envmap = 0;  // GL_ONE, GL_ONE
     EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
     Stage* top = addStage({WHITE});  // unblended (hides both, translucent), plain coordinates, animated
-    (top->animFrames = (AnimFrame*)calloc(1, sizeof(AnimFrame)))->texture = makeTexture(QUADRANTS);
+    (top->animFrames = allocateFrame())->texture = makeTexture(QUADRANTS);
     top->animFrameCount = 1, first->envmap = 1;
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
 }
