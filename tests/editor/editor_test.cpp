@@ -10,10 +10,12 @@
 #include <strings.h>
 
 #include <bit>
+#include <cmath>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -51,6 +53,133 @@ struct Editor : ::testing::Test {
 static const char* TWO_SCRIPTS = "first\n{\n\tsubdivide 16\n\tsafe\n\tvertexwarp 1 2 0.5\n\t{\n\t\tmap a.tga\n\t\trotate 1.5\n\t}\n\t{\n\t}\n\t{\n\t\tmap c.tga\n"
     "\t\tanim 1 f1.tga f2.tga end\n\t\tblendfunc GL_ONE GL_SRC_ALPHA\n\t\tscroll sine 1 cosine 2\n\t\tscale static 3 sine 0\n\t\talphashift 1 0.5 1\n"
     "\t}\n}\nsecond\n{\n\t{\n\t}\n}\n";
+
+// A box of the panel or of the script controls and the record field it stands for.
+struct NumberBox {
+    int id;
+    std::function<double(const Script&, const Stage&)> field;
+};
+
+static const NumberBox NUMBER_BOXES[] = {
+    {IDC_SCROLL_X, [](const Script&, const Stage& s) { return s.scrollX; }},
+    {IDC_SCROLL_Y, [](const Script&, const Stage& s) { return s.scrollY; }},
+    {IDC_SCALE_X, [](const Script&, const Stage& s) { return s.scaleX; }},
+    {IDC_SCALE_Y, [](const Script&, const Stage& s) { return s.scaleY; }},
+    {IDC_ROTATE_SPEED, [](const Script&, const Stage& s) { return s.rotateSpeed; }},
+    {IDC_ALPHA_MIN, [](const Script&, const Stage& s) { return s.alphaMin; }},
+    {IDC_ALPHA_MAX, [](const Script&, const Stage& s) { return s.alphaMax; }},
+    {IDC_ALPHA_SPEED, [](const Script&, const Stage& s) { return s.alphaSpeed; }},
+    {IDC_ANIM_DELAY, [](const Script&, const Stage& s) { return s.animDelay; }},
+    {IDC_WARP_SPEED, [](const Script& c, const Stage&) { return c.warpSpeed; }},
+    {IDC_WARP_DISTANCE, [](const Script& c, const Stage&) { return c.warpDistance; }},
+    {IDC_WARP_SMOOTHNESS, [](const Script& c, const Stage&) { return c.warpSmoothness; }},
+    {IDC_SUBDIVIDE, [](const Script& c, const Stage&) { return c.subdivide; }},
+};
+
+// A drop-down list or check box, the entry chosen (or 1 for checked) in two rounds, and
+// the field's value each round gives. In each round some pair differs that the other
+// round leaves equal, so that no two controls can swap unseen.
+struct ChoiceControl {
+    int id;
+    bool checkBox;
+    int chosen[2];
+    double value[2];
+    std::function<double(const Script&, const Stage&)> field;
+};
+
+static const ChoiceControl CHOICES[] = {
+    {IDC_SCROLL_TYPE_X, false, {1, 0}, {1, 0}, [](const Script&, const Stage& s) {
+         return s.scrollTypeX;
+     }},
+    {IDC_SCROLL_TYPE_Y, false, {2, 1}, {2, 1}, [](const Script&, const Stage& s) {
+         return s.scrollTypeY;
+     }},
+    {IDC_SCALE_TYPE_X, false, {0, 2}, {0, 2}, [](const Script&, const Stage& s) {
+         return s.scaleTypeX;
+     }},
+    {IDC_SCALE_TYPE_Y, false, {2, 0}, {2, 0}, [](const Script&, const Stage& s) {
+         return s.scaleTypeY;
+     }},
+    // GL_SRC_ALPHA and GL_DST_COLOR; GL_ONE_MINUS_DST_ALPHA and GL_ONE_MINUS_SRC_COLOR.
+    {IDC_BLEND_SRC, false, {4, 2}, {770, 774}, [](const Script&, const Stage& s) {
+         return s.blendSrc;
+     }},
+    {IDC_BLEND_DST, false, {7, 3}, {773, 769}, [](const Script&, const Stage& s) {
+         return s.blendDst;
+     }},
+    {IDC_ALPHA_MASK, true, {1, 0}, {1, 0}, [](const Script&, const Stage& s) {
+         return s.alphamask;
+     }},
+    {IDC_SPHERE_MAPPING, true, {0, 0}, {0, 0}, [](const Script&, const Stage& s) {
+         return s.envmap;
+     }},
+    {IDC_BLENDFUNC, true, {1, 1}, {1, 1}, [](const Script&, const Stage& s) {
+         return s.blendEnabled;
+     }},
+    {IDC_SAFE, true, {0, 1}, {0, 1}, [](const Script& c, const Stage&) { return c.safe; }},
+};
+
+// A multiple of 0.25 written with a '.', whatever the locale.
+static std::string withPoint(double value, int decimals) {
+    const int whole = (int)value;
+    std::string text = std::to_string(whole);
+    if (decimals == 0)
+        return text;
+    std::string fraction = std::to_string((int)std::lround((value - whole) * 100));
+    fraction.insert(0, 2 - fraction.size(), '0');
+    return text + "." + fraction + std::string(decimals - 2, '0');
+}
+
+// Every control, filled as a user would with a value of its own, lands in its own field
+// on Save and shows it again when its script and stage are shown anew. Under the
+// decimal-comma locale the typed '.' still counts.
+TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
+    openText("a { { anim 1 f.tga end } } b { }", 0, 0);
+    const Script& script = *scriptLibrary;
+    const Stage& stage = *script.stages;
+    for (int round = 0; round < 2; round++) {
+        std::vector<double> typed;
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++) {
+            typed.push_back(NUMBER_BOXES[i].id == IDC_SUBDIVIDE ? 16 << (2 * round)
+                                                                 : 0.25 * (i + 1) + 10 * round);
+            store.control(NUMBER_BOXES[i].id).text = withPoint(typed.back(), 2);
+        }
+        for (const ChoiceControl& c : CHOICES) {
+            store.control(c.id).checked = c.checkBox && c.chosen[round];
+            store.control(c.id).selection = c.checkBox ? NO_SELECTION : c.chosen[round];
+        }
+        store.control(IDC_TEXTURE_MAP).text = round ? "second.tga" : "first.tga";
+        save(out);
+        pick(IDC_SCRIPT_LIST, 1);
+        pick(IDC_SCRIPT_LIST, 0);
+        pick(IDC_STAGE_LIST, 0);
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++) {
+            const NumberBox& box = NUMBER_BOXES[i];
+            EXPECT_EQ(box.field(script, stage), (float)typed[i]) << box.id << " round " << round;
+            const int decimals = box.id == IDC_SUBDIVIDE ? 0 : 6;
+            EXPECT_EQ(shown(box.id), withPoint(typed[i], decimals)) << box.id << " round " << round;
+        }
+        for (const ChoiceControl& c : CHOICES) {
+            EXPECT_EQ(c.field(script, stage), c.value[round]) << c.id << " round " << round;
+            const StoredControl& control = store.control(c.id);
+            EXPECT_EQ(c.checkBox ? control.checked : control.selection, c.chosen[round]) << c.id;
+        }
+        EXPECT_STREQ(stage.map, round ? "second.tga" : "first.tga");
+        EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage.map);
+    }
+}
+
+// The lists show the library's names, "Stage 0" up for the stages, and the frame names.
+TEST_F(Editor, ListTextsNameScriptsStagesAndFrames) {
+    openText("x { { } { } { anim 1 f1.tga f2.tga end } } y { }", 0, 2);
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"x", "y"}));
+    EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
+    EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f1.tga", "f2.tga"}));
+    command(IDC_STAGE_ADD);
+    EXPECT_EQ(entries(IDC_STAGE_LIST).back(), "Stage 3");
+    pick(IDC_SCRIPT_LIST, 1);
+    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
+}
 
 // Both lists commit before they switch; the stage walk stops on the first stage
 // or past the end; Add shows the new script, so a switch commits its own settings.
