@@ -1,5 +1,6 @@
 // The editor's commands on the toolkit-free platform, under a decimal-comma locale.
 #include "control_ids.h"
+#include "control_fields.h"
 #include "control_store.h"
 #include "editor.h"
 #include "numbers.h"
@@ -54,82 +55,6 @@ static const char* TWO_SCRIPTS = "first\n{\n\tsubdivide 16\n\tsafe\n\tvertexwarp
     "\t\tanim 1 f1.tga f2.tga end\n\t\tblendfunc GL_ONE GL_SRC_ALPHA\n\t\tscroll sine 1 cosine 2\n\t\tscale static 3 sine 0\n\t\talphashift 1 0.5 1\n"
     "\t}\n}\nsecond\n{\n\t{\n\t}\n}\n";
 
-// A box of the panel or of the script controls and the record field it stands for.
-struct NumberBox {
-    int id;
-    std::function<double(const Script&, const Stage&)> field;
-};
-
-static const NumberBox NUMBER_BOXES[] = {
-    {IDC_SCROLL_X, [](const Script&, const Stage& s) { return s.scrollX; }},
-    {IDC_SCROLL_Y, [](const Script&, const Stage& s) { return s.scrollY; }},
-    {IDC_SCALE_X, [](const Script&, const Stage& s) { return s.scaleX; }},
-    {IDC_SCALE_Y, [](const Script&, const Stage& s) { return s.scaleY; }},
-    {IDC_ROTATE_SPEED, [](const Script&, const Stage& s) { return s.rotateSpeed; }},
-    {IDC_ALPHA_MIN, [](const Script&, const Stage& s) { return s.alphaMin; }},
-    {IDC_ALPHA_MAX, [](const Script&, const Stage& s) { return s.alphaMax; }},
-    {IDC_ALPHA_SPEED, [](const Script&, const Stage& s) { return s.alphaSpeed; }},
-    {IDC_ANIM_DELAY, [](const Script&, const Stage& s) { return s.animDelay; }},
-    {IDC_WARP_SPEED, [](const Script& c, const Stage&) { return c.warpSpeed; }},
-    {IDC_WARP_DISTANCE, [](const Script& c, const Stage&) { return c.warpDistance; }},
-    {IDC_WARP_SMOOTHNESS, [](const Script& c, const Stage&) { return c.warpSmoothness; }},
-    {IDC_SUBDIVIDE, [](const Script& c, const Stage&) { return c.subdivide; }},
-};
-
-// A drop-down list or check box, the entry chosen (or 1 for checked) in two rounds, and
-// the field's value each round gives. In each round some pair differs that the other
-// round leaves equal, so that no two controls can swap unseen.
-struct ChoiceControl {
-    int id;
-    bool checkBox;
-    int chosen[2];
-    double value[2];
-    std::function<double(const Script&, const Stage&)> field;
-};
-
-static const ChoiceControl CHOICES[] = {
-    {IDC_SCROLL_TYPE_X, false, {1, 0}, {1, 0}, [](const Script&, const Stage& s) {
-         return s.scrollTypeX;
-     }},
-    {IDC_SCROLL_TYPE_Y, false, {2, 1}, {2, 1}, [](const Script&, const Stage& s) {
-         return s.scrollTypeY;
-     }},
-    {IDC_SCALE_TYPE_X, false, {0, 2}, {0, 2}, [](const Script&, const Stage& s) {
-         return s.scaleTypeX;
-     }},
-    {IDC_SCALE_TYPE_Y, false, {2, 0}, {2, 0}, [](const Script&, const Stage& s) {
-         return s.scaleTypeY;
-     }},
-    // GL_SRC_ALPHA and GL_DST_COLOR; GL_ONE_MINUS_DST_ALPHA and GL_ONE_MINUS_SRC_COLOR.
-    {IDC_BLEND_SRC, false, {4, 2}, {770, 774}, [](const Script&, const Stage& s) {
-         return s.blendSrc;
-     }},
-    {IDC_BLEND_DST, false, {7, 3}, {773, 769}, [](const Script&, const Stage& s) {
-         return s.blendDst;
-     }},
-    {IDC_ALPHA_MASK, true, {1, 0}, {1, 0}, [](const Script&, const Stage& s) {
-         return s.alphamask;
-     }},
-    {IDC_SPHERE_MAPPING, true, {0, 0}, {0, 0}, [](const Script&, const Stage& s) {
-         return s.envmap;
-     }},
-    {IDC_BLENDFUNC, true, {1, 1}, {1, 1}, [](const Script&, const Stage& s) {
-         return s.blendEnabled;
-     }},
-    {IDC_SAFE, true, {0, 1}, {0, 1}, [](const Script& c, const Stage&) { return c.safe; }},
-};
-
-// A multiple of 0.25 written with a '.', whatever the locale.
-static std::string withPoint(double value, int decimals) {
-    const int whole = (int)value;
-    std::string text = std::to_string(whole);
-    if (decimals == 0)
-        return text;
-    std::string fraction = std::to_string((int)std::lround((value - whole) * 100));
-    fraction.insert(0, 2 - fraction.size(), '0');
-    return text + "." + fraction + std::string(decimals - 2, '0');
-}
-
 // Every control, filled as a user would with a value of its own, lands in its own field
 // on Save and shows it again when its script and stage are shown anew. Under the
 // decimal-comma locale the typed '.' still counts.
@@ -140,8 +65,7 @@ TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
     for (int round = 0; round < 2; round++) {
         std::vector<double> typed;
         for (size_t i = 0; i < std::size(NUMBER_BOXES); i++) {
-            typed.push_back(NUMBER_BOXES[i].id == IDC_SUBDIVIDE ? 16 << (2 * round)
-                                                                 : 0.25 * (i + 1) + 10 * round);
+            typed.push_back(typedValue(i, round));
             store.control(NUMBER_BOXES[i].id).text = withPoint(typed.back(), 2);
         }
         for (const ChoiceControl& c : CHOICES) {
