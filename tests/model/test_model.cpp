@@ -252,6 +252,38 @@ TEST(Numbers, FormatFloatMatchesTheCLibrary) {
     }
 }
 
+// textToDouble reads exactly what the C library's strtod reads in the C locale, bit for
+// bit: plain decimals of every length and sign, and whatever else a word can hold.
+TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
+    const locale_t cLocale = newlocale(LC_ALL_MASK, "C", (locale_t)0);
+    auto check = [&](const std::string& text) {
+        const double theirs = strtod_l(text.c_str(), nullptr, cLocale);
+        ASSERT_EQ(std::bit_cast<uint64_t>(textToDouble(text.c_str())), std::bit_cast<uint64_t>(theirs))
+            << text;
+    };
+    const char* words[] = {
+        "0", "-0", "+0.5", ".25", "5.", ".", "-", "+-1", "1.5.3", "1,5", "0.5e3", "2E-2", "1e",
+        "0x1p3", "-0X10", "inf", "-nan", " 7", "9007199254740993", "9007199254740992.5",
+        "1234567890123456789", "12345678901234567890", "0.0000000000000000000001",
+        "0.00000000000000000000001", "00000000000000000000001", "3.000000abc", "1.500000}",
+    };
+    for (const char* word : words)
+        check(word);
+    std::mt19937 random(10);
+    for (int i = 0; i < 200000; i++) {
+        std::string text = random() % 2 ? "-" : "";
+        const int length = 1 + (int)(random() % 24);
+        const int point = (int)(random() % (length + 1));
+        for (int digit = 0; digit < length; digit++) {
+            if (digit == point)
+                text += '.';
+            text += (char)('0' + random() % 10);
+        }
+        check(text);
+    }
+    freelocale(cLocale);
+}
+
 // A failed save (no folder; out of room half way: a size limit in a child, as root ignores
 // permissions) is reported and leaves the old file whole and nothing else. Through a link, a
 // save replaces the file it points to with its permission bits, or creates it under the umask.
