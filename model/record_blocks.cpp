@@ -45,31 +45,41 @@ struct FreeRecord {
     FreeRecord* next;
 };
 
-// The records of one kind: a list of released ones, and the rest of the
-// block being carved. Once every record is released the blocks are carved
-// again from the first, in address order, which a large read walks fastest.
-struct RecordPool {
-    size_t recordSize;
+// Records of every kind are carved one after another from the same blocks,
+// so that a script, its stages and its frames lie together in the order
+// they were read, as the reader and the writer walk them. Each kind keeps
+// its released records for reuse. Once no record is in use the blocks are
+// carved again from the first.
+struct RecordKind {
+    size_t size;
     size_t stride;  // record, guard and alignment
     FreeRecord* released = nullptr;
+    size_t inUse = 0;
+
+    explicit RecordKind(size_t recordSize)
+        : size(recordSize), stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
+};
+
+static RecordKind scriptKind(sizeof(Script));
+static RecordKind stageKind(sizeof(Stage));
+static RecordKind frameKind(sizeof(AnimFrame));
+static RecordKind* const KINDS[] = {&scriptKind, &stageKind, &frameKind};
+
+struct Arena {
     Block* blocks = nullptr;
     Block* carving = nullptr;  // one of blocks, or null before the first
     char* uncarved = nullptr;
     char* blockEnd = nullptr;
     bool carvingUsedBlock = false;  // its records must be zeroed
-    size_t inUse = 0;
-
-    explicit RecordPool(size_t size) : recordSize(size), stride((size + GUARD_SIZE + 15) & ~size_t(15)) {}
 };
 
-static RecordPool scriptPool(sizeof(Script));
-static RecordPool stagePool(sizeof(Stage));
-static RecordPool framePool(sizeof(AnimFrame));
+static Arena arena;
 
 // A zero-filled block on a block-size boundary, so that it can be backed by
 // one huge page.
 static char* mapBlock() {
-    char* mapped = (char*)mmap(nullptr, 2 * BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const int protection = PROT_READ | PROT_WRITE;
+    char* mapped = (char*)mmap(nullptr, 2 * BLOCK_SIZE, protection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         return nullptr;
     char* block = (char*)(((uintptr_t)mapped + BLOCK_SIZE - 1) & ~(uintptr_t)(BLOCK_SIZE - 1));
@@ -80,101 +90,95 @@ static char* mapBlock() {
     return block;
 }
 
-static void startCarving(RecordPool& pool, Block* block, bool used) {
-    pool.carving = block;
-    pool.uncarved = (char*)block + BLOCK_HEADER_SIZE;
-    pool.blockEnd = (char*)block + BLOCK_SIZE;
-    pool.carvingUsedBlock = used;
-    poison(pool.uncarved, BLOCK_SIZE - BLOCK_HEADER_SIZE);
+static void startCarving(Block* block, bool used) {
+    arena.carving = block;
+    arena.uncarved = (char*)block + BLOCK_HEADER_SIZE;
+    arena.blockEnd = (char*)block + BLOCK_SIZE;
+    arena.carvingUsedBlock = used;
+    poison(arena.uncarved, BLOCK_SIZE - BLOCK_HEADER_SIZE);
 }
 
 // Moves the carving on to the next block, mapping one when none is left.
-static bool nextBlock(RecordPool& pool) {
-    if (pool.carving && pool.carving->next) {
-        startCarving(pool, pool.carving->next, true);
+static bool nextBlock() {
+    if (arena.carving && arena.carving->next) {
+        startCarving(arena.carving->next, true);
         return true;
     }
     Block* block = (Block*)mapBlock();
     if (!block)
         return false;
     block->next = nullptr;
-    if (pool.carving)
-        pool.carving->next = block;
+    if (arena.carving)
+        arena.carving->next = block;
     else
-        pool.blocks = block;
-    startCarving(pool, block, false);
+        arena.blocks = block;
+    startCarving(block, false);
     return true;
 }
 
+size_t recordsInUse() { return scriptKind.inUse + stageKind.inUse + frameKind.inUse; }
+
 // With no record in use, every block is free: carving starts over.
-static void carveFromTheStart(RecordPool& pool) {
-    pool.released = nullptr;
-    for (Block* block = pool.blocks; block; block = block->next)
+static void carveFromTheStart() {
+    for (RecordKind* kind : KINDS)
+        kind->released = nullptr;
+    for (Block* block = arena.blocks; block; block = block->next)
         poison((char*)block + BLOCK_HEADER_SIZE, BLOCK_SIZE - BLOCK_HEADER_SIZE);
-    if (pool.blocks)
-        startCarving(pool, pool.blocks, true);
+    if (arena.blocks)
+        startCarving(arena.blocks, true);
 }
 
 // A zero-filled record, or null when memory runs out.
-static void* allocateRecord(RecordPool& pool) {
+static void* allocateRecord(RecordKind& kind) {
     void* record;
-    if (pool.released) {
-        record = pool.released;
-        unpoison(record, pool.recordSize);
-        pool.released = pool.released->next;
-        memset(record, 0, pool.recordSize);
+    if (kind.released) {
+        record = kind.released;
+        unpoison(record, kind.size);
+        kind.released = kind.released->next;
+        memset(record, 0, kind.size);
     } else {
-        if ((size_t)(pool.blockEnd - pool.uncarved) < pool.stride && !nextBlock(pool))
+        if ((size_t)(arena.blockEnd - arena.uncarved) < kind.stride && !nextBlock())
             return nullptr;
-        record = pool.uncarved;
-        pool.uncarved += pool.stride;
-        unpoison(record, pool.recordSize);
-        if (pool.carvingUsedBlock)  // a new block is still zero from the system
-            memset(record, 0, pool.recordSize);
+        record = arena.uncarved;
+        arena.uncarved += kind.stride;
+        unpoison(record, kind.size);
+        if (arena.carvingUsedBlock)  // a new block is still zero from the system
+            memset(record, 0, kind.size);
     }
-    pool.inUse++;
+    kind.inUse++;
     return record;
 }
 
-static void freeRecord(RecordPool& pool, void* record) {
+static void freeRecord(RecordKind& kind, void* record) {
     if (!record)
         return;
     FreeRecord* released = (FreeRecord*)record;
-    released->next = pool.released;
-    pool.released = released;
-    poison((char*)record + sizeof(FreeRecord), pool.recordSize - sizeof(FreeRecord));
-    if (--pool.inUse == 0)
-        carveFromTheStart(pool);
+    released->next = kind.released;
+    kind.released = released;
+    poison((char*)record + sizeof(FreeRecord), kind.size - sizeof(FreeRecord));
+    kind.inUse--;
+    if (recordsInUse() == 0)
+        carveFromTheStart();
 }
 
-// Gives a pool's blocks back to the system; only when none of its records
-// is in use.
-static void releaseBlocks(RecordPool& pool) {
-    if (pool.inUse != 0)
+Script* allocateScript() { return (Script*)allocateRecord(scriptKind); }
+Stage* allocateStage() { return (Stage*)allocateRecord(stageKind); }
+AnimFrame* allocateFrame() { return (AnimFrame*)allocateRecord(frameKind); }
+void freeScriptRecord(Script* script) { freeRecord(scriptKind, script); }
+void freeStageRecord(Stage* stage) { freeRecord(stageKind, stage); }
+void freeFrameRecord(AnimFrame* frame) { freeRecord(frameKind, frame); }
+
+void releaseRecordBlocks() {
+    if (recordsInUse() != 0)
         return;
-    while (Block* block = pool.blocks) {
-        pool.blocks = block->next;
+    while (Block* block = arena.blocks) {
+        arena.blocks = block->next;
         unpoison(block, BLOCK_SIZE);
         munmap(block, BLOCK_SIZE);
     }
-    pool.released = nullptr;
-    pool.carving = nullptr;
-    pool.uncarved = pool.blockEnd = nullptr;
-}
-
-Script* allocateScript() { return (Script*)allocateRecord(scriptPool); }
-Stage* allocateStage() { return (Stage*)allocateRecord(stagePool); }
-AnimFrame* allocateFrame() { return (AnimFrame*)allocateRecord(framePool); }
-void freeScriptRecord(Script* script) { freeRecord(scriptPool, script); }
-void freeStageRecord(Stage* stage) { freeRecord(stagePool, stage); }
-void freeFrameRecord(AnimFrame* frame) { freeRecord(framePool, frame); }
-
-size_t recordsInUse() { return scriptPool.inUse + stagePool.inUse + framePool.inUse; }
-
-void releaseRecordBlocks() {
-    releaseBlocks(scriptPool);
-    releaseBlocks(stagePool);
-    releaseBlocks(framePool);
+    for (RecordKind* kind : KINDS)
+        kind->released = nullptr;
+    arena = Arena();
 }
 
 // Large buffers (the text of a file being read) are mapped on their own,
