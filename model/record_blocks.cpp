@@ -45,26 +45,11 @@ struct FreeRecord {
     FreeRecord* next;
 };
 
-// Records of every kind are carved one after another from the same blocks,
-// so that a script, its stages and its frames lie together in the order
-// they were read, as the reader and the writer walk them. Each kind keeps
-// its released records for reuse. Once no record is in use the blocks are
-// carved again from the first.
-struct RecordKind {
-    size_t size;
-    size_t stride;  // record, guard and alignment
-    FreeRecord* released = nullptr;
-    size_t inUse = 0;
-
-    explicit RecordKind(size_t recordSize)
-        : size(recordSize), stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
-};
-
-static RecordKind scriptKind(sizeof(Script));
-static RecordKind stageKind(sizeof(Stage));
-static RecordKind frameKind(sizeof(AnimFrame));
-static RecordKind* const KINDS[] = {&scriptKind, &stageKind, &frameKind};
-
+// Blocks carved one record after another. Scripts have blocks of their own,
+// so that walking the library touches nothing else; stages and frames share
+// theirs, lying together in the order they were read, as the reader and
+// the writer walk them. Once no record is in use the blocks are carved
+// again from the first.
 struct Arena {
     Block* blocks = nullptr;
     Block* carving = nullptr;  // one of blocks, or null before the first
@@ -73,7 +58,26 @@ struct Arena {
     bool carvingUsedBlock = false;  // its records must be zeroed
 };
 
-static Arena arena;
+static Arena scriptArena;
+static Arena stageArena;
+static Arena* const ARENAS[] = {&scriptArena, &stageArena};
+
+// Each kind keeps its released records for reuse.
+struct RecordKind {
+    Arena& arena;
+    size_t size;
+    size_t stride;  // record, guard and alignment
+    FreeRecord* released = nullptr;
+    size_t inUse = 0;
+
+    RecordKind(Arena& carvedFrom, size_t recordSize)
+        : arena(carvedFrom), size(recordSize), stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
+};
+
+static RecordKind scriptKind(scriptArena, sizeof(Script));
+static RecordKind stageKind(stageArena, sizeof(Stage));
+static RecordKind frameKind(stageArena, sizeof(AnimFrame));
+static RecordKind* const KINDS[] = {&scriptKind, &stageKind, &frameKind};
 
 // A zero-filled block on a block-size boundary, so that it can be backed by
 // one huge page.
@@ -90,7 +94,7 @@ static char* mapBlock() {
     return block;
 }
 
-static void startCarving(Block* block, bool used) {
+static void startCarving(Arena& arena, Block* block, bool used) {
     arena.carving = block;
     arena.uncarved = (char*)block + BLOCK_HEADER_SIZE;
     arena.blockEnd = (char*)block + BLOCK_SIZE;
@@ -99,9 +103,9 @@ static void startCarving(Block* block, bool used) {
 }
 
 // Moves the carving on to the next block, mapping one when none is left.
-static bool nextBlock() {
+static bool nextBlock(Arena& arena) {
     if (arena.carving && arena.carving->next) {
-        startCarving(arena.carving->next, true);
+        startCarving(arena, arena.carving->next, true);
         return true;
     }
     Block* block = (Block*)mapBlock();
@@ -112,7 +116,7 @@ static bool nextBlock() {
         arena.carving->next = block;
     else
         arena.blocks = block;
-    startCarving(block, false);
+    startCarving(arena, block, false);
     return true;
 }
 
@@ -122,10 +126,12 @@ size_t recordsInUse() { return scriptKind.inUse + stageKind.inUse + frameKind.in
 static void carveFromTheStart() {
     for (RecordKind* kind : KINDS)
         kind->released = nullptr;
-    for (Block* block = arena.blocks; block; block = block->next)
-        poison((char*)block + BLOCK_HEADER_SIZE, BLOCK_SIZE - BLOCK_HEADER_SIZE);
-    if (arena.blocks)
-        startCarving(arena.blocks, true);
+    for (Arena* arena : ARENAS) {
+        for (Block* block = arena->blocks; block; block = block->next)
+            poison((char*)block + BLOCK_HEADER_SIZE, BLOCK_SIZE - BLOCK_HEADER_SIZE);
+        if (arena->blocks)
+            startCarving(*arena, arena->blocks, true);
+    }
 }
 
 // A zero-filled record, or null when memory runs out.
@@ -137,7 +143,8 @@ static void* allocateRecord(RecordKind& kind) {
         kind.released = kind.released->next;
         memset(record, 0, kind.size);
     } else {
-        if ((size_t)(arena.blockEnd - arena.uncarved) < kind.stride && !nextBlock())
+        Arena& arena = kind.arena;
+        if ((size_t)(arena.blockEnd - arena.uncarved) < kind.stride && !nextBlock(arena))
             return nullptr;
         record = arena.uncarved;
         arena.uncarved += kind.stride;
@@ -171,14 +178,16 @@ void freeFrameRecord(AnimFrame* frame) { freeRecord(frameKind, frame); }
 void releaseRecordBlocks() {
     if (recordsInUse() != 0)
         return;
-    while (Block* block = arena.blocks) {
-        arena.blocks = block->next;
-        unpoison(block, BLOCK_SIZE);
-        munmap(block, BLOCK_SIZE);
+    for (Arena* arena : ARENAS) {
+        while (Block* block = arena->blocks) {
+            arena->blocks = block->next;
+            unpoison(block, BLOCK_SIZE);
+            munmap(block, BLOCK_SIZE);
+        }
+        *arena = Arena();
     }
     for (RecordKind* kind : KINDS)
         kind->released = nullptr;
-    arena = Arena();
 }
 
 // Large buffers (the text of a file being read) are mapped on their own,
