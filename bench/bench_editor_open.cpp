@@ -12,7 +12,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 
 #include <algorithm>
@@ -83,14 +83,14 @@ static Times readerAlone(const std::string& path) {
 
 // Notes the first paint of the list's viewport once it holds every script.
 struct PaintWatcher : QObject {
-    QListWidget* list;
+    QListView* list;
     bool painted = false;
 
-    explicit PaintWatcher(QListWidget* watched) : list(watched) {
+    explicit PaintWatcher(QListView* watched) : list(watched) {
         list->viewport()->installEventFilter(this);
     }
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && list->count() == SCRIPTS)
+        if (event->type() == QEvent::Paint && list->model()->rowCount() == SCRIPTS)
             painted = true;
         return false;
     }
@@ -121,7 +121,7 @@ static Times editorOpen(const std::string& path) {
     });
     answer.start(20);
     QTimer::singleShot(300, &qt, [&] {
-        auto* list = qobject_cast<QListWidget*>(qt.control(IDC_SCRIPT_LIST));
+        auto* list = qobject_cast<QListView*>(qt.control(IDC_SCRIPT_LIST));
         auto* watcher = new PaintWatcher(list);
         watcher->setParent(&qt);
         // Idle: the event loop is about to wait, with the filled list painted.

@@ -55,9 +55,10 @@ protected:
     }
     void click(int id) { QTest::mouseClick(qt.control(id), Qt::LeftButton); }
     void clickEntry(int id, int row) {
-        auto* list = qobject_cast<QListWidget*>(qt.control(id));
+        auto* list = qobject_cast<QListView*>(qt.control(id));
         list->doItemsLayout();  // for entries the program just added
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        const QPoint entry = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     }
     void type(int id, const char* text) {
         click(id);  // the list that had the focus reports losing it first
