@@ -252,6 +252,32 @@ TEST(Numbers, FormatFloatMatchesTheCLibrary) {
     }
 }
 
+// Records come zeroed whether carved anew, reused after a release or carved again from
+// blocks used before; every record made by reads and edits is released with the library.
+TEST_F(Model, RecordsComeZeroedAndAllReturnWithTheLibrary) {
+    read("a { safe subdivide 64 vertexwarp 1 2 0.5 { map x.tga anim 1 f g end } } b { { } }");
+    Script* dirty = allocateScript();
+    memset(dirty, 0xAB, sizeof *dirty);
+    freeScriptRecord(dirty);
+    Script* reused = allocateScript();
+    EXPECT_EQ(std::tuple(reused->safe, reused->subdivide, reused->warpSpeed, reused->name[8]),
+              std::tuple(0, 0, 0.0f, '\0'));
+    EXPECT_EQ(std::tuple(reused->stages, reused->next), std::tuple(nullptr, nullptr));
+    freeScriptRecord(reused);
+    read("b { { map y.tga } }");
+    EXPECT_GT(recordsInUse(), 0u);
+    freeAllScripts();
+    EXPECT_EQ(recordsInUse(), 0u);
+    read("c { subdivide 8 { anim 2 h end } }");
+    const Stage* again = findScript("c")->stages;
+    EXPECT_EQ(std::string(again->map) + " " + again->animFrames->name, "pics/noimage.tga h");
+    EXPECT_EQ(again->next, nullptr);
+    EXPECT_EQ(findScript("c")->safe, 0);
+    freeAllScripts();
+    releaseRecordBlocks();
+    EXPECT_EQ(recordsInUse(), 0u);
+}
+
 // textToDouble reads exactly what the C library's strtod reads in the C locale, bit for
 // bit: plain decimals of every length and sign, and whatever else a word can hold.
 TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
