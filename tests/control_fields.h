@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A box of the panel or of the script controls and the record field it stands for.
 struct NumberBox {
@@ -91,4 +92,23 @@ inline double typedValue(size_t box, int round) {
     if (NUMBER_BOXES[box].id == IDC_SUBDIVIDE)
         return 16 << (2 * round);
     return 0.25 * (double)(box + 1) + 10 * round;
+}
+
+// The text NUMBER_BOXES[box] shows for the value typed in a round: six decimals, or
+// none for Subdivide.
+inline std::string shownText(size_t box, int round) {
+    const int decimals = NUMBER_BOXES[box].id == IDC_SUBDIVIDE ? 0 : 6;
+    return withPoint(typedValue(box, round), decimals);
+}
+
+// The controls whose record field does not hold what was typed or chosen in a round.
+inline std::vector<int> fieldsNotAsTyped(const Script& script, const Stage& stage, int round) {
+    std::vector<int> wrong;
+    for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
+        if (NUMBER_BOXES[i].field(script, stage) != (float)typedValue(i, round))
+            wrong.push_back(NUMBER_BOXES[i].id);
+    for (const ChoiceControl& c : CHOICES)
+        if (c.field(script, stage) != c.value[round])
+            wrong.push_back(c.id);
+    return wrong;
 }

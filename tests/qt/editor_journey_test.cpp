@@ -168,7 +168,8 @@ TEST_F(QtJourneyTest, EveryControlLandsInItsOwnFieldAndShowsIt) {
     trigger(IDM_FILE_OPEN);
     poll([] {  // every Locate dialog cancelled: the names show the placeholder
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog && dialog->isVisible()) dialog->reject();
+        if (dialog && dialog->isVisible() && dialog->windowTitle().startsWith("Locate "))
+            dialog->reject();
         return false;
     });
     clickEntry(IDC_SCRIPT_LIST, 0);
@@ -192,22 +193,18 @@ TEST_F(QtJourneyTest, EveryControlLandsInItsOwnFieldAndShowsIt) {
             for (int down = 0; down < c.chosen[round]; down++)
                 QTest::keyClick(control, Qt::Key_Down);
         }
-        const QString saved = dir.filePath("saved.txt");
+        const QString saved = dir.filePath(QString("saved%1.txt").arg(round));
         answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, saved); });
         trigger(IDM_FILE_SAVE);
         clickEntry(IDC_SCRIPT_LIST, 1);
         clickEntry(IDC_SCRIPT_LIST, 0);
         clickEntry(IDC_STAGE_LIST, 0);
+        EXPECT_EQ(fieldsNotAsTyped(script, stage, round), std::vector<int>{}) << round;
         for (size_t i = 0; i < std::size(NUMBER_BOXES); i++) {
-            const NumberBox& box = NUMBER_BOXES[i];
-            const double typed = typedValue(i, round);
-            EXPECT_EQ(box.field(script, stage), (float)typed) << box.id << " round " << round;
-            const QString shown = qobject_cast<QLineEdit*>(qt.control(box.id))->text();
-            const int decimals = box.id == IDC_SUBDIVIDE ? 0 : 6;
-            EXPECT_EQ(shown.toStdString(), withPoint(typed, decimals)) << box.id;
+            const QString shown = qobject_cast<QLineEdit*>(qt.control(NUMBER_BOXES[i].id))->text();
+            EXPECT_EQ(shown.toStdString(), shownText(i, round)) << NUMBER_BOXES[i].id;
         }
         for (const ChoiceControl& c : CHOICES) {
-            EXPECT_EQ(c.field(script, stage), c.value[round]) << c.id << " round " << round;
             QWidget* control = qt.control(c.id);
             const int shown = c.checkBox ? qobject_cast<QCheckBox*>(control)->isChecked()
                                          : qobject_cast<QComboBox*>(control)->currentIndex();
