@@ -11,8 +11,8 @@
 
 #include <clocale>
 #include <filesystem>
+#include <cctype>
 #include <fstream>
-#include <strings.h>
 
 // DevIL 1.7.8's WAL decoder loses three palettes on every file; naming it needs full stacks.
 extern "C" const char* __lsan_default_suppressions() { return "leak:iLoadWalInternal\n"; }
@@ -110,7 +110,7 @@ TEST_F(TextureTest, PlaceholderThenNamesLocatedOnceInAnyCase) {
 // still compare by ASCII case: one slot and one dialog for both spellings.
 TEST_F(TextureTest, NamesCompareByAsciiCaseUnderTurkishLocale) {
     ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8")) << "scripts/setup-debian.sh generates tr_TR.UTF-8";
-    EXPECT_NE(strcasecmp("ICE", "ice"), 0);
+    EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
     const std::string ice = writeImage("ICE.TGA", encodeTga(16, 16, testPattern(16, 16)));
     store.answerDialog(ice);
     const int upper = resolveTexture("pics/ICE.tga");
