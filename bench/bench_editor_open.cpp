@@ -32,7 +32,7 @@
 #include "script_file_text.h"
 
 constexpr int SCRIPTS = 50000;
-constexpr int RUNS = 7;
+constexpr int RUNS = 11;
 
 struct Times {
     double cpu = -1;
