@@ -1,9 +1,12 @@
 # The editor's CPU use and start-up time: a script run against the built
 # program on a virtual display (see bench_editor_cpu.sh). Copied next to the
 # other benchmark programs so that scripts/run-benchmarks.sh finds it.
+# File > Open of a large library through the real window, against the reader.
 if(VELTRA_BUILD_QT)
   configure_file(${CMAKE_CURRENT_SOURCE_DIR}/bench_editor_cpu.sh
                  ${CMAKE_CURRENT_BINARY_DIR}/bench_editor_cpu COPYONLY)
+  add_executable(bench_editor_open ${CMAKE_CURRENT_LIST_DIR}/bench_editor_open.cpp)
+  target_link_libraries(bench_editor_open PRIVATE veltra_qt)
 endif()
 
 # Find Script's completions after each keystroke over 50,000 scripts.

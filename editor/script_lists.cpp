@@ -7,6 +7,7 @@
 #include "textures.h"
 
 #include <cstdio>
+#include <vector>
 
 // Text typed into the name box or read from a list entry.
 static constexpr int ENTRY_TEXT_SIZE = 256;
@@ -30,9 +31,9 @@ static int countStages(const Script* script) {
 }
 
 void fillScriptList() {
-    platform->listReset(IDC_SCRIPT_LIST);
-    for (Script* script = scriptLibrary; script; script = script->next)
-        platform->listAdd(IDC_SCRIPT_LIST, script->name);
+    std::vector<const char*> names;
+    for (Script* script = scriptLibrary; script; script = script->next) names.push_back(script->name);
+    platform->listFill(IDC_SCRIPT_LIST, names.data(), (int)names.size());
 }
 
 // Entries are positions, not identities: "Stage 0" is always the first stage.

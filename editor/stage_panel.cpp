@@ -182,7 +182,7 @@ void rebuildAnimFrames(Stage* stage) {
     AnimFrame** link = &stage->animFrames;
     int made = 0;
     for (; made < count; made++) {
-        AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+        AnimFrame* frame = allocateFrame();
         if (!frame) break;
         platform->listItemText(IDC_FRAME_LIST, made, frame->name, sizeof frame->name);
         *link = frame;

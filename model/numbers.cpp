@@ -17,7 +17,48 @@ static locale_t cLocale() {
     return locale;
 }
 
+// Plain decimals ("-1.500000", "0.25", "12") of at most 19 digits whose
+// value in units of their last digit is below 2^53, with at most 22 digits
+// after the point: both that integer and the power of ten are exact doubles,
+// so one division rounds exactly as strtod does. False for anything else
+// (an exponent, hexadecimal, inf, nan, leading spaces), left to strtod.
+static bool readPlainDecimal(const char* text, double* value) {
+    const char* c = text;
+    const bool negative = *c == '-';
+    if (*c == '-' || *c == '+')
+        c++;
+    if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X'))
+        return false;
+    uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (;; c++) {
+        if (*c >= '0' && *c <= '9') {
+            if (++count > 19)
+                return false;
+            digits = digits * 10 + (uint64_t)(*c - '0');
+            decimals += point;
+        } else if (*c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (count == 0 || *c == 'e' || *c == 'E' || digits > (1ull << 53) || decimals > 22)
+        return false;
+    static const double POWERS_OF_TEN[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double magnitude = (double)digits / POWERS_OF_TEN[decimals];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 double textToDouble(const char* text) {
+    double value;
+    if (readPlainDecimal(text, &value))
+        return value;
     return strtod_l(text, nullptr, cLocale());
 }
 

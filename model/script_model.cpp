@@ -35,11 +35,11 @@ int compareNoCase(const char* a, const char* b) {
 }
 
 Script* newScript(const char* name) {
-    Script* script = (Script*)calloc(1, sizeof(Script));
+    Script* script = allocateScript();
     if (!script)
         return nullptr;
     copyText(script->name, name);
-    // calloc already zeroed subdivide, the warp values, safe,
+    // Records come zeroed: so are subdivide, the warp values, safe,
     // texturesResolved, stages and next.
     return script;
 }
@@ -66,7 +66,7 @@ void freeFrames(Stage* stage) {
     AnimFrame* frame = stage->animFrames;
     while (frame) {
         AnimFrame* next = frame->next;
-        free(frame);
+        freeFrameRecord(frame);
         frame = next;
     }
     stage->animFrames = nullptr;
@@ -84,7 +84,7 @@ void emptyScript(Script* script) {
     while (stage) {
         Stage* next = stage->next;
         freeFrames(stage);
-        free(stage);
+        freeStageRecord(stage);
         stage = next;
     }
     script->stages = nullptr;
@@ -106,7 +106,7 @@ void removeScript(Script* script) {
         }
     }
     emptyScript(script);
-    free(script);
+    freeScriptRecord(script);
 }
 
 void freeAllScripts() {
@@ -114,7 +114,7 @@ void freeAllScripts() {
     while (script) {
         Script* next = script->next;
         emptyScript(script);
-        free(script);
+        freeScriptRecord(script);
         script = next;
     }
     scriptLibrary = nullptr;
@@ -149,7 +149,7 @@ void resetStage(Stage* stage) {
 }
 
 Stage* newStage(const char* map) {
-    Stage* stage = (Stage*)calloc(1, sizeof(Stage));
+    Stage* stage = allocateStage();
     if (!stage)
         return nullptr;
     copyText(stage->map, map);
@@ -187,5 +187,5 @@ void deleteStageAt(Script* script, int index) {
         return;
     *link = stage->next;
     resetStage(stage);
-    free(stage);
+    freeStageRecord(stage);
 }

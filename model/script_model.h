@@ -2,6 +2,7 @@
 // singly linked lists, and the free functions that create and release them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int SCRIPT_NAME_SIZE = 48;    // 47 characters and the NUL
@@ -57,6 +58,24 @@ struct Script {
     Stage* stages;                   // owned
     Script* next;
 };
+
+// Every record is made and released through these: zero-filled records
+// (null when memory runs out), carved from large blocks. Releasing a record
+// releases nothing it points to.
+Script* allocateScript();
+Stage* allocateStage();
+AnimFrame* allocateFrame();
+void freeScriptRecord(Script* script);
+void freeStageRecord(Stage* stage);
+void freeFrameRecord(AnimFrame* frame);
+// Records made and not yet released; 0 once the library is freed.
+size_t recordsInUse();
+// Gives the blocks back to the system when no record is in use; until then
+// released records are kept for reuse (the program's teardown calls it).
+void releaseRecordBlocks();
+// A buffer of its own pages for large texts; released with its size.
+void* allocateLarge(size_t size);
+void freeLarge(void* buffer, size_t size);
 
 // The program-wide library: head of the script list, null when empty.
 extern Script* scriptLibrary;

@@ -243,7 +243,7 @@ struct LibraryIndex {
         Script** link = &scriptLibrary;
         for (const IndexedScript& entry : scripts) {
             if (entry.released) {
-                free(entry.script);
+                freeScriptRecord(entry.script);
                 continue;
             }
             *link = entry.script;
@@ -261,10 +261,14 @@ struct ScriptReader {
     LibraryIndex library;
     bool inBody = false;
     bool inStage = false;
-    // A body opened before any script name belongs to this scratch script:
-    // its words are read like any body's and then thrown away.
+    // Depth of the braces of a body opened before any script name. Such a
+    // body belongs to no script: its words are passed over, counting braces
+    // only, so that a keyword cannot take its closing brace as an argument.
+    int skippedDepth = 0;
+    // A body whose script could not be allocated belongs to this scratch
+    // script: its words are read like any body's and then thrown away.
     Script ownerless = {};
-    Script* script = &ownerless;
+    Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
     Stage* lastStage = nullptr;  // tail of script's stages
 
@@ -377,7 +381,7 @@ struct ScriptReader {
         for (const char* name = words.next(); name && !words.lastIs(name, "end"); name = words.next()) {
             if (stage->animFrameCount == MAX_ANIM_FRAMES)
                 continue;
-            AnimFrame* frame = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+            AnimFrame* frame = allocateFrame();
             if (!frame)
                 continue;
             copyText(frame->name, name);
@@ -391,12 +395,23 @@ struct ScriptReader {
         stage->animCurrent = stage->animFrames;
     }
 
+    void skipWord(const char* word) {
+        if (isBrace(word, '{'))
+            skippedDepth++;
+        else if (isBrace(word, '}'))
+            skippedDepth--;
+    }
+
     void readWord(const char* word) {
-        if (!inBody) {
-            if (isBrace(word, '{'))
+        if (skippedDepth > 0) {
+            skipWord(word);
+        } else if (!inBody) {
+            if (!isBrace(word, '{'))
+                beginScript(word);
+            else if (script)
                 inBody = true;
             else
-                beginScript(word);
+                skippedDepth = 1;
         } else if (isBrace(word, '}')) {
             if (inStage)
                 inStage = false;
@@ -426,7 +441,7 @@ struct ScriptReader {
         while (discarded) {
             Stage* next = discarded->next;
             freeFrames(discarded);
-            free(discarded);
+            freeStageRecord(discarded);
             discarded = next;
         }
         ownerless.stages = nullptr;
@@ -442,13 +457,13 @@ static void readBuffer(char* text, size_t size) {
 }
 
 void readScriptText(const char* text, size_t size) {
-    char* copy = (char*)malloc(size + 1);
+    char* copy = (char*)allocateLarge(size + 1);
     if (!copy)
         return;
     memcpy(copy, text, size);
     copy[size] = '\0';
     readBuffer(copy, size);
-    free(copy);
+    freeLarge(copy, size + 1);
 }
 
 void readScriptFile(const char* path) {
@@ -459,7 +474,7 @@ void readScriptFile(const char* path) {
     char* text = nullptr;
     size_t size = 0;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        text = (char*)malloc((size_t)info.st_size + 1);
+        text = (char*)allocateLarge((size_t)info.st_size + 1);
     if (text) {
         while (size < (size_t)info.st_size) {
             ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
@@ -475,5 +490,5 @@ void readScriptFile(const char* path) {
     if (!text)
         return;
     readBuffer(text, size);
-    free(text);
+    freeLarge(text, (size_t)info.st_size + 1);
 }

@@ -53,7 +53,3 @@ void rotateTexCoord(float& s, float& t, float angle);
 // The OpenGL texture of a texture-table slot; the placeholder's for an index
 // outside the slots in use.
 uint32_t slotTexture(int32_t slot);
-
-// advanceAnimation steps one delay at a time up to this many delays per call
-// and passes any further ones at once.
-constexpr int ANIM_CATCH_UP_STEPS = 1024;

@@ -58,6 +58,11 @@ static AnimFrame* frameAfter(const Stage* stage, AnimFrame* frame) {
     return frame->next ? frame->next : stage->animFrames;
 }
 
+static AnimFrame* framesAfter(const Stage* stage, AnimFrame* frame, int count) {
+    for (; count > 0; count--) frame = frameAfter(stage, frame);
+    return frame;
+}
+
 static bool frameIsDue(float nextTime, float now) { return (double)nextTime * 1000.0 < now; }
 
 static int frameListLength(const Stage* stage) {
@@ -65,6 +70,9 @@ static int frameListLength(const Stage* stage) {
     for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next) length++;
     return length;
 }
+
+// One delay added to the due time, stored in single precision.
+static float addDelay(float time, float delay) { return (float)((double)time + delay); }
 
 // The earliest due time that is no longer due at `now`.
 static float firstTimeNotDue(float now) {
@@ -75,13 +83,13 @@ static float firstTimeNotDue(float now) {
 
 // Passes every delay due before `now` at once: the frame moves on by the
 // number of delays modulo the frame count, and the due time by that many
-// delays, worked out in double precision. Used when stepping one delay at a
-// time would take too long or could no longer move the due time.
+// delays, worked out in double precision. Only for a delay too small to move
+// the due time, where stepping would never end.
 static AnimFrame* skipElapsedDelays(Stage* stage, AnimFrame* cur, float now) {
     const double behind = (double)now / 1000.0 - stage->animNextTime;
     const double delays = std::fmax(1.0, std::ceil(behind / stage->animDelay));
     const double frames = std::fmod(delays, frameListLength(stage));  // not a number for endless delays
-    for (int n = frames >= 1 ? (int)frames : 0; n > 0; n--) cur = frameAfter(stage, cur);
+    cur = framesAfter(stage, cur, frames >= 1 ? (int)frames : 0);
 
     const float nextTime = (float)(stage->animNextTime + delays * stage->animDelay);
     const bool passesNow = (double)nextTime * 1000.0 >= now;  // false for rounding short of now, or not a number
@@ -89,25 +97,84 @@ static AnimFrame* skipElapsedDelays(Stage* stage, AnimFrame* cur, float now) {
     return cur;
 }
 
+// A stretch of floats, met moving upwards from a due time, that are all the
+// multiples of one unit lying in it: up to `end`, every float is a multiple
+// of `unit` and every multiple of `unit` is a float. Adding the same delay
+// to any of them rounds by the same amount (ties to even aside).
+struct EvenGrid {
+    double unit;
+    double end;
+};
+
+static EvenGrid gridFrom(float time) {
+    const double nearZero = std::ldexp(1.0, -125);  // the smallest unit reaches from -this to this
+    if (std::fabs(time) < nearZero) return {std::ldexp(1.0, -149), nearZero};
+    int exponent;  // |time| in [2^(exponent - 1), 2^exponent)
+    std::frexp(std::fabs((double)time), &exponent);
+    if (time > 0) return {std::ldexp(1.0, exponent - 24), std::ldexp(1.0, exponent)};
+    // Below zero the grid gets finer upwards: a power of two starts the next one.
+    if (-(double)time == std::ldexp(1.0, exponent - 1)) exponent--;
+    return {std::ldexp(1.0, exponent - 24), -std::ldexp(1.0, exponent - 1)};
+}
+
+// How many of the first `limit` steps of `step` from `time` start from a due
+// time: the largest n with time + (n - 1) * step due, at least 1 (time is due).
+static double dueSteps(double time, double step, double limit, float now) {
+    double low = 1, high = limit;
+    while (low < high) {
+        const double middle = std::floor((low + high + 1) / 2);
+        if (frameIsDue((float)(time + (middle - 1) * step), now))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
+// The number of delays, at least one, that can be added to the due `time`
+// in one go, each rounding to the same `step`, staying on one grid and
+// starting from a due time. Exactly as many as one at a time would take.
+static double stepsOfOneSize(float time, double step, float delay, float now) {
+    const EvenGrid grid = gridFrom(time);
+    // Each step i < limit lands at least a unit short of the grid's end,
+    // so that the exact sum before rounding is still on the grid.
+    const double limit = std::floor((grid.end - grid.unit - time) / step);
+    if (!(limit >= 2)) return 1;
+    // A delay half-way between two multiples rounds to the even one, so
+    // the first step may differ from the following ones: take it alone.
+    const float second = (float)(time + step);
+    if ((double)addDelay(second, delay) - second != step) return 1;
+    return dueSteps(time, step, limit, now);
+}
+
+// The plain catch-up, one delay at a time while the due time has passed,
+// with every run of equal rounded steps on one grid taken at once: at most a
+// few runs per binade, however long ago the stage was last drawn.
+static AnimFrame* passElapsedDelays(Stage* stage, AnimFrame* cur, float now) {
+    const int frameCount = frameListLength(stage);
+    while (frameIsDue(stage->animNextTime, now)) {
+        const float time = stage->animNextTime;
+        const float next = addDelay(time, stage->animDelay);
+        if (next == time) return skipElapsedDelays(stage, cur, now);
+        const double step = (double)next - time;
+        const double steps = stepsOfOneSize(time, step, stage->animDelay, now);
+        cur = framesAfter(stage, cur, (int)std::fmod(steps, frameCount));
+        stage->animNextTime = steps == 1 ? next : (float)(time + steps * step);
+    }
+    return cur;
+}
+
 uint32_t advanceAnimation(Stage* stage) {
     if (!stage->animFrames) return slotTexture(stage->texture);
     const float now = (float)((double)previewTime * 1000.0);
     AnimFrame* cur = stage->animCurrent ? stage->animCurrent : stage->animFrames;
-
-    for (int steps = 0; frameIsDue(stage->animNextTime, now); steps++) {
+    if (frameIsDue(stage->animNextTime, now)) {
         // A delay of zero, below zero or not a number cannot carry the due
         // time past the clock: show the next frame on each drawn frame.
-        if (!(stage->animDelay > 0)) {
+        if (stage->animDelay > 0)
+            cur = passElapsedDelays(stage, cur, now);
+        else
             cur = frameAfter(stage, cur);
-            break;
-        }
-        const float nextTime = stage->animNextTime + stage->animDelay;
-        if (nextTime == stage->animNextTime || steps == ANIM_CATCH_UP_STEPS) {
-            cur = skipElapsedDelays(stage, cur, now);
-            break;
-        }
-        cur = frameAfter(stage, cur);
-        stage->animNextTime = nextTime;
     }
     stage->animCurrent = cur;
     return slotTexture(cur->texture);

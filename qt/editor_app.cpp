@@ -34,6 +34,7 @@ void tearDownEditor() {
     freeAllScripts();
     clearScriptFolders();
     clearTextureFolders();
+    releaseRecordBlocks();
 }
 
 int runEditor(QtPlatform& qtPlatform) {

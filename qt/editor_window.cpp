@@ -13,12 +13,60 @@
 #include <QPushButton>
 #include <QScreen>
 
-NotifyingListBox::NotifyingListBox(QWidget* parent) : QListWidget(parent) {
+#include <cstring>
+
+int EntryListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant EntryListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count()) return QVariant();
+    return text(index.row());
+}
+
+QString EntryListModel::text(int row) const {
+    return QString::fromUtf8(bytes.constData() + starts[row], starts[row + 1] - starts[row]);
+}
+
+void EntryListModel::fill(const char* const* texts, int count) {
+    beginResetModel();
+    bytes.clear();
+    starts.assign(1, 0);
+    starts.reserve(count + 1);
+    for (int i = 0; i < count; i++) {
+        bytes.append(texts[i]);
+        starts.push_back(bytes.size());
+    }
+    endResetModel();
+}
+
+void EntryListModel::insert(int row, const char* text) {
+    const int length = (int)strlen(text);
+    beginInsertRows(QModelIndex(), row, row);
+    bytes.insert(starts[row], text, length);
+    starts.insert(starts.begin() + row + 1, starts[row] + length);
+    for (size_t i = row + 2; i < starts.size(); i++) starts[i] += length;
+    endInsertRows();
+}
+
+void EntryListModel::remove(int row) {
+    const int length = starts[row + 1] - starts[row];
+    beginRemoveRows(QModelIndex(), row, row);
+    bytes.remove(starts[row], length);
+    starts.erase(starts.begin() + row + 1);
+    for (size_t i = row + 1; i < starts.size(); i++) starts[i] -= length;
+    endRemoveRows();
+}
+
+NotifyingListBox::NotifyingListBox(QWidget* parent) : QListView(parent) {
+    setModel(&entryModel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(this, &QListWidget::itemSelectionChanged, this, &NotifyingListBox::onSelectionChanged);
-    connect(this, &QListWidget::clicked, this, &NotifyingListBox::onClicked);
-    connect(this, &QListWidget::doubleClicked, this, &NotifyingListBox::notified);
+    // Entries are one line of plain text: measuring one measures them all,
+    // so a library of thousands of scripts is laid out at once.
+    setUniformItemSizes(true);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &NotifyingListBox::onSelectionChanged);
+    connect(this, &QListView::clicked, this, &NotifyingListBox::onClicked);
+    connect(this, &QListView::doubleClicked, this, &NotifyingListBox::notified);
 }
 
 // The focus moving when the whole window is activated or deactivated (a modal
@@ -30,21 +78,39 @@ static bool isFocusChangeInsideWindow(const QFocusEvent* event) {
 }
 
 void NotifyingListBox::focusInEvent(QFocusEvent* event) {
-    QListWidget::focusInEvent(event);
+    QListView::focusInEvent(event);
     if (isFocusChangeInsideWindow(event)) emit notified();
 }
 
 void NotifyingListBox::focusOutEvent(QFocusEvent* event) {
-    QListWidget::focusOutEvent(event);
+    QListView::focusOutEvent(event);
     if (isFocusChangeInsideWindow(event)) emit notified();
 }
 
 void NotifyingListBox::mousePressEvent(QMouseEvent* event) {
     selectionReportedInPress = false;
-    QListWidget::mousePressEvent(event);
+    QListView::mousePressEvent(event);
 }
 
+int NotifyingListBox::selectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void NotifyingListBox::selectRow(int row) {
+    if (row >= 0 && row < count()) {
+        const QModelIndex index = entryModel.index(row);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        scrollTo(index);
+    } else {
+        clearSelection();
+    }
+}
+
+// The selection model is not the list: the program's changes, made with the
+// list's signals blocked, are told apart here.
 void NotifyingListBox::onSelectionChanged() {
+    if (signalsBlocked()) return;
     selectionReportedInPress = true;
     emit notified();
 }

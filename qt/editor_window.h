@@ -5,9 +5,13 @@
 
 #include "dialog_units.h"
 
+#include <QAbstractListModel>
+#include <QByteArray>
 #include <QHash>
-#include <QListWidget>
+#include <QListView>
 #include <QMainWindow>
+
+#include <vector>
 
 struct DialogControl;
 struct DialogTemplate;
@@ -15,14 +19,42 @@ struct MenuBarTemplate;
 struct MenuTemplate;
 class QMenu;
 
+// The entries of a list box: lines of text held as the program gave them
+// (UTF-8, one after another), made into QStrings only for the rows drawn, so
+// that a list of a whole library of scripts is filled at once.
+class EntryListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    int count() const { return (int)starts.size() - 1; }
+    QString text(int row) const;
+    void fill(const char* const* texts, int count);  // replaces every entry
+    void insert(int row, const char* text);
+    void remove(int row);
+
+private:
+    QByteArray bytes;
+    std::vector<int> starts{0};  // of each entry in bytes, then the end
+};
+
 // A list box that reports like a notifying list box of the classic dialog
 // manager: on a change of selection by the user, on a click or double click
 // of an entry, and when it gains or loses the keyboard focus inside its
 // window. Changes made by the program (with signals blocked) report nothing.
-class NotifyingListBox : public QListWidget {
+class NotifyingListBox : public QListView {
     Q_OBJECT
 public:
     explicit NotifyingListBox(QWidget* parent);
+
+    EntryListModel& entries() { return entryModel; }
+    const EntryListModel& entries() const { return entryModel; }
+    int count() const { return entryModel.count(); }
+    int selectedRow() const;  // -1 when none
+    // Selects the row and shows it, or selects nothing for a row outside the list.
+    void selectRow(int row);
 
 signals:
     void notified();
@@ -36,6 +68,7 @@ private:
     void onClicked();
     void onSelectionChanged();
 
+    EntryListModel entryModel;
     bool selectionReportedInPress = false;
 };
 

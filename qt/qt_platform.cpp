@@ -12,11 +12,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -184,78 +185,79 @@ int QtPlatform::comboItemText(int id, int index, char* buf, int size) {
 // List boxes. The program's own changes send no notification.
 
 void QtPlatform::listReset(int id) {
-    if (auto* list = controlOfKind<QListWidget>(id)) {
+    if (auto* list = controlOfKind<NotifyingListBox>(id)) {
         const QSignalBlocker quiet(list);
-        list->clear();
+        list->entries().fill(nullptr, 0);
     }
 }
 
 int QtPlatform::listAdd(int id, const char* text) {
-    auto* list = controlOfKind<QListWidget>(id);
+    auto* list = controlOfKind<NotifyingListBox>(id);
     if (!list) return -1;
     const QSignalBlocker quiet(list);
-    list->addItem(fromCore(text));
+    list->entries().insert(list->count(), text);
     return list->count() - 1;
 }
 
-// Selects index, or nothing when it is outside the list, and shows it.
-static void selectQuietly(QListWidget* list, int index) {
-    const QSignalBlocker quiet(list);
-    if (index >= 0 && index < list->count()) {
-        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-        list->scrollToItem(list->item(index));
-    } else {
-        list->clearSelection();
+void QtPlatform::listFill(int id, const char* const* texts, int count) {
+    if (auto* list = controlOfKind<NotifyingListBox>(id)) {
+        const QSignalBlocker quiet(list);
+        list->entries().fill(texts, count);
     }
+}
+
+// Selects index, or nothing when it is outside the list, and shows it.
+static void selectQuietly(NotifyingListBox* list, int index) {
+    const QSignalBlocker quiet(list);
+    list->selectRow(index);
 }
 
 // Entries move around a selection the way a classic list box keeps it: the
 // selected entry stays selected wherever it moves, and deleting it leaves
 // the list without a selection (a view would pass it to a neighbour).
 int QtPlatform::listInsert(int id, int index, const char* text) {
-    auto* list = controlOfKind<QListWidget>(id);
+    auto* list = controlOfKind<NotifyingListBox>(id);
     if (!list || index < 0 || index > list->count()) return -1;
     const int selected = listSelection(id);
     {
         const QSignalBlocker quiet(list);
-        list->insertItem(index, fromCore(text));
+        list->entries().insert(index, text);
     }
     selectQuietly(list, selected != NO_SELECTION && selected >= index ? selected + 1 : selected);
     return index;
 }
 
 int QtPlatform::listDelete(int id, int index) {
-    auto* list = controlOfKind<QListWidget>(id);
+    auto* list = controlOfKind<NotifyingListBox>(id);
     if (!list || index < 0 || index >= list->count()) return -1;
     const int selected = listSelection(id);
     {
         const QSignalBlocker quiet(list);
-        delete list->takeItem(index);
+        list->entries().remove(index);
     }
     selectQuietly(list, selected == index ? NO_SELECTION : selected > index ? selected - 1 : selected);
     return list->count();
 }
 
 int QtPlatform::listCount(int id) {
-    const auto* list = controlOfKind<QListWidget>(id);
+    const auto* list = controlOfKind<NotifyingListBox>(id);
     return list ? list->count() : 0;
 }
 
 int QtPlatform::listSelection(int id) {
-    const auto* list = controlOfKind<QListWidget>(id);
-    if (!list) return NO_SELECTION;
-    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? NO_SELECTION : selected.first().row();
+    const auto* list = controlOfKind<NotifyingListBox>(id);
+    const int row = list ? list->selectedRow() : -1;
+    return row < 0 ? NO_SELECTION : row;
 }
 
 void QtPlatform::listSetSelection(int id, int index) {
-    if (auto* list = controlOfKind<QListWidget>(id)) selectQuietly(list, index);
+    if (auto* list = controlOfKind<NotifyingListBox>(id)) selectQuietly(list, index);
 }
 
 int QtPlatform::listItemText(int id, int index, char* buf, int size) {
-    const auto* list = controlOfKind<QListWidget>(id);
+    const auto* list = controlOfKind<NotifyingListBox>(id);
     const bool exists = list && index >= 0 && index < list->count();
-    return copyItemOut(exists ? list->item(index)->text() : QString(), exists, buf, size);
+    return copyItemOut(exists ? list->entries().text(index) : QString(), exists, buf, size);
 }
 
 // Modal dialogs over the editor window. Their event loops keep the redraw
@@ -268,8 +270,30 @@ static QString nameFilter(const FileDialogRequest& request) {
     return QStringLiteral("%1 (%2)").arg(name, patterns);
 }
 
+// The file dialog of the editor. For Save it refuses, and stays open on, a
+// path whose folder does not exist, as it refuses a missing file for Open;
+// the write then fails only for reasons the dialog cannot see.
+class EditorFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
+            const QDir folder = QFileInfo(files.first()).dir();
+            if (!folder.exists()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     tr("%1\nFolder not found.\nPlease verify the correct path was given.")
+                                         .arg(QDir::toNativeSeparators(folder.path())));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
 bool QtPlatform::askFileName(FileDialogRequest& request) {
-    QFileDialog dialog(editor.get());
+    EditorFileDialog dialog(editor.get());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -57,6 +57,7 @@ public:
     int comboItemText(int id, int index, char* buf, int size) override;
     void listReset(int id) override;
     int listAdd(int id, const char* text) override;
+    void listFill(int id, const char* const* texts, int count) override;
     int listInsert(int id, int index, const char* text) override;
     int listDelete(int id, int index) override;
     int listCount(int id) override;

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 
 #include <clocale>
@@ -41,7 +41,8 @@ static void answerFileDialogs(const QDir& examples) {
 
 // A click on an entry: the list reports the new selection to the editor.
 static void chooseEntry(QtPlatform& qt, int listId, int row) {
-    if (auto* list = qobject_cast<QListWidget*>(qt.control(listId))) list->setCurrentRow(row);
+    auto* list = qobject_cast<QListView*>(qt.control(listId));
+    if (list) list->setCurrentIndex(list->model()->index(row, 0));
 }
 
 int main(int argc, char** argv) {

@@ -15,11 +15,12 @@ PACKAGES=(
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
-# A locale with a decimal comma, for the tests that prove numbers keep their '.'.
-ensure_comma_locale() {
-  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' && return 0
-  echo "Generating the de_DE.UTF-8 locale for the tests"
-  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
+# Locales for the tests: a decimal comma (numbers keep their '.') and
+# Turkish letter case (names still compare by ASCII case).
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qix "$1.utf8" && return 0
+  echo "Generating the $1.UTF-8 locale for the tests"
+  $SUDO localedef -i "$1" -f UTF-8 "$1.UTF-8"
 }
 
 missing=()
@@ -33,4 +34,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-ensure_comma_locale
+ensure_locale de_DE
+ensure_locale tr_TR

@@ -1,5 +1,6 @@
 // The editor's commands on the toolkit-free platform, under a decimal-comma locale.
 #include "control_ids.h"
+#include "control_fields.h"
 #include "control_store.h"
 #include "editor.h"
 #include "numbers.h"
@@ -11,10 +12,12 @@
 #include <strings.h>
 
 #include <bit>
+#include <cmath>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -65,6 +68,49 @@ struct Editor : ::testing::Test {
 static const char* TWO_SCRIPTS = "first\n{\n\tsubdivide 16\n\tsafe\n\tvertexwarp 1 2 0.5\n\t{\n\t\tmap a.tga\n\t\trotate 1.5\n\t}\n\t{\n\t}\n\t{\n\t\tmap c.tga\n"
     "\t\tanim 1 f1.tga f2.tga end\n\t\tblendfunc GL_ONE GL_SRC_ALPHA\n\t\tscroll sine 1 cosine 2\n\t\tscale static 3 sine 0\n\t\talphashift 1 0.5 1\n"
     "\t}\n}\nsecond\n{\n\t{\n\t}\n}\n";
+
+// Every control, filled as a user would with a value of its own, lands in its own field
+// on Save and shows it again when its script and stage are shown anew. Under the
+// decimal-comma locale the typed '.' still counts.
+TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
+    openText("a { { anim 1 f.tga end } } b { }", 0, 0);
+    const Script& script = *scriptLibrary;
+    const Stage& stage = *script.stages;
+    for (int round = 0; round < 2; round++) {
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
+            store.control(NUMBER_BOXES[i].id).text = withPoint(typedValue(i, round), 2);
+        for (const ChoiceControl& c : CHOICES) {
+            store.control(c.id).checked = c.checkBox && c.chosen[round];
+            store.control(c.id).selection = c.checkBox ? NO_SELECTION : c.chosen[round];
+        }
+        store.control(IDC_TEXTURE_MAP).text = round ? "second.tga" : "first.tga";
+        save(out);
+        pick(IDC_SCRIPT_LIST, 1);
+        pick(IDC_SCRIPT_LIST, 0);
+        pick(IDC_STAGE_LIST, 0);
+        EXPECT_EQ(fieldsNotAsTyped(script, stage, round), std::vector<int>{}) << round;
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
+            EXPECT_EQ(shown(NUMBER_BOXES[i].id), shownText(i, round)) << NUMBER_BOXES[i].id;
+        for (const ChoiceControl& c : CHOICES) {
+            const StoredControl& control = store.control(c.id);
+            EXPECT_EQ(c.checkBox ? control.checked : control.selection, c.chosen[round]) << c.id;
+        }
+        EXPECT_STREQ(stage.map, round ? "second.tga" : "first.tga");
+        EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage.map);
+    }
+}
+
+// The lists show the library's names, "Stage 0" up for the stages, and the frame names.
+TEST_F(Editor, ListTextsNameScriptsStagesAndFrames) {
+    openText("x { { } { } { anim 1 f1.tga f2.tga end } } y { }", 0, 2);
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"x", "y"}));
+    EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
+    EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f1.tga", "f2.tga"}));
+    command(IDC_STAGE_ADD);
+    EXPECT_EQ(entries(IDC_STAGE_LIST).back(), "Stage 3");
+    pick(IDC_SCRIPT_LIST, 1);
+    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
+}
 
 // Both lists commit before they switch; the stage walk stops on the first stage
 // or past the end; Add shows the new script, so a switch commits its own settings.

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // records that name only the fields a case sets
@@ -62,6 +64,61 @@ TEST_F(PreviewFrame, ClockEmptyScriptAndPlaceholder) {
     EXPECT_EQ(pixel(MID, 110), BLACK);
 }
 
+// Whether the placeholder's linear-filtered texel at (s, t) is its white frame (1), its black
+// inside (0), or near an edge between them (-1).
+static int placeholderShade(double s, double t) {
+    int shade = -1;
+    for (double ds : {-0.02, 0.0, 0.02})
+        for (double dt : {-0.02, 0.0, 0.02})
+            for (int corner = 0; corner < 4; corner++) {
+                const int i = (int)std::floor((s + ds) * 16 - 0.5) + corner % 2;
+                const int j = (int)std::floor((t + dt) * 16 - 0.5) + corner / 2;
+                const int column = (i % 16 + 16) % 16;
+                const int row = (j % 16 + 16) % 16;
+                const int white = column == 0 || column == 15 || row == 0 || row == 15;
+                if (shade >= 0 && shade != white) return -1;
+                shade = white;
+            }
+    return shade;
+}
+
+// The drawn placeholder against a model of its white frame lines: the square swayed about
+// the vertical axis in perspective, its coordinates turned counter-clockwise in (s, t) by
+// the time in radians. The model turned the other way disagrees, and so does the model
+// swayed the other way, so both directions are seen.
+TEST_F(PreviewFrame, PlaceholderTurnsCounterClockwiseAndSways) {
+    const float time = 0.6f;
+    tickAt(time);
+    const double sway = 30 * sin(time / 100.0 / 3.1415 * 180) * M_PI / 180;
+    const double focal = 1 / tan(67.5 / 2 * M_PI / 180);
+    int agree[2] = {0, 0};
+    int white[2] = {0, 0};
+    Texels frame(SIZE * SIZE);
+    glReadPixels(0, 0, SIZE, SIZE, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    for (int px = 0; px < SIZE; px++)
+        for (int py = 0; py < SIZE; py++) {
+            const double u = (px + 0.5) / MID - 1;
+            const double v = (py + 0.5) / MID - 1;
+            const double x = 20 * u / (focal * cos(sway) - u * sin(sway));
+            const double y = v * (20 + x * sin(sway)) / focal;
+            if (std::fabs(x) > 9.5 || std::fabs(y) > 9.5) continue;
+            const Rgba drawn = frame[py * SIZE + px];
+            const double ds = (x + 10) / 20 - 0.5;
+            const double dt = (y + 10) / 20 - 0.5;
+            for (int way = 0; way < 2; way++) {
+                const double angle = way == 0 ? time : -time;
+                const double s = 0.5 + ds * cos(angle) - dt * sin(angle);
+                const double t = 0.5 + ds * sin(angle) + dt * cos(angle);
+                if (placeholderShade(s, t) != 1) continue;
+                white[way]++;
+                agree[way] += drawn == WHITE;
+            }
+        }
+    ASSERT_GT(white[0], 200);
+    EXPECT_GT(agree[0], white[0] * 95 / 100);
+    EXPECT_LT(agree[1], white[1] * 60 / 100);
+}
+
 // Each stage starts from the same state: blending and the sphere map end with their stage.
 TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     Stage* first = addStage(QUADRANTS);
@@ -72,7 +129,7 @@ TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     added->blendEnabled = 1, added->blendSrc = 1.0f, added->blendDst = 1.0f, first->envmap = 0;  // GL_ONE, GL_ONE
     EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
     Stage* top = addStage({WHITE});  // unblended (hides both, translucent), plain coordinates, animated
-    (top->animFrames = (AnimFrame*)calloc(1, sizeof(AnimFrame)))->texture = makeTexture(QUADRANTS);
+    (top->animFrames = allocateFrame())->texture = makeTexture(QUADRANTS);
     top->animFrameCount = 1, first->envmap = 1;
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
 }
@@ -125,21 +182,101 @@ TEST(TexCoords, ScaleRotationAndScrollInOrder) {
     }
 }
 
-// One frame per elapsed delay, jumped at once past ANIM_CATCH_UP_STEPS to the same result; delays that
-// cannot move the due time show one frame per draw and cost no more.
+// Fixed cases: the rules' own example, the first draw long after the start, delays that cannot
+// move the due time (one frame per draw, or all delays counted at once, and no longer due).
 TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
-    const struct { float delay, due, now; int from, frame; float dueAfter, tolerance; } cases[] = {  // -1: none, any
-        {0.5f, 0, 1.05f, -1, 0, 1.5f, 0}, {0.25f, 0, 1000.25f, 2, 1, 1000.25f, 0},  // 3 due times passed; 4001, mod 3
-        {0, 0, 1000, 2, 0, 0, 0}, {-0.5f, 0, 1000, 1, 2, 0, 0}, {NAN, 0, 1000, 0, 1, 0, 0},
-        {1e-7f, 16, 17, 0, -1, 17, 1e-5f}, {1e-30f, 16, 16.2f, 0, -1, 16.2f, 1e-5f},  // millions or more delays
+    const struct {
+        float delay, due, now;
+        int from, frame;  // -1: none, any
+        float dueAfter, tolerance;
+    } cases[] = {
+        {0.5f, 0, 1.05f, -1, 0, 1.5f, 0},
+        {0.05f, 0, 100, 0, 2, 100.0015f, 0},  // 2000 rounds end on the third frame
+        {0.25f, 0, 1000.25f, 2, 1, 1000.25f, 0},
+        {0, 0, 1000, 2, 0, 0, 0},
+        {-0.5f, 0, 1000, 1, 2, 0, 0},
+        {NAN, 0, 1000, 0, 1, 0, 0},
+        {1e-7f, 16, 17, 0, -1, 17, 1e-5f},
+        {1e-30f, 16, 16.2f, 0, -1, 16.2f, 1e-5f},
     };
-    static_assert(ANIM_CATCH_UP_STEPS < 4001 && (4001 - ANIM_CATCH_UP_STEPS) % 3 != 0);  // the jump moves frames
     AnimFrame frames[3] = {{0, "", &frames[1]}, {0, "", &frames[2]}, {0, "", nullptr}};
     for (const auto& c : cases) {
-        Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due, .animFrameCount = 3};
-        stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from], previewTime = c.now, advanceAnimation(&stage);
-        if (c.frame >= 0) { EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay; }
+        Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due};
+        stage.animFrameCount = 3;
+        stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from];
+        previewTime = c.now;
+        advanceAnimation(&stage);
+        if (c.frame >= 0) {
+            EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay;
+        }
         EXPECT_NEAR(stage.animNextTime, c.dueAfter, c.tolerance) << c.delay;
-        EXPECT_EQ(stage.animNextTime * 1000.0 >= c.now * 1000.0f, c.delay > 0) << c.delay;  // no longer due
+        const bool dueAfter = stage.animNextTime * 1000.0 < c.now * 1000.0f;
+        EXPECT_EQ(dueAfter, !(c.delay > 0)) << c.delay;
     }
+}
+
+// The catch-up one delay at a time, in single precision, as long as each delay moves the due
+// time; gives up (rounds -1) past `limit` rounds.
+struct PlainCatchUp {
+    long rounds;
+    float due;
+    bool stuck;  // the last due time does not move by another delay
+};
+
+static PlainCatchUp catchUpOneByOne(float delay, float due, float now, long limit) {
+    long rounds = 0;
+    while ((double)due * 1000.0 < now) {
+        const float next = (float)((double)due + delay);
+        if (next == due) return {rounds, due, true};
+        due = next;
+        if (++rounds > limit) return {-1, due, false};
+    }
+    return {rounds, due, false};
+}
+
+static float logUniform(std::mt19937_64& random, double lowPower, double highPower) {
+    return (float)std::pow(10.0, std::uniform_real_distribution<double>(lowPower, highPower)(random));
+}
+
+// Random delays, due times and draw times from tiny to huge, on both sides of zero, with up to
+// millions of delays: the same frame and the same due time, bit for bit, as one by one. Where a
+// delay stops moving the due time partway, the result is that of a draw from the stuck point.
+TEST(Animation, EqualsOneDelayAtATime) {
+    std::mt19937_64 random(10);
+    AnimFrame frames[5] = {};
+    for (int i = 0; i < 4; i++) frames[i].next = &frames[i + 1];
+    int compared = 0;
+    int stuck = 0;
+    for (int i = 0; i < 3000; i++) {
+        const float delay = logUniform(random, -9, 30);
+        const float sign = random() % 4 == 0 ? -1.0f : 1.0f;
+        const float due = random() % 8 == 0 ? 0.0f : sign * logUniform(random, -42, 32);
+        const double rounds = std::pow(10.0, std::uniform_real_distribution<double>(0, 6.3)(random));
+        const bool anyTime = random() % 5 == 0;
+        const float time = anyTime ? logUniform(random, -3, 38) : (float)(due + rounds * delay);
+        const float now = (float)((double)time * 1000.0);
+        const PlainCatchUp plain = catchUpOneByOne(delay, due, now, 3000000);
+        if (plain.rounds < 0) continue;
+        Stage stage{.animFrames = frames, .animDelay = delay, .animNextTime = due};
+        stage.animFrameCount = 5;
+        stage.animCurrent = &frames[1];
+        previewTime = time;
+        advanceAnimation(&stage);
+        Stage fromStuck = stage;
+        if (plain.stuck) {
+            fromStuck.animNextTime = plain.due;
+            fromStuck.animCurrent = &frames[(1 + plain.rounds) % 5];
+            advanceAnimation(&fromStuck);
+            stuck++;
+        }
+        const float expectedDue = plain.stuck ? fromStuck.animNextTime : plain.due;
+        const long expectedFrame = plain.stuck ? fromStuck.animCurrent - frames : (1 + plain.rounds) % 5;
+        ASSERT_EQ(std::bit_cast<uint32_t>(stage.animNextTime), std::bit_cast<uint32_t>(expectedDue))
+            << "delay " << delay << " due " << due << " time " << time << " rounds " << plain.rounds;
+        ASSERT_EQ(stage.animCurrent - frames, expectedFrame)
+            << "delay " << delay << " due " << due << " time " << time << " rounds " << plain.rounds;
+        compared++;
+    }
+    EXPECT_GT(compared, 2000);
+    EXPECT_GT(stuck, 100);
 }

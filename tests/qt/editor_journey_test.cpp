@@ -2,10 +2,14 @@
 // saved file read back and the preview looked at on the way.
 #include "qt_fixture.h"
 
+#include "control_fields.h"
+
 #include "preview.h"
 #include "script_file.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -51,9 +55,10 @@ protected:
     }
     void click(int id) { QTest::mouseClick(qt.control(id), Qt::LeftButton); }
     void clickEntry(int id, int row) {
-        auto* list = qobject_cast<QListWidget*>(qt.control(id));
+        auto* list = qobject_cast<QListView*>(qt.control(id));
         list->doItemsLayout();  // for entries the program just added
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        const QPoint entry = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     }
     void type(int id, const char* text) {
         click(id);  // the list that had the focus reports losing it first
@@ -123,4 +128,91 @@ TEST_F(QtJourneyTest, OpenEditAndSaveTheExampleFile) {
     EXPECT_TRUE(stage.alphamask == 1 && stage.scrollX == 0.25f && stage.animDelay == 0.5f);
     EXPECT_STREQ(stage.animFrames->name, "pics/demo/flame1.tga");
     EXPECT_STREQ(stage.animFrames->next->name, "moved/FLAME3.tga");
+}
+
+// Save refuses a path whose folder does not exist in the dialog itself, which stays open.
+TEST_F(QtJourneyTest, SaveDialogRefusesAFolderThatDoesNotExist) {
+    startOnScreen();
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing/saved.txt");
+    QString warning;
+    bool stayedOpen = false;
+    answerFileDialog([&](QFileDialog* dialog) {
+        poll([&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box) {
+                warning = box->text();
+                box->accept();
+            }
+            return box != nullptr;
+        });
+        chooseFile(dialog, missing);
+        stayedOpen = dialog->isVisible();
+        dialog->reject();
+    });
+    trigger(IDM_FILE_SAVE);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(warning.startsWith(dir.filePath("missing") + "\nFolder not found.")) << warning.toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+// As the editor's own test on the toolkit-free platform, on the real widgets: every box
+// typed into, every drop-down list chosen from with the keyboard, every check box clicked;
+// Save commits; the script and stage shown anew show the values typed.
+TEST_F(QtJourneyTest, EveryControlLandsInItsOwnFieldAndShowsIt) {
+    startOnScreen();
+    QTemporaryDir dir;
+    QFile file(dir.filePath("two.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("a { { anim 1 f.tga end } } b { }");
+    file.close();
+    answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, file.fileName()); });
+    trigger(IDM_FILE_OPEN);
+    poll([] {  // every Locate dialog cancelled: the names show the placeholder
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible() && dialog->windowTitle().startsWith("Locate "))
+            dialog->reject();
+        return false;
+    });
+    clickEntry(IDC_SCRIPT_LIST, 0);
+    clickEntry(IDC_STAGE_LIST, 0);
+    ASSERT_TRUE(scriptLibrary && scriptLibrary->stages);
+    const Script& script = *scriptLibrary;
+    const Stage& stage = *script.stages;
+    for (int round = 0; round < 2; round++) {
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
+            type(NUMBER_BOXES[i].id, withPoint(typedValue(i, round), 2).c_str());
+        type(IDC_TEXTURE_MAP, round ? "second.tga" : "first.tga");
+        for (const ChoiceControl& c : CHOICES) {
+            QWidget* control = qt.control(c.id);
+            if (c.checkBox) {
+                if (qobject_cast<QCheckBox*>(control)->isChecked() != (c.chosen[round] != 0))
+                    click(c.id);
+                continue;
+            }
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Home);
+            for (int down = 0; down < c.chosen[round]; down++)
+                QTest::keyClick(control, Qt::Key_Down);
+        }
+        const QString saved = dir.filePath(QString("saved%1.txt").arg(round));
+        answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, saved); });
+        trigger(IDM_FILE_SAVE);
+        clickEntry(IDC_SCRIPT_LIST, 1);
+        clickEntry(IDC_SCRIPT_LIST, 0);
+        clickEntry(IDC_STAGE_LIST, 0);
+        EXPECT_EQ(fieldsNotAsTyped(script, stage, round), std::vector<int>{}) << round;
+        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++) {
+            const QString shown = qobject_cast<QLineEdit*>(qt.control(NUMBER_BOXES[i].id))->text();
+            EXPECT_EQ(shown.toStdString(), shownText(i, round)) << NUMBER_BOXES[i].id;
+        }
+        for (const ChoiceControl& c : CHOICES) {
+            QWidget* control = qt.control(c.id);
+            const int shown = c.checkBox ? qobject_cast<QCheckBox*>(control)->isChecked()
+                                         : qobject_cast<QComboBox*>(control)->currentIndex();
+            EXPECT_EQ(shown, c.chosen[round]) << c.id << " round " << round;
+        }
+        EXPECT_STREQ(stage.map, round ? "second.tga" : "first.tga");
+    }
 }

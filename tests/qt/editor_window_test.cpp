@@ -11,7 +11,7 @@
 #include <clocale>
 
 // The widget class of each ControlKind, in the order of the enum.
-static const char* const CLASSES[] = {"QLabel", "QGroupBox", "QPushButton", "QCheckBox", "QLineEdit", "QComboBox", "QListWidget"};
+static const char* const CLASSES[] = {"QLabel", "QGroupBox", "QPushButton", "QCheckBox", "QLineEdit", "QComboBox", "QListView"};
 
 static QString captionOf(QWidget* widget) { return widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString(); }
 
@@ -98,9 +98,9 @@ TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     startOnScreen();
     QWidget* elsewhere = qt.control(IDC_SCRIPT_NAME);
     for (int id : {IDC_SCRIPT_LIST, IDC_STAGE_LIST, IDC_FRAME_LIST}) {
-        auto* list = qobject_cast<QListWidget*>(qt.control(id));
+        auto* list = qobject_cast<QListView*>(qt.control(id));
         for (const char* entry : {"first", "second"}) qt.listAdd(id, entry);
-        const QPoint first = list->visualItemRect(list->item(0)).center();
+        const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
         const std::pair<const char*, std::function<void()>> steps[] = {
             {"the program's changes", [&] { qt.listSetSelection(id, 1); }},
             {"gaining the focus", [&] { list->setFocus(); }},

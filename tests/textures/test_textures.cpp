@@ -10,7 +10,9 @@
 #include <IL/ilu.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <filesystem>
+#include <cctype>
 #include <fstream>
 
 // DevIL 1.7.8's WAL decoder loses three palettes on every file; naming it needs full stacks.
@@ -109,6 +111,23 @@ TEST_F(TextureTest, PlaceholderThenNamesLocatedOnceInAnyCase) {
     EXPECT_TRUE(textureCount == 6 && textureTable[1].glTexture != textureTable[5].glTexture && boundPixels() == testPattern(16, 16));
     EXPECT_EQ(dialogs(), (Texts{"Locate textures/Wall|", "Locate " + longName + "|" + wall, "Locate photo|" + wall,
                                 "Locate broken|" + jpeg, "Locate same file|" + broken}));
+}
+
+// Under Turkish letter case the C library folds 'I' to a dotless i; names and extensions must
+// still compare by ASCII case: one slot and one dialog for both spellings.
+TEST_F(TextureTest, NamesCompareByAsciiCaseUnderTurkishLocale) {
+    ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8")) << "scripts/setup-debian.sh generates tr_TR.UTF-8";
+    EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
+    const std::string ice = writeImage("ICE.TGA", encodeTga(16, 16, testPattern(16, 16)));
+    store.answerDialog(ice);
+    const int upper = resolveTexture("pics/ICE.tga");
+    const int lower = resolveTexture("pics/ice.tga");
+    setlocale(LC_ALL, "C");
+    EXPECT_EQ(upper, 1);
+    EXPECT_EQ(lower, 1);
+    EXPECT_EQ(dialogs(), (Texts{"Locate pics/ICE.tga|"}));
+    glBindTexture(GL_TEXTURE_2D, textureTable[upper].glTexture);
+    EXPECT_EQ(boundPixels(), testPattern(16, 16));
 }
 
 TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
