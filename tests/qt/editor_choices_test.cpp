@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
