@@ -12,8 +12,6 @@
 #include <filesystem>
 #include <fstream>
 
-// DevIL 1.7.8's WAL decoder loses three palettes on every file; naming it needs full stacks.
-extern "C" const char* __lsan_default_suppressions() { return "leak:iLoadWalInternal\n"; }
 extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 extern "C" void ilSetError(ILenum error);  // exported by DevIL, missing from its header
 typedef std::vector<std::string> Texts; typedef std::vector<int> Ints;
