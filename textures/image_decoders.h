@@ -18,8 +18,9 @@ struct DecodedImage {
 // a gigabyte, and the texture is at most 4096 pixels a side anyway.
 constexpr int32_t MAX_IMAGE_SIDE = 16384;
 constexpr int64_t MAX_IMAGE_PIXELS = 8192 * 8192;
-// A decode that takes longer is given up as if the file were damaged.
-constexpr int DECODE_TIME_LIMIT_MS = 800;
+// A JPEG decode that takes longer, in milliseconds, is given up as if the file
+// were damaged (a variable so that tests can reach it).
+extern int32_t decodeTimeLimitMs;
 
 // 0 (IL_NO_ERROR) with the image filled in, or the DevIL error code that
 // describes why the bytes were refused (the image is then left empty).

@@ -15,6 +15,8 @@
 
 #include <jerror.h>
 
+int32_t decodeTimeLimitMs = 800;
+
 // More scans than any encoder writes; each is a pass over the whole image.
 constexpr int JPEG_MAX_SCANS = 256;
 
@@ -65,7 +67,7 @@ static void onProgress(j_common_ptr common) {
 
 static void startClock(timespec* deadline) {
     clock_gettime(CLOCK_MONOTONIC, deadline);
-    long nanoseconds = deadline->tv_nsec + DECODE_TIME_LIMIT_MS * 1000000L;
+    long nanoseconds = deadline->tv_nsec + decodeTimeLimitMs * 1000000L;
     deadline->tv_sec += nanoseconds / 1000000000L;
     deadline->tv_nsec = nanoseconds % 1000000000L;
 }

@@ -96,6 +96,23 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
     }
 }
 
+// A decode that runs out of time is refused like a damaged file; a hang of
+// libjpeg's ends there too.
+TEST(ImageDecoders, JpegPastTheTimeLimitIsRefused) {
+    Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
+    int error = 0;
+    int width = 0;
+    int height = 0;
+    decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
+    EXPECT_EQ(error, IL_NO_ERROR);
+    int32_t limit = decodeTimeLimitMs;
+    decodeTimeLimitMs = 0;
+    Bytes pixels = decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
+    decodeTimeLimitMs = limit;
+    EXPECT_EQ(error, IL_LIB_JPEG_ERROR);
+    EXPECT_TRUE(pixels.empty());
+}
+
 // Random pixels resized both ways on each axis, by whole and odd factors,
 // from sides of one pixel up, against gluScaleImage on the same input.
 TEST(ImageDecoders, ResizeIsWithinOneOfGluScaleImage) {
