@@ -26,7 +26,7 @@ typedef int32_t ChannelInts __attribute__((vector_size(16)));
 struct AxisTaps {
     int count;
     int* index;         // out × count
-    float* weight;      // out × count
+    Channels* weight;   // out × count, the same share in all four lanes
     float* inverseArea; // 1 / the sum of each output pixel's shares
 };
 
@@ -43,7 +43,7 @@ static bool makeTaps(int in, int out, float scale, AxisTaps* taps) {
     int most = (int)conv + 2;
     taps->count = most;
     taps->index = (int*)calloc((size_t)out * most, sizeof(int));
-    taps->weight = (float*)calloc((size_t)out * most, sizeof(float));
+    taps->weight = (Channels*)calloc((size_t)out * most, sizeof(Channels));
     taps->inverseArea = (float*)malloc(sizeof(float) * out);
     if (!taps->index || !taps->weight || !taps->inverseArea) return false;
     for (int i = 0; i < out; i++) {
@@ -56,7 +56,7 @@ static bool makeTaps(int in, int out, float scale, AxisTaps* taps) {
         for (int whole = (int)floorf(x); x < high && used < most; x = ++whole, used++) {
             float share = high < whole + 1 ? high - x : whole + 1 - x;
             taps->index[i * most + used] = (whole % in + in) % in;
-            taps->weight[i * most + used] = share * scale;
+            taps->weight[i * most + used] = Channels{} + share * scale;
             area += share;
         }
         taps->inverseArea[i] = 1 / area;
@@ -97,22 +97,26 @@ static void storeBytes(ChannelInts ints, uint8_t* out) {
 // One input row's weighted sums for every output column; COUNT is the taps'
 // count when known at compile time (the common small ones), else 0.
 template <int COUNT>
-static void sumRow(const uint8_t* row, const AxisTaps& across, int outWidth, Channels* sums) {
+static void sumRow(const Channels* row, const AxisTaps& across, int outWidth, Channels* sums) {
     const int count = COUNT ? COUNT : across.count;
     const int* index = across.index;
-    const float* weight = across.weight;
+    const Channels* weight = across.weight;
     for (int x = 0; x < outWidth; x++, index += count, weight += count) {
-        Channels sum = pixelAt(row + 4 * index[0]) * weight[0];
-        for (int t = 1; t < count; t++) sum += pixelAt(row + 4 * index[t]) * weight[t];
+        Channels sum = row[index[0]] * weight[0];
+        for (int t = 1; t < count; t++) sum += row[index[t]] * weight[t];
         sums[x] = sum;
     }
 }
 
-static void sumAnyRow(const uint8_t* row, const AxisTaps& across, int outWidth, Channels* sums) {
+// Each input pixel is read by one to three output pixels: it is turned into
+// floats once, into the row buffer.
+static void sumAnyRow(const uint8_t* row, int inWidth, Channels* floats, const AxisTaps& across,
+                      int outWidth, Channels* sums) {
+    for (int x = 0; x < inWidth; x++) floats[x] = pixelAt(row + 4 * x);
     switch (across.count) {
-    case 2: sumRow<2>(row, across, outWidth, sums); return;
-    case 3: sumRow<3>(row, across, outWidth, sums); return;
-    default: sumRow<0>(row, across, outWidth, sums);
+    case 2: sumRow<2>(floats, across, outWidth, sums); return;
+    case 3: sumRow<3>(floats, across, outWidth, sums); return;
+    default: sumRow<0>(floats, across, outWidth, sums);
     }
 }
 
@@ -120,6 +124,7 @@ struct RowCache {
     Channels* rows; // slots rows of outWidth sums
     int* rowOf;     // the input row each slot holds, -1 for none
     int slots;
+    Channels* floats; // one input row as floats
 };
 
 // The sums of an input row, from the cache when the last output row used it.
@@ -128,7 +133,7 @@ static const Channels* rowSums(RowCache* cache, const uint8_t* in, int inWidth, 
     int slot = y % cache->slots;
     Channels* sums = cache->rows + (size_t)slot * outWidth;
     if (cache->rowOf[slot] != y) {
-        sumAnyRow(in + (size_t)y * inWidth * 4, across, outWidth, sums);
+        sumAnyRow(in + (size_t)y * inWidth * 4, inWidth, cache->floats, across, outWidth, sums);
         cache->rowOf[slot] = y;
     }
     return sums;
@@ -142,7 +147,7 @@ static void storePixel(Channels wideTotal, float inverseArea, uint8_t* out) {
 }
 
 // An output row from the sums of the input rows it covers, all in the cache.
-static void finishRow(const Channels* const* sums, const float* weight, int count,
+static void finishRow(const Channels* const* sums, const Channels* weight, int count,
                       const AxisTaps& across, float inverseAreaY, uint8_t* out, int outWidth) {
     for (int x = 0; x < outWidth; x++, out += 4) {
         Channels total = sums[0][x] * weight[0];
@@ -153,9 +158,10 @@ static void finishRow(const Channels* const* sums, const float* weight, int coun
 
 // The same when two of the rows share a cache slot (a box that wraps from the
 // last row to the first): each row's sums are added as soon as they are made.
-static void finishRowInTurns(const uint8_t* in, int inWidth, const int* index, const float* weight,
-                             int count, const AxisTaps& across, float inverseAreaY, RowCache* cache,
-                             Channels* total, uint8_t* out, int outWidth) {
+static void finishRowInTurns(const uint8_t* in, int inWidth, const int* index,
+                             const Channels* weight, int count, const AxisTaps& across,
+                             float inverseAreaY, RowCache* cache, Channels* total, uint8_t* out,
+                             int outWidth) {
     for (int x = 0; x < outWidth; x++) total[x] = Channels{};
     for (int t = 0; t < count; t++) {
         const Channels* sums = rowSums(cache, in, inWidth, index[t], across, outWidth);
@@ -170,7 +176,7 @@ static void scaleRows(const uint8_t* in, int inWidth, const AxisTaps& across, co
     const Channels** sums = (const Channels**)(total + outWidth);
     for (int y = 0; y < outHeight; y++, out += (size_t)outWidth * 4) {
         const int* index = down.index + y * down.count;
-        const float* weight = down.weight + y * down.count;
+        const Channels* weight = down.weight + y * down.count;
         bool allCached = true;
         for (int t = 0; t < down.count; t++)
             sums[t] = rowSums(cache, in, inWidth, index[t], across, outWidth);
@@ -198,7 +204,8 @@ bool scaleImageRgba(const uint8_t* in, int inWidth, int inHeight, uint8_t* out, 
         cache.rowOf = (int*)malloc(sizeof(int) * cache.slots);
         // The vertical pass's totals, then room for a pointer to each row it reads.
         total = (Channels*)malloc(sizeof(Channels) * (size_t)outWidth + sizeof(void*) * down.count);
-        made = cache.rows && cache.rowOf && total;
+        cache.floats = (Channels*)malloc(sizeof(Channels) * (size_t)inWidth);
+        made = cache.rows && cache.rowOf && cache.floats && total;
     }
     if (made) {
         for (int s = 0; s < cache.slots; s++) cache.rowOf[s] = -1;
@@ -208,6 +215,7 @@ bool scaleImageRgba(const uint8_t* in, int inWidth, int inHeight, uint8_t* out, 
     freeTaps(&down);
     free(cache.rows);
     free(cache.rowOf);
+    free(cache.floats);
     free(total);
     return made;
 }

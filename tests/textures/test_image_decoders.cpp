@@ -44,6 +44,12 @@ static Bytes cut(const Bytes& file, size_t length) {
     return Bytes(file.begin(), file.begin() + length);
 }
 
+static Bytes sampleFile(const std::string& name) {
+    for (const SampleImage& sample : subFormatSamples())
+        if (name == sample.name) return sample.file;
+    return Bytes();
+}
+
 static Bytes withByte(Bytes file, size_t at, uint8_t value) {
     file.at(at) = value;
     return file;
@@ -57,9 +63,9 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
     Bytes tga = encodeTga(16, 16, pattern);
     Bytes pcx = encodePcx(16, 16, pattern);
     Bytes wal = encodeWal(16, 16, pattern);
-    Bytes mapped = subFormatSamples()[0].file;
-    Bytes runs = subFormatSamples()[3].file;
-    Bytes oddLine = subFormatSamples()[5].file;
+    Bytes mapped = sampleFile("map16.tga");
+    Bytes runs = sampleFile("runs.tga");
+    Bytes oddLine = sampleFile("oddline.pcx");
     Bytes hugeTga = withByte(withByte(cut(tga, 40), 13, 0xFF), 15, 0xFF);
     const struct {
         const char* what;

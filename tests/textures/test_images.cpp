@@ -149,7 +149,18 @@ static std::vector<SampleImage> tgaSamples() {
     // One attribute bit: the top bit of each pixel is its alpha.
     Bytes alphaBit = tgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21);
     append(alphaBit, {0x00, 0xFC, 0xE0, 0x03});
+    // Five pixels: four go through the vector loop, the last on its own.
+    Bytes fivePixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    Bytes bgra = tgaHeader(2, 0, 0, 0, 5, 1, 32, 0x28);
+    append(bgra, fivePixels);
     return {
+        {"bgra.tga",
+         0x042D,
+         bgra,
+         5,
+         1,
+         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16, 19, 18, 17, 20},
+         0},
         {"map16.tga",
          0x042D,
          mapped,
