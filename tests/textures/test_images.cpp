@@ -153,37 +153,21 @@ static std::vector<SampleImage> tgaSamples() {
     Bytes fivePixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
     Bytes bgra = tgaHeader(2, 0, 0, 0, 5, 1, 32, 0x28);
     append(bgra, fivePixels);
+    const Bytes bgraPixels = {3, 2,  1,  4,  7,  6,  5,  8,  11, 10,
+                              9, 12, 15, 14, 13, 16, 19, 18, 17, 20};
+    const Bytes mappedPixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255};
+    const Bytes greyAlphaPixels = {10, 10, 10, 200, 250, 250, 250, 0};
+    const Bytes mirroredPixels = {9, 8, 7, 255, 6, 5, 4, 255, 3, 2, 1, 255};
+    const Bytes runPixels = {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255};
+    const Bytes alphaBitPixels = {255, 0, 0, 255, 0, 255, 0, 0};
+    const int tga = 0x042D;
     return {
-        {"bgra.tga",
-         0x042D,
-         bgra,
-         5,
-         1,
-         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16, 19, 18, 17, 20},
-         0},
-        {"map16.tga",
-         0x042D,
-         mapped,
-         2,
-         2,
-         {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255},
-         0},
-        {"greyalpha.tga", 0x042D, greyAlpha, 2, 1, {10, 10, 10, 200, 250, 250, 250, 0}, 0},
-        {"righttoleft.tga",
-         0x042D,
-         rightToLeft,
-         3,
-         1,
-         {9, 8, 7, 255, 6, 5, 4, 255, 3, 2, 1, 255},
-         0},
-        {"runs.tga",
-         0x042D,
-         runs,
-         2,
-         2,
-         {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255},
-         0},
-        {"alphabit.tga", 0x042D, alphaBit, 2, 1, {255, 0, 0, 255, 0, 255, 0, 0}, 0},
+        {"bgra.tga", tga, bgra, 5, 1, bgraPixels, 0},
+        {"map16.tga", tga, mapped, 2, 2, mappedPixels, 0},
+        {"greyalpha.tga", tga, greyAlpha, 2, 1, greyAlphaPixels, 0},
+        {"righttoleft.tga", tga, rightToLeft, 3, 1, mirroredPixels, 0},
+        {"runs.tga", tga, runs, 2, 2, runPixels, 0},
+        {"alphabit.tga", tga, alphaBit, 2, 1, alphaBitPixels, 0},
     };
 }
 
@@ -237,24 +221,15 @@ static std::vector<SampleImage> pcxSamples() {
     Bytes planarPixels;
     for (int index : {1, 2, 4, 8, 15, 0, 9, 6})
         append(planarPixels, {uint8_t(index * 16), uint8_t(255 - index * 16), uint8_t(index), 255});
+    const Bytes oddPixels = {10,  40, 70, 255, 20,  50, 80, 255, 30,  60, 90, 255,
+                             200, 1,  4,  255, 210, 2,  5,  255, 220, 3,  6,  255};
+    const Bytes nibblePixels = {0, 255, 0, 255, 16, 239, 1, 255, 32, 223, 2, 255, 240, 15, 15, 255};
+    const int pcx = 0x0428;
     return {
-        {"oddline.pcx",
-         0x0428,
-         odd,
-         3,
-         2,
-         {10,  40, 70, 255, 20,  50, 80, 255, 30,  60, 90, 255,
-          200, 1,  4,  255, 210, 2,  5,  255, 220, 3,  6,  255},
-         0},
-        {"nibbles.pcx",
-         0x0428,
-         nibbles,
-         4,
-         1,
-         {0, 255, 0, 255, 16, 239, 1, 255, 32, 223, 2, 255, 240, 15, 15, 255},
-         0},
-        {"planar.pcx", 0x0428, planar, 8, 1, planarPixels, 0},
-        {"mono.pcx", 0x0428, mono, 16, 16, monoPixels, 0},
+        {"oddline.pcx", pcx, odd, 3, 2, oddPixels, 0},
+        {"nibbles.pcx", pcx, nibbles, 4, 1, nibblePixels, 0},
+        {"planar.pcx", pcx, planar, 8, 1, planarPixels, 0},
+        {"mono.pcx", pcx, mono, 16, 16, monoPixels, 0},
     };
 }
 
