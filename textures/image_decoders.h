@@ -14,12 +14,13 @@ struct DecodedImage {
     uint8_t* pixels;
 };
 
-// Larger images are refused rather than decoded: their pixels alone would take
-// a gigabyte, and the texture is at most 4096 pixels a side anyway.
-constexpr int32_t MAX_IMAGE_SIDE = 16384;
+// Images of more pixels are refused rather than decoded: their pixels alone
+// would take more than 256 MB, and the texture is at most 4096 pixels a side
+// anyway. Sides go as far as any of the four types can.
+constexpr int32_t MAX_IMAGE_SIDE = 65536;
 constexpr int64_t MAX_IMAGE_PIXELS = 8192 * 8192;
 // A JPEG decode that takes longer, in milliseconds, is given up as if the file
-// were damaged (a variable so that tests can reach it).
+// were damaged (a variable so that tests can reach it); large images get more.
 extern int32_t decodeTimeLimitMs;
 
 // 0 (IL_NO_ERROR) with the image filled in, or the DevIL error code that

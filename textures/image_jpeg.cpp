@@ -65,11 +65,10 @@ static void onProgress(j_common_ptr common) {
         giveUp(common);
 }
 
-static void startClock(timespec* deadline) {
-    clock_gettime(CLOCK_MONOTONIC, deadline);
-    long nanoseconds = deadline->tv_nsec + decodeTimeLimitMs * 1000000L;
-    deadline->tv_sec += nanoseconds / 1000000000L;
-    deadline->tv_nsec = nanoseconds % 1000000000L;
+static void extendDeadline(timespec* deadline, int64_t milliseconds) {
+    int64_t nanoseconds = deadline->tv_nsec + milliseconds * 1000000;
+    deadline->tv_sec += nanoseconds / 1000000000;
+    deadline->tv_nsec = nanoseconds % 1000000000;
 }
 
 // Inks to light: full ink is 0 in Adobe's inverted files and 255 in others.
@@ -99,6 +98,9 @@ static int decodeHeaderAndRows(JpegDecode* d, const uint8_t* bytes, size_t size,
                                DecodedImage* image) {
     jpeg_mem_src(&d->info, bytes, (unsigned long)size);
     jpeg_read_header(&d->info, TRUE);
+    // Large images get time in proportion: 50 ns a pixel, several times
+    // what libjpeg needs on a slow machine.
+    extendDeadline(&d->deadline, (int64_t)d->info.image_width * d->info.image_height / 20000);
     bool inks = d->info.jpeg_color_space == JCS_CMYK || d->info.jpeg_color_space == JCS_YCCK;
     d->info.out_color_space = inks ? JCS_CMYK : JCS_EXT_RGBA;
     if (!allocateImage(image, d->info.image_width, d->info.image_height)) return IL_OUT_OF_MEMORY;
@@ -117,7 +119,8 @@ int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image) {
     d->errors.error_exit = giveUp;
     d->errors.emit_message = onMessage;
     d->progress.progress_monitor = onProgress;
-    startClock(&d->deadline);
+    clock_gettime(CLOCK_MONOTONIC, &d->deadline);
+    extendDeadline(&d->deadline, decodeTimeLimitMs);
     volatile int error = IL_LIB_JPEG_ERROR;
     if (setjmp(d->escape) == 0) {
         jpeg_create_decompress(&d->info);
