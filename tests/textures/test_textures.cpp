@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 extern "C" void ilSetError(ILenum error);  // exported by DevIL, missing from its header
 typedef std::vector<std::string> Texts; typedef std::vector<int> Ints;
 static char folder[] = "/tmp/veltra-textures-XXXXXX";
