@@ -27,6 +27,7 @@ struct JpegDecode {
     jmp_buf escape;
     timespec deadline;
     uint8_t* row;
+    bool reachedEnd; // the data ended before the end marker
 };
 
 static void giveUp(j_common_ptr info) {
@@ -41,7 +42,6 @@ static bool warningInventsPixels(int code) {
     case JWRN_BOGUS_PROGRESSION:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_JPEG_EOF:
     case JWRN_MUST_RESYNC:
     case JWRN_NOT_SEQUENTIAL: return true;
     default: return false;
@@ -49,7 +49,22 @@ static bool warningInventsPixels(int code) {
 }
 
 static void onMessage(j_common_ptr info, int level) {
-    if (level < 0 && warningInventsPixels(info->err->msg_code)) giveUp(info);
+    if (level >= 0) return;
+    if (info->err->msg_code == JWRN_JPEG_EOF)
+        ((JpegDecode*)info->client_data)->reachedEnd = true;
+    else if (warningInventsPixels(info->err->msg_code))
+        giveUp(info);
+}
+
+// When the data ends early, libjpeg says so only if it runs short inside a
+// scan. A sequential file is whole when its one scan held every component;
+// a progressive one when every coefficient has had its last refinement.
+static bool scansAreComplete(const jpeg_decompress_struct& info) {
+    if (!info.progressive_mode) return info.comps_in_scan == info.num_components;
+    for (int c = 0; c < info.num_components; c++)
+        for (int k = 0; k < DCTSIZE2; k++)
+            if (info.coef_bits[c][k] != 0) return false;
+    return true;
 }
 
 static bool pastDeadline(const timespec& deadline) {
@@ -107,7 +122,9 @@ static int decodeHeaderAndRows(JpegDecode* d, const uint8_t* bytes, size_t size,
     if (inks && !(d->row = (uint8_t*)malloc((size_t)image->width * 4))) return IL_OUT_OF_MEMORY;
     jpeg_start_decompress(&d->info);
     readRows(d, image);
-    jpeg_finish_decompress(&d->info);
+    // The end marker is not waited for: a file cut just before it, which
+    // viewers show, loads too.
+    if (d->reachedEnd && !scansAreComplete(d->info)) return IL_LIB_JPEG_ERROR;
     return IL_NO_ERROR;
 }
 

@@ -50,6 +50,13 @@ static Bytes sampleFile(const std::string& name) {
     return Bytes();
 }
 
+// Up to the start of the last scan (its marker 0xFF 0xDA).
+static Bytes cutAtLastScan(const Bytes& jpg) {
+    size_t at = jpg.size() - 2;
+    while (at > 0 && !(jpg[at] == 0xFF && jpg[at + 1] == 0xDA)) at--;
+    return cut(jpg, at);
+}
+
 static Bytes withByte(Bytes file, size_t at, uint8_t value) {
     file.at(at) = value;
     return file;
@@ -60,6 +67,7 @@ static Bytes withByte(Bytes file, size_t at, uint8_t value) {
 TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
     Bytes pattern = testPattern(16, 16);
     Bytes jpg = encodeJpg(16, 16, pattern);
+    Bytes progressive = sampleFile("progressive.jpg");
     Bytes tga = encodeTga(16, 16, pattern);
     Bytes pcx = encodePcx(16, 16, pattern);
     Bytes wal = encodeWal(16, 16, pattern);
@@ -76,6 +84,8 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         {"jpg cut after 24 bytes", IMAGE_TYPE_JPG, cut(jpg, 24), IL_LIB_JPEG_ERROR},
         {"jpg cut halfway", IMAGE_TYPE_JPG, cut(jpg, jpg.size() / 2), IL_LIB_JPEG_ERROR},
         {"jpg of a tga", IMAGE_TYPE_JPG, tga, IL_LIB_JPEG_ERROR},
+        {"progressive jpg without its last scan", IMAGE_TYPE_JPG, cutAtLastScan(progressive),
+         IL_LIB_JPEG_ERROR},
         {"tga without pixels", IMAGE_TYPE_TGA, cut(tga, 18), IL_FILE_READ_ERROR},
         {"tga of 65535 × 65535", IMAGE_TYPE_TGA, hugeTga, IL_FILE_READ_ERROR},
         {"tga of no kind", IMAGE_TYPE_TGA, withByte(tga, 2, 0), IL_INVALID_FILE_HEADER},

@@ -249,11 +249,14 @@ static std::vector<SampleImage> jpgSamples() {
     }
     Bytes greyPixels;
     for (int i = 0; i < 64; i++) append(greyPixels, {77, 77, 77, 255});
+    Bytes withoutEndMarker = encodeJpgSamples(8, 8, 3, rgb, false, false);
+    withoutEndMarker.resize(withoutEndMarker.size() - 2);
     return {
         {"adobe.jpg", 0x0425, encodeJpgSamples(8, 8, 4, inverted, true, false), 8, 8, flat, 2},
         {"cmyk.jpg", 0x0425, encodeJpgSamples(8, 8, 4, plain, false, false), 8, 8, flat, 2},
         {"grey.jpg", 0x0425, encodeJpgSamples(8, 8, 1, grey, false, false), 8, 8, greyPixels, 1},
         {"progressive.jpg", 0x0425, encodeJpgSamples(8, 8, 3, rgb, false, true), 8, 8, flat, 2},
+        {"noend.jpg", 0x0425, withoutEndMarker, 8, 8, flat, 2},
     };
 }
 
