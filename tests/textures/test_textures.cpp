@@ -1,4 +1,4 @@
-// The texture table and image loading against real DevIL and Mesa, on image
+// The texture table and image loading against the real decoders and Mesa, on image
 // files written here, with the toolkit-free platform scripting the dialogs.
 #include "control_store.h"
 #include "headless_gl.h"
