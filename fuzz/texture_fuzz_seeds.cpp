@@ -1,5 +1,6 @@
 // Writes the fuzz target's starting corpus: small valid files of the four
-// types, each behind the byte that picks its type.
+// types and of every sub-format the decoders know, each behind the byte that
+// picks its type.
 #include "test_images.h"
 #include "textures.h"
 
@@ -8,20 +9,32 @@
 #include <fstream>
 #include <string>
 
+static char typeByte(int imageType) {
+    const int types[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
+    for (char i = 0; i < 4; i++)
+        if (types[(int)i] == imageType) return i;
+    return 0;
+}
+
+static void writeSeed(const std::string& path, int imageType, const Bytes& file) {
+    std::ofstream seed(path, std::ios::binary);
+    seed.put(typeByte(imageType));
+    seed.write((const char*)file.data(), file.size());
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) return fprintf(stderr, "usage: %s folder\n", argv[0]), 2;
-    std::filesystem::create_directories(argv[1]);
-    initImageLibrary();
+    std::string folder = argv[1];
+    std::filesystem::create_directories(folder);
     for (int side : {8, 17}) {
         Bytes pattern = testPattern(side, side);
-        const Bytes files[4] = {encodeTga(side, side, pattern), encodeJpg(side, side, pattern), encodePcx(side, side, pattern),
-                                encodeWal(side, side, pattern)};
-        const char typeBytes[4] = {0, 1, 2, 3};
-        for (int i = 0; i < 4; i++) {
-            std::ofstream seed(std::string(argv[1]) + "/seed-" + std::to_string(side) + "-" + std::to_string(i), std::ios::binary);
-            seed.put(typeBytes[i]).write((const char*)files[i].data(), files[i].size());
-        }
+        std::string prefix = folder + "/seed-" + std::to_string(side) + "-";
+        writeSeed(prefix + "tga", IMAGE_TYPE_TGA, encodeTga(side, side, pattern));
+        writeSeed(prefix + "jpg", IMAGE_TYPE_JPG, encodeJpg(side, side, pattern));
+        writeSeed(prefix + "pcx", IMAGE_TYPE_PCX, encodePcx(side, side, pattern));
+        writeSeed(prefix + "wal", IMAGE_TYPE_WAL, encodeWal(side, side, pattern));
     }
-    shutdownImageLibrary();
+    for (const SampleImage& sample : subFormatSamples())
+        writeSeed(folder + "/seed-" + sample.name, sample.imageType, sample.file);
     return 0;
 }

@@ -20,7 +20,7 @@ list(APPEND TEXTURE_FUZZ_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:alloc
 
 add_test(NAME texture_fuzz_seeds COMMAND texture_fuzz_seeds ${TEXTURE_CORPUS})
 add_test(NAME texture_fuzz_short
-         COMMAND texture_fuzz -max_total_time=30 -timeout=10 -rss_limit_mb=4096
+         COMMAND texture_fuzz -max_total_time=30 -timeout=5 -rss_limit_mb=4096
                  ${TEXTURE_CORPUS} ${CMAKE_CURRENT_SOURCE_DIR}/corpus/textures ${TEXTURE_CRASHERS})
 set_tests_properties(texture_fuzz_seeds PROPERTIES FIXTURES_SETUP texture_corpus ENVIRONMENT "${TEXTURE_FUZZ_ENV}")
 set_tests_properties(texture_fuzz_short PROPERTIES FIXTURES_REQUIRED texture_corpus
@@ -29,6 +29,6 @@ set_tests_properties(texture_fuzz_short PROPERTIES FIXTURES_REQUIRED texture_cor
 # Given files, libFuzzer runs each once and stops.
 file(GLOB texture_crashers ${TEXTURE_CRASHERS}/*)
 if(texture_crashers)
-  add_test(NAME texture_fuzz_crashers COMMAND texture_fuzz ${texture_crashers})
+  add_test(NAME texture_fuzz_crashers COMMAND texture_fuzz -timeout=5 ${texture_crashers})
   set_tests_properties(texture_fuzz_crashers PROPERTIES ENVIRONMENT "${TEXTURE_FUZZ_ENV}")
 endif()

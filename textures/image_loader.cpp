@@ -1,24 +1,36 @@
 // Loading of one image file into the bound OpenGL texture: one read into one
-// buffer, decoding from memory by DevIL, conversion to 8-bit RGBA, sizing to
-// powers of two and the upload.
+// buffer, decoding from memory into 8-bit RGBA, sizing to powers of two and
+// the upload. DevIL gives the error codes and their texts.
 #include "textures.h"
 
+#include "image_decoders.h"
 #include "platform.h"
 
+#include <GL/gl.h>
 #include <IL/il.h>
 #include <IL/ilu.h>
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 
-const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT] = {16, 32, 64, 128, 256, 512, 1024, 2048, 4096};
+const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT] = {16,  32,   64,   128, 256,
+                                                         512, 1024, 2048, 4096};
 int32_t textureSizeLimit = 0;
 int32_t scaledUploadCount = 0;
 
+// Image buffers run to megabytes. By default the C library gives such blocks
+// back to the system when they are freed, and the next load pays for every
+// page again, which took longer than decoding a 1024 × 1024 image; so freed
+// blocks of up to 32 MB stay in the heap for the next load.
+static void keepFreedImageBuffers() {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
 void initImageLibrary() {
+    keepFreedImageBuffers();
     ilInit();
     iluInit();
 }
@@ -80,76 +92,46 @@ static uint8_t* readWholeFile(const char* path, size_t* size) {
     return bytes;
 }
 
-// DevIL 1.7.8 frees memory twice when ilLoadL decodes a WAL file, so WAL
-// goes through the stream entry point over the same memory.
-static bool decodeFromMemory(const uint8_t* bytes, size_t size, int imageType) {
-    if (imageType != IMAGE_TYPE_WAL) return ilLoadL((ILenum)imageType, bytes, (ILuint)size);
-    FILE* stream = fmemopen((void*)bytes, size, "rb");
-    if (!stream) return false;
-    bool decoded = ilLoadF(IL_WAL, stream);
-    fclose(stream);
-    return decoded;
-}
-
-// Errors left by earlier DevIL calls elsewhere do not belong to this file.
-static void discardStaleErrors() {
-    while (ilGetError() != IL_NO_ERROR) {}
-}
-
 static void uploadPixels(int width, int height, const void* pixels) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-// Brings the bound DevIL image (8-bit RGBA) to power-of-two sides and uploads it.
-static bool uploadBoundImage() {
-    int width = ilGetInteger(IL_IMAGE_WIDTH);
-    int height = ilGetInteger(IL_IMAGE_HEIGHT);
-    const uint8_t* pixels = ilGetData();
+// Brings the decoded image to power-of-two sides and uploads it.
+static bool uploadImage(const DecodedImage& image) {
     int limit = maxTextureSize();
-    int targetWidth = textureTargetSize(width, limit);
-    int targetHeight = textureTargetSize(height, limit);
-    if (targetWidth == width && targetHeight == height) {
-        uploadPixels(width, height, pixels);
+    int targetWidth = textureTargetSize(image.width, limit);
+    int targetHeight = textureTargetSize(image.height, limit);
+    if (targetWidth == image.width && targetHeight == image.height) {
+        uploadPixels(image.width, image.height, image.pixels);
         return true;
     }
     uint8_t* scaled = (uint8_t*)malloc((size_t)targetWidth * targetHeight * 4);
     if (!scaled) return false;
     scaledUploadCount++;
-    gluScaleImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, pixels, targetWidth, targetHeight,
-                  GL_UNSIGNED_BYTE, scaled);
-    uploadPixels(targetWidth, targetHeight, scaled);
+    bool resampled =
+        scaleImageRgba(image.pixels, image.width, image.height, scaled, targetWidth, targetHeight);
+    if (resampled) uploadPixels(targetWidth, targetHeight, scaled);
     free(scaled);
-    return true;
+    return resampled;
 }
 
+// The decoders are this program's own (JPEG through libjpeg): DevIL 1.7.8
+// hangs, crashes, loses memory or gives wrong pixels on files of all four
+// types. A refused file shows the DevIL error that describes it.
 bool loadTextureFile(const char* path, int imageType) {
     size_t size = 0;
     uint8_t* bytes = readWholeFile(path, &size);
     if (!bytes) return false;
-    // Bytes that would crash the decoder are refused as DevIL refuses a bad header.
-    if (!imageBytesLookSound(bytes, size, imageType)) {
-        free(bytes);
-        showImageError(IL_INVALID_FILE_HEADER);
-        return false;
-    }
-    discardStaleErrors();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    bool decoded = decodeFromMemory(bytes, size, imageType);
+    DecodedImage image;
+    int error = decodeImage(bytes, size, imageType, &image);
     free(bytes);
-    // DevIL calls an image cut short inside its run-length data decoded, but
-    // records a read error: any error recorded counts as a failed decode.
-    ILenum firstError = ilGetError();
-    if (firstError != IL_NO_ERROR || !decoded || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-        if (firstError != IL_NO_ERROR) showImageError((int)firstError);
-        reportImageErrors();
-        ilDeleteImages(1, &image);
+    if (error != IL_NO_ERROR) {
+        showImageError(error);
         return false;
     }
-    bool uploaded = uploadBoundImage();
-    ilDeleteImages(1, &image);
+    bool uploaded = uploadImage(image);
+    freeImage(&image);
     return uploaded;
 }

@@ -74,9 +74,5 @@ extern int32_t textureSizeLimit;
 // Loads that resampled into a buffer of their own rather than upload DevIL's pixels.
 extern int32_t scaledUploadCount;
 
-// False for bytes that DevIL 1.7.8 cannot decode safely as the type (it crashes,
-// loses memory or reads past the data on some damaged files); such a file is
-// refused like one with a bad header.
-bool imageBytesLookSound(const uint8_t* bytes, size_t size, int imageType);
 // One "LoadImage Error" box for a DevIL error code.
 void showImageError(int errorCode);

@@ -1,48 +1,270 @@
 #include "test_images.h"
 
-#include <IL/il.h>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
 
+static void putLittle16(Bytes& out, int value) {
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
 
-Bytes encodeTga(int width, int height, const Bytes& rgba) {  // uncompressed 32-bit BGRA, top row first (0x28)
-    Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), 32, 0x28};
-    for (size_t i = 0; i < rgba.size(); i += 4) out.insert(out.end(), {rgba[i + 2], rgba[i + 1], rgba[i], rgba[i + 3]});
+static void putLittle32(Bytes& out, uint32_t value) {
+    putLittle16(out, int(value & 0xFFFF));
+    putLittle16(out, int(value >> 16));
+}
+
+// Uncompressed 32-bit BGRA, top row first (descriptor 0x28).
+Bytes encodeTga(int width, int height, const Bytes& rgba) {
+    Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    putLittle16(out, width);
+    putLittle16(out, height);
+    out.push_back(32);
+    out.push_back(0x28);
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        out.insert(out.end(), {rgba[i + 2], rgba[i + 1], rgba[i], rgba[i + 3]});
     return out;
 }
 
-// Version 5, one plane, lines of even length, every byte coded as a run of one; the palette behind the byte 12.
+// Version 5, one plane, lines of even length, every byte coded as a run of
+// one; the palette behind the byte 12.
 Bytes encodePcx(int width, int height, const Bytes& rgba) {
     int line = (width + 1) & ~1;
-    uint16_t header[64] = {0x050A, 0x0801, 0, 0, uint16_t(width - 1), uint16_t(height - 1)};
-    header[32] = 1 << 8, header[33] = line, header[34] = 1;  // planes at byte 65, then bytes a line
-    Bytes out((uint8_t*)header, (uint8_t*)header + 128);
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < line; x++) out.insert(out.end(), {0xC1, uint8_t(x < width ? rgba[(y * width + x) * 4] : 0)});
+    Bytes out = {10, 5, 1, 8, 0, 0, 0, 0};
+    putLittle16(out, width - 1);
+    putLittle16(out, height - 1);
+    out.resize(65);
+    out.push_back(1);
+    putLittle16(out, line);
+    putLittle16(out, 1);
+    out.resize(128);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < line; x++) {
+            out.push_back(0xC1);
+            out.push_back(x < width ? rgba[(y * width + x) * 4] : 0);
+        }
+    }
     out.push_back(12);
-    for (int k = 0; k < 256; k++) out.insert(out.end(), {uint8_t(k), uint8_t(255 - k), uint8_t(k / 2)});
+    for (int k = 0; k < 256; k++)
+        out.insert(out.end(), {uint8_t(k), uint8_t(255 - k), uint8_t(k / 2)});
     return out;
 }
 
-Bytes encodeWal(int width, int height, const Bytes& rgba) {  // the smaller mip levels, never shown, stay black
-    uint32_t header[25] = {0, 0, 0, 0, 0, 0, 0, 0, uint32_t(width), uint32_t(height), 100};  // a name, the sides, four mip offsets
-    for (int level = 1; level < 4; level++) header[10 + level] = header[9 + level] + (width >> (level - 1)) * (height >> (level - 1));
-    Bytes out((uint8_t*)header, (uint8_t*)header + 100);
+// The smaller mip levels, never shown, stay black.
+Bytes encodeWal(int width, int height, const Bytes& rgba) {
+    Bytes out(32);
+    putLittle32(out, width);
+    putLittle32(out, height);
+    uint32_t offset = 100;
+    for (int level = 0; level < 4; level++) {
+        putLittle32(out, offset);
+        offset += (width >> level) * (height >> level);
+    }
+    out.resize(100);
     for (size_t i = 0; i < rgba.size(); i += 4) out.push_back(rgba[i]);
-    return out.resize(header[13] + (width >> 3) * (height >> 3)), out;
+    out.resize(offset);
+    return out;
+}
+
+Bytes encodeJpgSamples(int width, int height, int components, const Bytes& samples,
+                       bool adobeMarker, bool progressive) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = components;
+    const J_COLOR_SPACE spaces[5] = {JCS_UNKNOWN, JCS_GRAYSCALE, JCS_UNKNOWN, JCS_RGB, JCS_CMYK};
+    info.in_color_space = spaces[components];
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    if (components == 4) info.write_Adobe_marker = adobeMarker;
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = (JSAMPROW)&samples[(size_t)info.next_scanline * width * components];
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes out(buffer, buffer + size);
+    free(buffer);
+    return out;
 }
 
 Bytes encodeJpg(int width, int height, const Bytes& rgba) {
-    ILuint image = 0;
-    Bytes out(width * height * 4 + 4096);
-    ilGenImages(1, &image), ilBindImage(image);
-    ilTexImage(width, height, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, (void*)rgba.data());
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);  // rows run top first: keeps the saver from flipping
-    out.resize(ilSaveL(IL_JPG, out.data(), (ILuint)out.size()));
-    return ilDeleteImages(1, &image), out;
+    Bytes rgb;
+    for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), &rgba[i], &rgba[i + 3]);
+    return encodeJpgSamples(width, height, 3, rgb, false, false);
 }
 
 Bytes testPattern(int width, int height) {
     Bytes rgba;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++) rgba.insert(rgba.end(), {uint8_t(x * 255 / (width - 1)), uint8_t(y * 255 / (height - 1)), uint8_t((x ^ y) * 16), 255});
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            uint8_t red = uint8_t(x * 255 / (width - 1));
+            uint8_t green = uint8_t(y * 255 / (height - 1));
+            rgba.insert(rgba.end(), {red, green, uint8_t((x ^ y) * 16), 255});
+        }
+    }
     return rgba;
+}
+
+static Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int width,
+                       int height, int pixelBits, int descriptor) {
+    Bytes out = {0, uint8_t(mapLength > 0), uint8_t(imageType)};
+    putLittle16(out, mapFirst);
+    putLittle16(out, mapLength);
+    out.push_back(uint8_t(mapBits));
+    out.resize(12);
+    putLittle16(out, width);
+    putLittle16(out, height);
+    out.push_back(uint8_t(pixelBits));
+    out.push_back(uint8_t(descriptor));
+    return out;
+}
+
+static void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
+
+static std::vector<SampleImage> tgaSamples() {
+    const Bytes red = {255, 0, 0, 255};
+    const Bytes blue = {0, 0, 255, 255};
+    // Colour-map entries of 16 bits, 5 a channel: 16 of 31 is 132 of 255.
+    Bytes mapped = tgaHeader(1, 2, 4, 16, 2, 2, 8, 0x20);
+    for (int entry : {0x7C00, 0x03E0, 0x001F, 0x4210}) putLittle16(mapped, entry);
+    append(mapped, {2, 3, 4, 5});
+    Bytes greyAlpha = tgaHeader(3, 0, 0, 0, 2, 1, 16, 0x28);
+    append(greyAlpha, {10, 200, 250, 0});
+    Bytes rightToLeft = tgaHeader(2, 0, 0, 0, 3, 1, 24, 0x30);
+    append(rightToLeft, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    // A run of three red pixels across the row's end, then one plain blue.
+    Bytes runs = tgaHeader(10, 0, 0, 0, 2, 2, 24, 0);
+    append(runs, {0x82, 0, 0, 255, 0x00, 255, 0, 0});
+    // One attribute bit: the top bit of each pixel is its alpha.
+    Bytes alphaBit = tgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21);
+    append(alphaBit, {0x00, 0xFC, 0xE0, 0x03});
+    // Five pixels: four go through the vector loop, the last on its own.
+    Bytes fivePixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    Bytes bgra = tgaHeader(2, 0, 0, 0, 5, 1, 32, 0x28);
+    append(bgra, fivePixels);
+    const Bytes bgraPixels = {3, 2,  1,  4,  7,  6,  5,  8,  11, 10,
+                              9, 12, 15, 14, 13, 16, 19, 18, 17, 20};
+    const Bytes mappedPixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255};
+    const Bytes greyAlphaPixels = {10, 10, 10, 200, 250, 250, 250, 0};
+    const Bytes mirroredPixels = {9, 8, 7, 255, 6, 5, 4, 255, 3, 2, 1, 255};
+    const Bytes runPixels = {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255};
+    const Bytes alphaBitPixels = {255, 0, 0, 255, 0, 255, 0, 0};
+    const int tga = 0x042D;
+    return {
+        {"bgra.tga", tga, bgra, 5, 1, bgraPixels, 0},
+        {"map16.tga", tga, mapped, 2, 2, mappedPixels, 0},
+        {"greyalpha.tga", tga, greyAlpha, 2, 1, greyAlphaPixels, 0},
+        {"righttoleft.tga", tga, rightToLeft, 3, 1, mirroredPixels, 0},
+        {"runs.tga", tga, runs, 2, 2, runPixels, 0},
+        {"alphabit.tga", tga, alphaBit, 2, 1, alphaBitPixels, 0},
+    };
+}
+
+static Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
+                       const Bytes& palette) {
+    Bytes out = {10, 5, 1, uint8_t(bitsPerPixel), 0, 0, 0, 0};
+    putLittle16(out, width - 1);
+    putLittle16(out, height - 1);
+    out.resize(16);
+    append(out, palette);
+    out.resize(65);
+    out.push_back(uint8_t(planes));
+    putLittle16(out, bytesPerLine);
+    out.resize(128);
+    return out;
+}
+
+// Bytes of 192 and up would read as run counts: they go as runs of one.
+static void putPcxBytes(Bytes& out, const Bytes& bytes) {
+    for (uint8_t byte : bytes) {
+        if (byte >= 192) out.push_back(0xC1);
+        out.push_back(byte);
+    }
+}
+
+static std::vector<SampleImage> pcxSamples() {
+    // Three planes of 8 bits, 3 bytes a line: an odd count, as common tools write.
+    Bytes odd = pcxHeader(8, 3, 2, 3, 3, {});
+    putPcxBytes(odd, {10, 20, 30, 40, 50, 60, 70, 80, 90});
+    putPcxBytes(odd, {200, 210, 220, 1, 2, 3, 4, 5, 6});
+    Bytes sixteen;
+    for (int k = 0; k < 16; k++)
+        append(sixteen, {uint8_t(k * 16), uint8_t(255 - k * 16), uint8_t(k)});
+    Bytes nibbles = pcxHeader(4, 4, 1, 1, 2, sixteen);
+    putPcxBytes(nibbles, {0x01, 0x2F});
+    // Indices 1, 2, 4, 8, 15, 0, 9, 6: plane p holds bit p of each, leftmost pixel highest.
+    Bytes planar = pcxHeader(1, 8, 1, 4, 2, sixteen);
+    putPcxBytes(planar, {0x8A, 0, 0x49, 0, 0x29, 0, 0x1A, 0});
+    // 16 × 16 in black and white, each row 0xF0 then its row number: the
+    // header's palette left zero, as many writers leave it.
+    Bytes mono = pcxHeader(1, 16, 16, 1, 2, {});
+    Bytes monoPixels;
+    for (int y = 0; y < 16; y++) {
+        putPcxBytes(mono, {0xF0, uint8_t(y)});
+        for (int x = 0; x < 16; x++) {
+            int bit = x < 8 ? 0xF0 >> (7 - x) & 1 : y >> (15 - x) & 1;
+            monoPixels.insert(monoPixels.end(), 3, uint8_t(bit * 255));
+            monoPixels.push_back(255);
+        }
+    }
+    Bytes planarPixels;
+    for (int index : {1, 2, 4, 8, 15, 0, 9, 6})
+        append(planarPixels, {uint8_t(index * 16), uint8_t(255 - index * 16), uint8_t(index), 255});
+    const Bytes oddPixels = {10,  40, 70, 255, 20,  50, 80, 255, 30,  60, 90, 255,
+                             200, 1,  4,  255, 210, 2,  5,  255, 220, 3,  6,  255};
+    const Bytes nibblePixels = {0, 255, 0, 255, 16, 239, 1, 255, 32, 223, 2, 255, 240, 15, 15, 255};
+    const int pcx = 0x0428;
+    return {
+        {"oddline.pcx", pcx, odd, 3, 2, oddPixels, 0},
+        {"nibbles.pcx", pcx, nibbles, 4, 1, nibblePixels, 0},
+        {"planar.pcx", pcx, planar, 8, 1, planarPixels, 0},
+        {"mono.pcx", pcx, mono, 16, 16, monoPixels, 0},
+    };
+}
+
+// Flat JPEGs: what the file holds is one colour, whatever the coding.
+static std::vector<SampleImage> jpgSamples() {
+    const Bytes expected = {104, 212, 106, 255};
+    Bytes flat;
+    for (int i = 0; i < 64; i++) append(flat, expected);
+    Bytes inverted; // Adobe's CMYK: ink stored as 255 - ink
+    Bytes plain;
+    Bytes grey(64, 77);
+    Bytes rgb;
+    for (int i = 0; i < 64; i++) {
+        append(inverted, {125, 255, 128, 212});
+        append(plain, {130, 0, 127, 43});
+        append(rgb, {104, 212, 106});
+    }
+    Bytes greyPixels;
+    for (int i = 0; i < 64; i++) append(greyPixels, {77, 77, 77, 255});
+    Bytes withoutEndMarker = encodeJpgSamples(8, 8, 3, rgb, false, false);
+    withoutEndMarker.resize(withoutEndMarker.size() - 2);
+    return {
+        {"adobe.jpg", 0x0425, encodeJpgSamples(8, 8, 4, inverted, true, false), 8, 8, flat, 2},
+        {"cmyk.jpg", 0x0425, encodeJpgSamples(8, 8, 4, plain, false, false), 8, 8, flat, 2},
+        {"grey.jpg", 0x0425, encodeJpgSamples(8, 8, 1, grey, false, false), 8, 8, greyPixels, 1},
+        {"progressive.jpg", 0x0425, encodeJpgSamples(8, 8, 3, rgb, false, true), 8, 8, flat, 2},
+        {"noend.jpg", 0x0425, withoutEndMarker, 8, 8, flat, 2},
+    };
+}
+
+std::vector<SampleImage> subFormatSamples() {
+    std::vector<SampleImage> all = tgaSamples();
+    for (auto* more : {pcxSamples, jpgSamples}) {
+        std::vector<SampleImage> part = more();
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
 }

@@ -1,4 +1,4 @@
-// The texture table and image loading against real DevIL and Mesa, on image
+// The texture table and image loading against the real decoders and Mesa, on image
 // files written here, with the toolkit-free platform scripting the dialogs.
 #include "control_store.h"
 #include "editor.h"
@@ -15,9 +15,6 @@
 #include <cctype>
 #include <fstream>
 
-// DevIL 1.7.8's WAL decoder loses three palettes on every file; naming it needs full stacks.
-extern "C" const char* __lsan_default_suppressions() { return "leak:iLoadWalInternal\n"; }
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 extern "C" void ilSetError(ILenum error);  // exported by DevIL, missing from its header
 typedef std::vector<std::string> Texts; typedef std::vector<int> Ints;
 static char folder[] = "/tmp/veltra-textures-XXXXXX";

@@ -1,0 +1,155 @@
+// The decoders against files written here with known pixels, damaged files
+// against the DevIL error each must give, and the resampler against GLU's
+// gluScaleImage itself.
+#include "headless_gl.h"
+#include "image_decoders.h"
+#include "test_images.h"
+#include "textures.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+static Bytes decoded(const Bytes& file, int imageType, int* error, int* width, int* height) {
+    DecodedImage image;
+    *error = decodeImage(file.data(), file.size(), imageType, &image);
+    *width = image.width;
+    *height = image.height;
+    Bytes pixels(image.pixels, image.pixels + (size_t)image.width * image.height * 4);
+    freeImage(&image);
+    return pixels;
+}
+
+TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
+    for (const SampleImage& sample : subFormatSamples()) {
+        int error = 0;
+        int width = 0;
+        int height = 0;
+        Bytes pixels = decoded(sample.file, sample.imageType, &error, &width, &height);
+        ASSERT_EQ(error, IL_NO_ERROR) << sample.name;
+        ASSERT_EQ(width, sample.width) << sample.name;
+        ASSERT_EQ(height, sample.height) << sample.name;
+        for (size_t i = 0; i < pixels.size(); i++)
+            ASSERT_NEAR(pixels[i], sample.rgba[i], sample.tolerance)
+                << sample.name << " pixel " << i / 4 << " channel " << i % 4;
+    }
+}
+
+static Bytes cut(const Bytes& file, size_t length) {
+    return Bytes(file.begin(), file.begin() + length);
+}
+
+static Bytes sampleFile(const std::string& name) {
+    for (const SampleImage& sample : subFormatSamples())
+        if (name == sample.name) return sample.file;
+    return Bytes();
+}
+
+// Up to the start of the last scan (its marker 0xFF 0xDA).
+static Bytes cutAtLastScan(const Bytes& jpg) {
+    size_t at = jpg.size() - 2;
+    while (at > 0 && !(jpg[at] == 0xFF && jpg[at + 1] == 0xDA)) at--;
+    return cut(jpg, at);
+}
+
+static Bytes withByte(Bytes file, size_t at, uint8_t value) {
+    file.at(at) = value;
+    return file;
+}
+
+// Damaged copies of valid files: each refused with the error that says why,
+// leaving no pixels.
+TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
+    Bytes pattern = testPattern(16, 16);
+    Bytes jpg = encodeJpg(16, 16, pattern);
+    Bytes progressive = sampleFile("progressive.jpg");
+    Bytes tga = encodeTga(16, 16, pattern);
+    Bytes pcx = encodePcx(16, 16, pattern);
+    Bytes wal = encodeWal(16, 16, pattern);
+    Bytes mapped = sampleFile("map16.tga");
+    Bytes runs = sampleFile("runs.tga");
+    Bytes oddLine = sampleFile("oddline.pcx");
+    Bytes hugeTga = withByte(withByte(cut(tga, 40), 13, 0xFF), 15, 0xFF);
+    const struct {
+        const char* what;
+        int imageType;
+        Bytes file;
+        int error;
+    } cases[] = {
+        {"jpg cut after 24 bytes", IMAGE_TYPE_JPG, cut(jpg, 24), IL_LIB_JPEG_ERROR},
+        {"jpg cut halfway", IMAGE_TYPE_JPG, cut(jpg, jpg.size() / 2), IL_LIB_JPEG_ERROR},
+        {"jpg of a tga", IMAGE_TYPE_JPG, tga, IL_LIB_JPEG_ERROR},
+        {"progressive jpg without its last scan", IMAGE_TYPE_JPG, cutAtLastScan(progressive),
+         IL_LIB_JPEG_ERROR},
+        {"tga without pixels", IMAGE_TYPE_TGA, cut(tga, 18), IL_FILE_READ_ERROR},
+        {"tga of 65535 × 65535", IMAGE_TYPE_TGA, hugeTga, IL_FILE_READ_ERROR},
+        {"tga of no kind", IMAGE_TYPE_TGA, withByte(tga, 2, 0), IL_INVALID_FILE_HEADER},
+        {"tga of 12-bit pixels", IMAGE_TYPE_TGA, withByte(tga, 16, 12), IL_INVALID_FILE_HEADER},
+        {"tga index past its map", IMAGE_TYPE_TGA, withByte(mapped, 26, 6), IL_ILLEGAL_FILE_VALUE},
+        {"tga runs cut short", IMAGE_TYPE_TGA, cut(runs, runs.size() - 1), IL_FILE_READ_ERROR},
+        {"pcx cut before its palette", IMAGE_TYPE_PCX, cut(pcx, 200), IL_ILLEGAL_FILE_VALUE},
+        {"pcx cut in its lines", IMAGE_TYPE_PCX, cut(oddLine, oddLine.size() - 1),
+         IL_FILE_READ_ERROR},
+        {"pcx of 3 bits", IMAGE_TYPE_PCX, withByte(pcx, 3, 3), IL_INVALID_FILE_HEADER},
+        {"pcx lines too short", IMAGE_TYPE_PCX, withByte(pcx, 66, 15), IL_INVALID_FILE_HEADER},
+        {"pcx of another maker", IMAGE_TYPE_PCX, withByte(pcx, 0, 11), IL_INVALID_FILE_HEADER},
+        {"wal cut in its last level", IMAGE_TYPE_WAL, cut(wal, wal.size() - 1),
+         IL_INVALID_FILE_HEADER},
+        {"wal of 65536 rows", IMAGE_TYPE_WAL, withByte(wal, 38, 1), IL_INVALID_FILE_HEADER},
+    };
+    for (const auto& c : cases) {
+        int error = 0;
+        int width = 0;
+        int height = 0;
+        Bytes pixels = decoded(c.file, c.imageType, &error, &width, &height);
+        EXPECT_EQ(error, c.error) << c.what;
+        EXPECT_TRUE(pixels.empty() && width == 0 && height == 0) << c.what;
+    }
+}
+
+// A decode that runs out of time is refused like a damaged file; a hang of
+// libjpeg's ends there too.
+TEST(ImageDecoders, JpegPastTheTimeLimitIsRefused) {
+    Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
+    int error = 0;
+    int width = 0;
+    int height = 0;
+    decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
+    EXPECT_EQ(error, IL_NO_ERROR);
+    int32_t limit = decodeTimeLimitMs;
+    decodeTimeLimitMs = 0;
+    Bytes pixels = decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
+    decodeTimeLimitMs = limit;
+    EXPECT_EQ(error, IL_LIB_JPEG_ERROR);
+    EXPECT_TRUE(pixels.empty());
+}
+
+// Random pixels resized both ways on each axis, by whole and odd factors,
+// from sides of one pixel up, against gluScaleImage on the same input.
+TEST(ImageDecoders, ResizeIsWithinOneOfGluScaleImage) {
+    HeadlessGL* gl = createHeadlessGL(16, 16);
+    ASSERT_NE(gl, nullptr);
+    const int sizes[][4] = {{1000, 1000, 1024, 1024}, {640, 480, 512, 512}, {300, 200, 256, 256},
+                            {256, 256, 128, 128},     {24, 24, 16, 16},     {1, 3, 16, 16},
+                            {100, 50, 128, 64},       {4096, 16, 2048, 16}, {37, 513, 32, 512}};
+    std::minstd_rand random(9);
+    for (const auto& size : sizes) {
+        Bytes in((size_t)size[0] * size[1] * 4);
+        for (uint8_t& byte : in) byte = (uint8_t)random();
+        Bytes ours((size_t)size[2] * size[3] * 4);
+        Bytes glu(ours.size());
+        ASSERT_TRUE(scaleImageRgba(in.data(), size[0], size[1], ours.data(), size[2], size[3]));
+        gluScaleImage(GL_RGBA, size[0], size[1], GL_UNSIGNED_BYTE, in.data(), size[2], size[3],
+                      GL_UNSIGNED_BYTE, glu.data());
+        int worst = 0;
+        for (size_t i = 0; i < ours.size(); i++)
+            worst = std::max(worst, std::abs(ours[i] - glu[i]));
+        EXPECT_LE(worst, 1) << size[0] << "x" << size[1] << " to " << size[2] << "x" << size[3];
+    }
+    destroyHeadlessGL(gl);
+}
