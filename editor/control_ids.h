@@ -54,3 +54,7 @@ constexpr int IDC_WARP_SPEED = 1040;
 constexpr int IDM_FILE_OPEN = 40001;
 constexpr int IDM_FILE_SAVE = 40002;
 constexpr int IDM_FILE_EXIT = 40003;
+
+// Edit menu
+constexpr int IDM_EDIT_UNDO = 40010;
+constexpr int IDM_EDIT_REDO = 40011;

@@ -113,9 +113,20 @@ static const MenuItemTemplate FILE_MENU_ITEMS[] = {
     {IDM_FILE_EXIT, "E&xit", "Ctrl+Q"},
 };
 
+// The Qt layer names the step in each item ("Undo Script Delete").
+static const MenuItemTemplate EDIT_MENU_ITEMS[] = {
+    {IDM_EDIT_UNDO, "&Undo", "Ctrl+Z"},
+    {IDM_EDIT_REDO, "&Redo", "Ctrl+Shift+Z; Ctrl+Y"},
+};
+
+const MenuTemplate EDIT_MENU = {
+    IDR_EDITOR_MENU, "&Edit", EDIT_MENU_ITEMS,
+    (int)(sizeof EDIT_MENU_ITEMS / sizeof EDIT_MENU_ITEMS[0]), nullptr,
+};
+
 const MenuTemplate EDITOR_MENU = {
     IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS,
-    (int)(sizeof FILE_MENU_ITEMS / sizeof FILE_MENU_ITEMS[0]),
+    (int)(sizeof FILE_MENU_ITEMS / sizeof FILE_MENU_ITEMS[0]), &EDIT_MENU,
 };
 
 const DialogControl* findTemplateControl(const DialogTemplate& dialog, int id) {

@@ -59,19 +59,22 @@ struct DialogTemplate {
 struct MenuItemTemplate {
     int id;
     const char* caption;  // '&' marks the mnemonic
-    const char* shortcut;  // for example "Ctrl+O"
+    const char* shortcut;  // for example "Ctrl+O"; "; " separates alternatives
 };
 
+// One popup of a menu bar; the popups of a bar are chained in order.
 struct MenuTemplate {
     int id;
     const char* popupCaption;
     const MenuItemTemplate* items;
     int itemCount;
+    const MenuTemplate* next;  // the popup to its right, or null
 };
 
 extern const DialogTemplate EDITOR_TEMPLATE;   // 101
 extern const DialogTemplate PREVIEW_TEMPLATE;  // 104
-extern const MenuTemplate EDITOR_MENU;         // 102
+extern const MenuTemplate EDITOR_MENU;         // 102: File, then the popups chained to it
+extern const MenuTemplate EDIT_MENU;           // 102: Edit
 
 // The control of a template with this identifier, or null.
 const DialogControl* findTemplateControl(const DialogTemplate& dialog, int id);

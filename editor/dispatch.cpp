@@ -25,6 +25,8 @@ static const CommandEntry COMMAND_TABLE[] = {
     {IDM_FILE_OPEN, onFileOpen},
     {IDM_FILE_SAVE, onFileSave},
     {IDM_FILE_EXIT, onFileExit},
+    {IDM_EDIT_UNDO, onEditUndo},
+    {IDM_EDIT_REDO, onEditRedo},
 };
 
 int onFileExit() {

@@ -1,6 +1,7 @@
 #include "editor_app.h"
 
 #include "editor.h"
+#include "history.h"
 #include "preview.h"
 #include "qt_platform.h"
 #include "script_model.h"
@@ -26,6 +27,7 @@ void runMainLoop(QtPlatform& qtPlatform) { qtPlatform.runUntilQuit(); }
 void tearDownEditor() {
     shutdownImageLibrary();
     shutdownPreviewRendering();
+    clearHistory();
     freeAllScripts();
 }
 

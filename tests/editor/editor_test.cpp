@@ -2,6 +2,7 @@
 #include "control_ids.h"
 #include "control_store.h"
 #include "editor.h"
+#include "history.h"
 #include "numbers.h"
 #include "script_file.h"
 #include "textures.h"
@@ -33,7 +34,7 @@ struct Editor : ::testing::Test {
     std::string dir = std::filesystem::temp_directory_path() / ("veltra-editor-" + std::to_string(std::random_device{}()));
     std::string in = dir + "/in.txt", out = dir + "/out.txt";
     void SetUp() override { setlocale(LC_ALL, "de_DE.UTF-8"); platform = &store; initEditorControls(); std::filesystem::create_directories(dir); }
-    void TearDown() override { setlocale(LC_ALL, "C"); currentScript = nullptr; currentStage = nullptr; freeAllScripts(); std::filesystem::remove_all(dir); }
+    void TearDown() override { setlocale(LC_ALL, "C"); currentScript = nullptr; currentStage = nullptr; clearHistory(); freeAllScripts(); std::filesystem::remove_all(dir); }
     int command(int id, Edits edits = {}) { for (auto& [box, text] : edits) store.control(box).text = text; return mainDialogProc(DIALOG_COMMAND, id); }
     int pick(int list, int index, Edits edits = {}) { store.control(list).selection = index; return command(list, edits); }
     const std::string& shown(int id) { return store.control(id).text; }
@@ -214,6 +215,7 @@ TEST_F(Editor, RandomCommandsKeepReferencesLiveAndSavesReadBack) {
         else {  // Save, then Open the file into an empty editor
             std::string saved = (save(out), describeLibrary());
             currentScript = nullptr, currentStage = nullptr;
+            clearHistory();
             freeAllScripts();
             ASSERT_EQ((open(out), describeLibrary()), saved) << "step " << step;
         }
