@@ -7,7 +7,14 @@
 #include "script_model.h"
 #include "textures.h"
 
+#include "command_line.h"
+#include "editor_window.h"
+#include "recovery.h"
+#include "unsaved_changes.h"
+#include "window_places.h"
+
 #include <QApplication>
+#include <QSessionManager>
 
 void startEditor(QtPlatform& qtPlatform) {
     platform = &qtPlatform;
@@ -15,6 +22,7 @@ void startEditor(QtPlatform& qtPlatform) {
     QApplication::setQuitOnLastWindowClosed(false);
     qtPlatform.createEditorWindow();
     qtPlatform.createPreviewWindow();
+    restoreWindowPlaces(qtPlatform);
     initEditorControls();
     qtPlatform.showWindows();
     initPreviewRendering();
@@ -31,9 +39,31 @@ void tearDownEditor() {
     freeAllScripts();
 }
 
-int runEditor(QtPlatform& qtPlatform) {
+// The end of the desktop session asks as File, Exit does; Cancel asks the
+// session to stay. Without a chance to ask, the recovery copy is kept.
+static void askAtSessionEnd(QtPlatform& qtPlatform, QSessionManager& manager) {
+    if (!libraryHasUnsavedChanges() || !manager.allowsInteraction()) return;
+    const bool agreed = mayQuit(qtPlatform);
+    manager.release();
+    if (!agreed) manager.cancel();
+}
+
+int runEditor(QtPlatform& qtPlatform, const QStringList& files) {
     startEditor(qtPlatform);
+    resetUnsavedChangesAnswer();
+    RecoveryKeeper recovery;
+    QObject::connect(&qtPlatform, &QtPlatform::libraryMayHaveChanged, &recovery,
+                     &RecoveryKeeper::libraryMayHaveChanged);
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &recovery,
+                     [&qtPlatform](QSessionManager& manager) {
+                         askAtSessionEnd(qtPlatform, manager);
+                     });
+    recovery.offerRestore(qtPlatform.editorWindow());
+    openFiles(qtPlatform, files);
+    qtPlatform.libraryCommandDone();
     runMainLoop(qtPlatform);
+    recovery.finish(libraryHasUnsavedChanges() && !unsavedChangesDiscarded());
+    saveWindowPlaces(qtPlatform);
     tearDownEditor();
     return 0;
 }

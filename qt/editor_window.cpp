@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 
@@ -56,7 +57,9 @@ void NotifyingListBox::onClicked() {
 
 EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu) {
     setObjectName(QString::number(dialog.id));
-    setWindowTitle(QString::fromUtf8(dialog.caption));
+    // "[*]" shows the unsaved mark where the window system puts it.
+    setWindowTitle(QString::fromUtf8(dialog.caption) + QStringLiteral("[*]"));
+    setAcceptDrops(true);
     setWindowFlags(templateWindowFlags(dialog));
     setFont(templateFont(dialog));
     units = DialogUnits::forFont(font());
@@ -154,16 +157,39 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
 }
 
 void EditorWindow::buildMenu(const MenuTemplate& menu) {
-    QMenu* popup = menuBar()->addMenu(QString::fromUtf8(menu.popupCaption));
-    for (int i = 0; i < menu.itemCount; i++) {
-        const MenuItemTemplate& item = menu.items[i];
-        QAction* action = popup->addAction(QString::fromUtf8(item.caption));
-        const int id = item.id;
-        action->setObjectName(QString::number(id));
-        if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
-        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
-        menuActions.insert(id, action);
+    for (const MenuTemplate* bar = &menu; bar; bar = bar->next) {
+        QMenu* popup = menuBar()->addMenu(QString::fromUtf8(bar->popupCaption));
+        for (int i = 0; i < bar->itemCount; i++) {
+            const MenuItemTemplate& item = bar->items[i];
+            QAction* action = popup->addAction(QString::fromUtf8(item.caption));
+            const int id = item.id;
+            action->setObjectName(QString::number(id));
+            if (item.shortcut)
+                action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.shortcut)));
+            connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+            menuActions.insert(id, action);
+        }
     }
+}
+
+// Files dragged from a file manager: local files only.
+static QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+void EditorWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void EditorWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }
 
 void EditorWindow::centerOnScreen() {
