@@ -17,7 +17,10 @@ void freeSnapshot(LibrarySnapshot &snapshot) {
         freeDetachedScript(snapshot.head);
         snapshot.head = next;
     }
-    snapshot = LibrarySnapshot();
+    snapshot.tail = &snapshot.head; // the record points into itself
+    snapshot.next = nullptr;
+    snapshot.editCount = 0;
+    snapshot.complete = false;
 }
 
 static void beginSnapshot(LibrarySnapshot &snapshot) {

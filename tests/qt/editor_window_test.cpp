@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include <clocale>
+#include <filesystem>
 
 // The widget class of each ControlKind, in the order of the enum.
 static const char* const CLASSES[] = {"QLabel", "QGroupBox", "QPushButton", "QCheckBox", "QLineEdit", "QComboBox", "QListWidget"};
@@ -38,7 +39,7 @@ TEST_F(QtEditorTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
         EXPECT_EQ(commands, control.kind == CONTROL_PUSH_BUTTON ? std::vector{control.id} : std::vector<int>{});
     }
     const Qt::WindowFlags boxes = Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
-    EXPECT_TRUE(qt.editorWindow()->windowTitle() == "VeltraEd" && (qt.editorWindow()->windowFlags() & boxes) == (boxes ^ Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(qt.editorWindow()->windowHandle()->title() == "VeltraEd" && (qt.editorWindow()->windowFlags() & boxes) == (boxes ^ Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(qt.previewWindow()->title() == "VeltraEd Preview" && (qt.previewWindow()->flags() & boxes) == Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(qt.previewWindow()->close());
     const int frames = qt.framesSwapped();
@@ -121,7 +122,16 @@ extern "C" int dlclose(void*) { return 0; }
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    // Settings and recovery copies go to a folder of the run's own.
+    char home[] = "/tmp/veltra-qt-tests-XXXXXX";
+    if (!mkdtemp(home)) return 1;
+    setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (std::string(home) + "/state").c_str(), 1);
     QApplication app(argc, argv);
+    QApplication::setOrganizationName("VeltraEd");
+    QApplication::setApplicationName("veltraed");
     setlocale(LC_NUMERIC, "C");
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::filesystem::remove_all(home);
+    return result;
 }

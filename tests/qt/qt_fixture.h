@@ -5,6 +5,7 @@
 #include "editor_app.h"
 #include "editor_state.h"
 #include "editor_window.h"
+#include "history.h"
 #include "qt_platform.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,9 @@ protected:
         platform = nullptr;
         currentScript = nullptr, currentStage = nullptr;
         quitRequested = 0;
+        clearHistory();
+        freeAllScripts();
+        markLibrarySaved();
     }
     // The program's start-up, without its main loop.
     void startOnScreen() {
