@@ -40,15 +40,15 @@ struct ScriptSettings {
 enum FrameEdit { FRAME_ADD, FRAME_DELETE, FRAME_UPDATE };
 
 // Each returns false when it changed nothing (or memory ran out).
-bool changeStageSettings(const char *stepName, Stage *stage, const StageSettings &settings);
-bool changeScriptSettings(Script *script, const ScriptSettings &settings);
-bool renameScript(Script *script, const char *name);
-Script *addScript(const char *name);
-bool deleteScript(Script *script);
-Stage *addStage(Script *script);
-bool deleteStage(Script *script, int index);
+bool changeStageSettings(const char* stepName, Stage* stage, const StageSettings& settings);
+bool changeScriptSettings(Script* script, const ScriptSettings& settings);
+bool renameScript(Script* script, const char* name);
+Script* addScript(const char* name);
+bool deleteScript(Script* script);
+Stage* addStage(Script* script);
+bool deleteStage(Script* script, int index);
 // index is the frame deleted or updated; name the frame added or the new name.
-bool changeFrames(Stage *stage, FrameEdit edit, int index, const char *name);
+bool changeFrames(Stage* stage, FrameEdit edit, int index, const char* name);
 // Merges a file into the library as the reader does. Current references
 // into released scripts become null. False when the file cannot be opened.
-bool readLibraryFile(const char *path);
+bool readLibraryFile(const char* path);

@@ -7,7 +7,7 @@
 #include "platform.h"
 #include "textures.h"
 
-static void showRestoredPlace(const HistoryPlace &place) {
+static void showRestoredPlace(const HistoryPlace& place) {
     currentScript = place.script;
     currentStage = place.stage;
     fillScriptList();
@@ -30,16 +30,14 @@ static void showRestoredPlace(const HistoryPlace &place) {
 
 int onEditUndo() {
     HistoryPlace place;
-    if (!undoStep(place))
-        return 1;
+    if (!undoStep(place)) return 1;
     showRestoredPlace(place);
     return 0;
 }
 
 int onEditRedo() {
     HistoryPlace place;
-    if (!redoStep(place))
-        return 1;
+    if (!redoStep(place)) return 1;
     showRestoredPlace(place);
     return 0;
 }

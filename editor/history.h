@@ -16,8 +16,8 @@ constexpr int STEP_NAME_SIZE = 32;
 struct HistoryStep {
     char name[STEP_NAME_SIZE];     // "Script Delete", for the Edit menu
     uint64_t serial;               // the library's state once the step is done
-    Script *content;               // a library script whose contents swap with holder, or null
-    Script *holder;                // owned: the other state of content
+    Script* content;               // a library script whose contents swap with holder, or null
+    Script* holder;                // owned: the other state of content
     int stageBefore;               // stage of content made current after undo, -1: none
     int stageAfter;                // ... after redo
     std::vector<ScriptAt> removed; // in the library before the step, not after
@@ -27,8 +27,8 @@ struct HistoryStep {
 
 // What an undo or redo leaves current: a live script (or null) and a stage of it.
 struct HistoryPlace {
-    Script *script;
-    Stage *stage;
+    Script* script;
+    Stage* stage;
 };
 
 // Steps are kept while they hold no more than this many bytes together, and
@@ -43,19 +43,19 @@ extern uint64_t libraryEditCount;
 // Records a change made to script in place; before is a copy taken first
 // and is kept or released. Returns false (and records nothing) when the
 // change left the script as it was.
-bool recordContentStep(const char *name, Script *script, Script *before, int stageBefore,
+bool recordContentStep(const char* name, Script* script, Script* before, int stageBefore,
                        int stageAfter);
 // Records scripts unlinked from or linked into the library.
-void recordSpliceStep(const char *name, std::vector<ScriptAt> removed, std::vector<ScriptAt> added);
+void recordSpliceStep(const char* name, std::vector<ScriptAt> removed, std::vector<ScriptAt> added);
 // Every step that refers to from refers to to instead (a record that a file
 // read released, replaced by its copy).
-void replaceInHistory(Script *from, Script *to);
+void replaceInHistory(Script* from, Script* to);
 
 // Null when there is nothing to undo or redo.
-const char *undoStepName();
-const char *redoStepName();
-bool undoStep(HistoryPlace &place);
-bool redoStep(HistoryPlace &place);
+const char* undoStepName();
+const char* redoStepName();
+bool undoStep(HistoryPlace& place);
+bool redoStep(HistoryPlace& place);
 
 // Unsaved changes: the library differs from the state of the last save.
 void markLibrarySaved();

@@ -11,9 +11,9 @@ static double monotonicSeconds() {
     return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
 }
 
-void freeSnapshot(LibrarySnapshot &snapshot) {
+void freeSnapshot(LibrarySnapshot& snapshot) {
     while (snapshot.head) {
-        Script *next = snapshot.head->next;
+        Script* next = snapshot.head->next;
         freeDetachedScript(snapshot.head);
         snapshot.head = next;
     }
@@ -23,13 +23,13 @@ void freeSnapshot(LibrarySnapshot &snapshot) {
     snapshot.complete = false;
 }
 
-static void beginSnapshot(LibrarySnapshot &snapshot) {
+static void beginSnapshot(LibrarySnapshot& snapshot) {
     freeSnapshot(snapshot);
     snapshot.next = scriptLibrary;
     snapshot.editCount = libraryEditCount;
 }
 
-bool continueSnapshot(LibrarySnapshot &snapshot, double maxSeconds) {
+bool continueSnapshot(LibrarySnapshot& snapshot, double maxSeconds) {
     // Before anything is read: the script to copy next may be gone.
     if (!snapshot.head && !snapshot.next)
         beginSnapshot(snapshot);
@@ -39,12 +39,12 @@ bool continueSnapshot(LibrarySnapshot &snapshot, double maxSeconds) {
     const double deadline = monotonicSeconds() + maxSeconds;
     int copied = 0;
     while (snapshot.next) {
-        Script *copy = copyScript(snapshot.next);
+        Script* copy = copyScript(snapshot.next);
         if (!copy) return false; // tried again at the next slice
         *snapshot.tail = copy;
         snapshot.tail = &copy->next;
         snapshot.next = snapshot.next->next;
-        if (++copied % 64 == 0 && monotonicSeconds() > deadline) return false;
+        if (++copied % 16 == 0 && monotonicSeconds() > deadline) return false;
     }
     snapshot.complete = true;
     return true;

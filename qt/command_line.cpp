@@ -16,7 +16,7 @@ static const char USAGE[] =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n";
 
-int runInformationalOptions(int argc, char **argv) {
+int runInformationalOptions(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--") == 0) break;
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
@@ -31,10 +31,10 @@ int runInformationalOptions(int argc, char **argv) {
     return -1;
 }
 
-bool filesFromArguments(const QStringList &arguments, QStringList &files) {
+bool filesFromArguments(const QStringList& arguments, QStringList& files) {
     bool options = true;
     for (int i = 1; i < arguments.size(); i++) {
-        const QString &argument = arguments[i];
+        const QString& argument = arguments[i];
         if (options && argument == QStringLiteral("--")) {
             options = false;
         } else if (options && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
@@ -48,11 +48,11 @@ bool filesFromArguments(const QStringList &arguments, QStringList &files) {
     return true;
 }
 
-void openFiles(QtPlatform &qt, const QStringList &paths) {
+void openFiles(QtPlatform& qt, const QStringList& paths) {
     if (paths.isEmpty()) return;
     qt.makePreviewCurrent();
     QStringList failed;
-    for (const QString &path : paths)
+    for (const QString& path : paths)
         if (!openLibraryFile(QFile::encodeName(path).constData())) failed << path;
     qt.libraryCommandDone();
     if (failed.isEmpty()) return;

@@ -13,7 +13,7 @@
 
 #include <chrono>
 
-static QString lockPathFor(const QString &copy) {
+static QString lockPathFor(const QString& copy) {
     QString lockPath = copy;
     lockPath.replace(QStringLiteral(".txt"), QStringLiteral(".lock"));
     return lockPath;
@@ -40,7 +40,7 @@ RecoveryKeeper::RecoveryKeeper() {
     seenEdits = libraryEditCount;
 }
 
-static void freeScripts(Script *scripts) {
+static void freeScripts(Script* scripts) {
     LibrarySnapshot held;
     held.head = scripts;
     freeSnapshot(held);
@@ -85,7 +85,7 @@ void RecoveryKeeper::startWriting() {
     if (writer.joinable()) writer.join();
     writing = true;
     const QByteArray path = QFile::encodeName(ownCopy);
-    const Script *scripts = beingWritten = snapshot.head;
+    const Script* scripts = beingWritten = snapshot.head;
     snapshot.head = nullptr;
     freeSnapshot(snapshot);
     writer = std::thread([this, path, scripts] {
@@ -124,12 +124,12 @@ void RecoveryKeeper::finish(bool keepCopy) {
 }
 
 // A copy whose lock can be taken belongs to no running editor.
-static QStringList abandonedCopies(const QString &ownCopy) {
+static QStringList abandonedCopies(const QString& ownCopy) {
     QStringList found;
     const QDir folder(RecoveryKeeper::stateFolder());
     const QStringList names =
         folder.entryList({QStringLiteral("recovery-*.txt")}, QDir::Files, QDir::Name);
-    for (const QString &name : names) {
+    for (const QString& name : names) {
         const QString path = folder.filePath(name);
         if (path == ownCopy) continue;
         QLockFile other(lockPathFor(path));
@@ -141,13 +141,13 @@ static QStringList abandonedCopies(const QString &ownCopy) {
     return found;
 }
 
-void RecoveryKeeper::offerRestore(QWidget *parent) {
-    for (const QString &path : abandonedCopies(ownCopy)) {
+void RecoveryKeeper::offerRestore(QWidget* parent) {
+    for (const QString& path : abandonedCopies(ownCopy)) {
         QMessageBox box(QMessageBox::Question, QStringLiteral("VeltraEd"),
                         QStringLiteral("VeltraEd did not close normally. "
                                        "Restore the unsaved library?"),
                         QMessageBox::NoButton, parent);
-        QPushButton *restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+        QPushButton* restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Discard);
         box.setDefaultButton(restore);
         box.exec();

@@ -31,7 +31,7 @@ class RecoveryKeeper : public QObject {
     // At start: asks about each copy left by an editor that did not close
     // normally. Restore reads it as File, Open does, marks the library as
     // unsaved and keeps the copy as this editor's own; Discard removes it.
-    void offerRestore(QWidget *parent);
+    void offerRestore(QWidget* parent);
     // After every command: schedules a copy, or removes it once nothing is unsaved.
     void libraryMayHaveChanged();
     // At a clean quit: waits for a write under way, then removes the copy
@@ -59,7 +59,7 @@ class RecoveryKeeper : public QObject {
     QTimer delay;
     QTimer slices;
     LibrarySnapshot snapshot;       // being copied, a slice at a time
-    Script *beingWritten = nullptr; // owned; read by the writer thread
+    Script* beingWritten = nullptr; // owned; read by the writer thread
     std::thread writer;
     std::atomic<bool> writing{false};
     bool copyWanted = false; // the library has unsaved changes

@@ -11,20 +11,20 @@
 
 static bool discarded = false;
 
-static void nameStep(QAction *action, const QString &verb, const char *step) {
+static void nameStep(QAction* action, const QString& verb, const char* step) {
     if (!action) return;
     action->setText(step ? QStringLiteral("&%1 %2").arg(verb, QString::fromUtf8(step))
                          : QStringLiteral("&") + verb);
     action->setEnabled(step != nullptr);
 }
 
-void showHistoryState(EditorWindow &editor) {
+void showHistoryState(EditorWindow& editor) {
     nameStep(editor.menuAction(IDM_EDIT_UNDO), QStringLiteral("Undo"), undoStepName());
     nameStep(editor.menuAction(IDM_EDIT_REDO), QStringLiteral("Redo"), redoStepName());
     editor.setWindowModified(libraryHasUnsavedChanges());
 }
 
-bool mayQuit(QtPlatform &qt) {
+bool mayQuit(QtPlatform& qt) {
     if (!libraryHasUnsavedChanges()) return true;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("VeltraEd"),
                     QStringLiteral("Save changes to the library before closing?"),

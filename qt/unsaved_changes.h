@@ -6,11 +6,11 @@
 class EditorWindow;
 class QtPlatform;
 
-void showHistoryState(EditorWindow &editor);
+void showHistoryState(EditorWindow& editor);
 // True when the program may quit: nothing is unsaved, or the user chose
 // Discard, or chose Save and the library was written. Cancel, a cancelled
 // Save dialog or a failed write keep the program running.
-bool mayQuit(QtPlatform &qt);
+bool mayQuit(QtPlatform& qt);
 // The user answered Discard: the unsaved changes are given up on purpose.
 bool unsavedChangesDiscarded();
 void resetUnsavedChangesAnswer();

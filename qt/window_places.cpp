@@ -10,7 +10,7 @@
 static const char EDITOR_KEY[] = "windows/editor";
 static const char PREVIEW_KEY[] = "windows/preview";
 
-void restoreWindowPlaces(QtPlatform &qt) {
+void restoreWindowPlaces(QtPlatform& qt) {
     QSettings settings;
     if (settings.contains(EDITOR_KEY))
         qt.editorWindow()->restoreGeometry(settings.value(EDITOR_KEY).toByteArray());
@@ -18,7 +18,7 @@ void restoreWindowPlaces(QtPlatform &qt) {
         qt.previewWindow()->setFramePosition(settings.value(PREVIEW_KEY).toPoint());
 }
 
-void saveWindowPlaces(QtPlatform &qt) {
+void saveWindowPlaces(QtPlatform& qt) {
     QSettings settings;
     settings.setValue(EDITOR_KEY, qt.editorWindow()->saveGeometry());
     settings.setValue(PREVIEW_KEY, qt.previewWindow()->framePosition());
@@ -30,6 +30,6 @@ static QString folderKey(bool save) {
 
 QString lastDialogFolder(bool save) { return QSettings().value(folderKey(save)).toString(); }
 
-void rememberDialogFolder(bool save, const QString &chosenFile) {
+void rememberDialogFolder(bool save, const QString& chosenFile) {
     QSettings().setValue(folderKey(save), QFileInfo(chosenFile).absolutePath());
 }

@@ -330,9 +330,11 @@ TEST_F(Editor, UnsavedChangesFollowSavesAndUndoAndStepsStaySmall) {
 // step; some of the run with a history small enough to drop its oldest steps.
 TEST_F(Editor, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
     const char* const texts[] = {"", "0", "2.5x", "-1.25", "300", "pics/a.tga", "ab", "first"};
-    const int commands[] = {IDC_STAGE_LIST,  IDC_SCRIPT_LIST,   IDC_FRAME_LIST,   IDC_FRAME_ADD,
-                            IDC_FRAME_DELETE, IDC_STAGE_ADD,    IDC_STAGE_DELETE, IDC_SCRIPT_ADD,
-                            IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,      IDC_SCRIPT_UPDATE};
+    const int commands[] = {
+        IDC_STAGE_LIST,   IDC_SCRIPT_LIST,  IDC_FRAME_LIST,    IDC_FRAME_ADD,
+        IDC_FRAME_DELETE, IDC_STAGE_ADD,    IDC_STAGE_DELETE,  IDC_SCRIPT_ADD,
+        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,       IDC_SCRIPT_UPDATE,
+    };
     const std::string written = memoryFile(dir);
     markLibrarySaved();
     std::vector<std::string> states = {writtenLibrary(written)};
@@ -366,7 +368,8 @@ TEST_F(Editor, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         };
         const uint64_t edits = libraryEditCount;
         if (action < 6) {
-            store.control(IDC_STAGE_LIST + (int)(rng() % 40)).text = texts[rng() % std::size(texts)];
+            const int box = IDC_STAGE_LIST + (int)(rng() % 40);
+            store.control(box).text = texts[rng() % std::size(texts)];
         } else if (action < 8) {
             store.setCheck(IDC_STAGE_LIST + (int)(rng() % 40), rng() % 2);
         } else if (action < 20) {

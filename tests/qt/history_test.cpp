@@ -20,7 +20,7 @@
 #include <fstream>
 #include <sstream>
 
-static std::string fileText(const QString &path) {
+static std::string fileText(const QString& path) {
     std::stringstream text;
     text << std::ifstream(path.toStdString()).rdbuf();
     return text.str();
@@ -29,16 +29,15 @@ static std::string fileText(const QString &path) {
 class QtHistoryTest : public QtEditorTest {
   protected:
     // A file of its own for each name: "name { safe }", without textures to locate.
-    QString scriptFile(const QString &name) {
+    QString scriptFile(const QString& name) {
         const QString path = folder.filePath(name + ".txt");
         std::ofstream(path.toStdString()) << name.toStdString() << "\n{\n\tsafe\n}\n";
         return path;
     }
     QStringList scriptNames() {
         QStringList names;
-        auto *list = qobject_cast<QListWidget *>(qt.control(IDC_SCRIPT_LIST));
-        for (int i = 0; i < list->count(); i++)
-            names << list->item(i)->text();
+        auto* list = qobject_cast<QListWidget*>(qt.control(IDC_SCRIPT_LIST));
+        for (int i = 0; i < list->count(); i++) names << list->item(i)->text();
         return names;
     }
     QString title() { return qt.editorWindow()->windowHandle()->title(); }
@@ -50,8 +49,7 @@ class QtHistoryTest : public QtEditorTest {
     void runSteps(std::vector<std::function<bool()>> steps) {
         auto next = std::make_shared<size_t>(0);
         poll([steps, next] {
-            while (*next < steps.size() && steps[*next]())
-                ++*next;
+            while (*next < steps.size() && steps[*next]()) ++*next;
             return *next == steps.size();
         });
     }
@@ -64,10 +62,10 @@ class QtHistoryTest : public QtEditorTest {
     // Presses the button of the message box shown, noting its text.
     std::function<bool()> answerBox(QMessageBox::StandardButton button) {
         return [this, button] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible()) return false;
             boxTexts << box->text();
-            QAbstractButton *pressed = box->button(button);
+            QAbstractButton* pressed = box->button(button);
             if (!pressed) // Restore is a button of its own
                 pressed = box->buttons().value(0);
             pressed->click();
@@ -75,17 +73,17 @@ class QtHistoryTest : public QtEditorTest {
         };
     }
     // Answers the file dialog shown with path, or cancels it for an empty path.
-    std::function<bool()> answerFile(const QString &path) {
+    std::function<bool()> answerFile(const QString& path) {
         return [path] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog || !dialog->isVisible()) return false;
             if (path.isEmpty()) {
                 dialog->reject();
                 return true;
             }
             dialog->selectFile(path);
-            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-            static_cast<QDialog *>(dialog)->accept();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            static_cast<QDialog*>(dialog)->accept();
             return true;
         };
     }
@@ -93,8 +91,8 @@ class QtHistoryTest : public QtEditorTest {
     void giveUpAfter(int milliseconds) {
         QTimer::singleShot(milliseconds, &timers, [this] {
             ADD_FAILURE() << "the main loop did not end";
-            qDeleteAll(timers.findChildren<QTimer *>());
-            if (QWidget *modal = QApplication::activeModalWidget()) modal->close();
+            qDeleteAll(timers.findChildren<QTimer*>());
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
             markLibrarySaved();
             QTimer::singleShot(100, [this] { trigger(IDM_FILE_EXIT); });
         });
@@ -114,11 +112,11 @@ class QtHistoryTest : public QtEditorTest {
 // is "VeltraEd" exactly when nothing is unsaved.
 TEST_F(QtHistoryTest, EditMenuNamesItsStepsAndItsShortcutsUndoAndRedo) {
     startOnScreen();
-    QAction *edit = qt.editorWindow()->menuBar()->actions().value(1);
+    QAction* edit = qt.editorWindow()->menuBar()->actions().value(1);
     ASSERT_TRUE(edit && edit->text() == "&Edit");
-    QAction *undo = qt.editorWindow()->menuAction(IDM_EDIT_UNDO);
-    QAction *redo = qt.editorWindow()->menuAction(IDM_EDIT_REDO);
-    ASSERT_EQ(edit->menu()->actions(), (QList<QAction *>{undo, redo}));
+    QAction* undo = qt.editorWindow()->menuAction(IDM_EDIT_UNDO);
+    QAction* redo = qt.editorWindow()->menuAction(IDM_EDIT_REDO);
+    ASSERT_EQ(edit->menu()->actions(), (QList<QAction*>{undo, redo}));
     auto menu = [&] {
         return std::tuple(undo->text(), undo->isEnabled(), redo->text(), redo->isEnabled());
     };
