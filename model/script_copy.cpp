@@ -55,15 +55,15 @@ Script* copyScript(const Script* source) {
     return script;
 }
 
+// Through emptyScript, which releases the stages and frames, but unheard:
+// the record was not in the library.
 void freeDetachedScript(Script* script) {
-    if (!script) return;
-    Stage* stage = script->stages;
-    while (stage) {
-        Stage* next = stage->next;
-        freeFrames(stage);
-        free(stage);
-        stage = next;
-    }
+    if (!script)
+        return;
+    void (*listener)(Script*) = scriptReleasedHook;
+    scriptReleasedHook = nullptr;
+    emptyScript(script);
+    scriptReleasedHook = listener;
     free(script);
 }
 
