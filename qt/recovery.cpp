@@ -53,9 +53,11 @@ RecoveryKeeper::~RecoveryKeeper() {
 }
 
 void RecoveryKeeper::libraryMayHaveChanged() {
-    if (libraryEditCount == seenEdits) return;
+    // A Save changes no record but the unsaved state.
+    const bool unsaved = libraryHasUnsavedChanges();
+    if (libraryEditCount == seenEdits && unsaved == copyWanted) return;
     seenEdits = libraryEditCount;
-    copyWanted = libraryHasUnsavedChanges();
+    copyWanted = unsaved;
     slices.stop();
     if (!copyWanted) {
         delay.stop();

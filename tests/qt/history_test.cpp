@@ -45,7 +45,7 @@ class QtHistoryTest : public QtEditorTest {
         QTest::keyClick(qt.editorWindow(), combination.key(), combination.keyboardModifiers());
     }
     // Each step runs from a 10 ms timer until it returns true, then the next.
-    // A step that opens a modal dialog must do so later, from a timer of its own.
+    // A step that opens a modal dialog must do so later(), from a timer of its own.
     void runSteps(std::vector<std::function<bool()>> steps) {
         auto next = std::make_shared<size_t>(0);
         poll([steps, next] {
@@ -53,9 +53,12 @@ class QtHistoryTest : public QtEditorTest {
             return *next == steps.size();
         });
     }
+    // Once no dialog is open, so that the command a dialog ends has finished
+    // (a command that arrives while another runs is dropped).
     static std::function<bool()> later(std::function<void()> action) {
         return [action] {
-            QTimer::singleShot(0, action);
+            if (QApplication::activeModalWidget()) return false;
+            QTimer::singleShot(50, action);
             return true;
         };
     }
@@ -250,6 +253,7 @@ TEST_F(QtHistoryTest, RecoveryCopyOfAKilledEditorIsRestored) {
         check([this] { EXPECT_EQ(title(), "VeltraEd*"); }),
         later([this] { trigger(IDM_FILE_SAVE); }),
         answerFile(saved),
+        [] { return QDir(RecoveryKeeper::stateFolder()).entryList({"*.txt"}).isEmpty(); },
         later([this] { trigger(IDM_FILE_EXIT); }),
     });
     giveUpAfter(20000);
