@@ -69,8 +69,8 @@ class QtHistoryTest : public QtEditorTest {
             if (!box || !box->isVisible()) return false;
             boxTexts << box->text();
             QAbstractButton* pressed = box->button(button);
-            if (!pressed) // Restore is a button of its own
-                pressed = box->buttons().value(0);
+            for (QAbstractButton* other : box->buttons())
+                if (!pressed && other->text() == "Restore") pressed = other; // not a standard one
             pressed->click();
             return true;
         };
