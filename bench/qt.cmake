@@ -5,3 +5,10 @@ if(VELTRA_BUILD_QT)
   configure_file(${CMAKE_CURRENT_SOURCE_DIR}/bench_editor_cpu.sh
                  ${CMAKE_CURRENT_BINARY_DIR}/bench_editor_cpu COPYONLY)
 endif()
+
+# Find Script's completions after each keystroke over 50,000 scripts.
+if(VELTRA_BUILD_QT)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(bench_find_script bench_find_script.cpp)
+  target_link_libraries(bench_find_script PRIVATE veltra_qt Qt6::Test)
+endif()

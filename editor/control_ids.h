@@ -58,3 +58,20 @@ constexpr int IDM_FILE_EXIT = 40003;
 // Edit menu
 constexpr int IDM_EDIT_UNDO = 40010;
 constexpr int IDM_EDIT_REDO = 40011;
+// File menu: texture folders
+constexpr int IDM_FILE_TEXTURE_FOLDERS = 40020;
+constexpr int IDM_FILE_RELOAD_TEXTURES = 40021;
+
+// Edit menu
+constexpr int IDM_EDIT_FIND_SCRIPT = 40022;
+
+// Preview menu: which stages, the clock, the background
+constexpr int IDM_PREVIEW_WHOLE_SCRIPT = 40023;
+constexpr int IDM_PREVIEW_UP_TO_SELECTED_STAGE = 40024;
+constexpr int IDM_PREVIEW_SELECTED_STAGE_ONLY = 40025;
+constexpr int IDM_PREVIEW_PAUSE = 40026;
+constexpr int IDM_PREVIEW_STEP_FRAME = 40027;
+constexpr int IDM_PREVIEW_RESTART_CLOCK = 40028;
+constexpr int IDM_BACKGROUND_BLUE = 40029;
+constexpr int IDM_BACKGROUND_BLACK = 40030;
+constexpr int IDM_BACKGROUND_CHECKERBOARD = 40031;

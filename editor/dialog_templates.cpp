@@ -107,27 +107,64 @@ const DialogTemplate PREVIEW_TEMPLATE = {
     nullptr, 0,
 };
 
+#define COUNT_OF(items) (int)(sizeof items / sizeof items[0])
+#define SEPARATOR {0, nullptr, nullptr, MENU_SEPARATOR}
+
 static const MenuItemTemplate FILE_MENU_ITEMS[] = {
     {IDM_FILE_OPEN, "&Open", "Ctrl+O"},
     {IDM_FILE_SAVE, "&Save", "Ctrl+S"},
+    SEPARATOR,
+    {IDM_FILE_TEXTURE_FOLDERS, "&Texture Folders...", nullptr},
+    {IDM_FILE_RELOAD_TEXTURES, "&Reload Textures", "F5"},
+    SEPARATOR,
     {IDM_FILE_EXIT, "E&xit", "Ctrl+Q"},
 };
 
-// The Qt layer names the step in each item ("Undo Script Delete").
+const MenuTemplate EDITOR_MENU = {
+    IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS),
+};
+
+// The Qt layer names the step in Undo and Redo ("Undo Script Delete").
 static const MenuItemTemplate EDIT_MENU_ITEMS[] = {
     {IDM_EDIT_UNDO, "&Undo", "Ctrl+Z"},
     {IDM_EDIT_REDO, "&Redo", "Ctrl+Shift+Z; Ctrl+Y"},
+    SEPARATOR,
+    {IDM_EDIT_FIND_SCRIPT, "&Find Script...", "Ctrl+F"},
 };
 
-const MenuTemplate EDIT_MENU = {
-    IDR_EDITOR_MENU, "&Edit", EDIT_MENU_ITEMS,
-    (int)(sizeof EDIT_MENU_ITEMS / sizeof EDIT_MENU_ITEMS[0]), nullptr,
+const MenuTemplate EDIT_MENU = {0, "&Edit", EDIT_MENU_ITEMS, COUNT_OF(EDIT_MENU_ITEMS)};
+
+static const MenuItemTemplate BACKGROUND_MENU_ITEMS[] = {
+    {IDM_BACKGROUND_BLUE, "&Blue", nullptr, MENU_RADIO},
+    {IDM_BACKGROUND_BLACK, "Blac&k", nullptr, MENU_RADIO},
+    {IDM_BACKGROUND_CHECKERBOARD, "&Checkerboard", nullptr, MENU_RADIO},
 };
 
-const MenuTemplate EDITOR_MENU = {
-    IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS,
-    (int)(sizeof FILE_MENU_ITEMS / sizeof FILE_MENU_ITEMS[0]), &EDIT_MENU,
+static const MenuTemplate BACKGROUND_MENU = {0, "&Background", BACKGROUND_MENU_ITEMS,
+                                             COUNT_OF(BACKGROUND_MENU_ITEMS)};
+
+static const MenuItemTemplate PREVIEW_MENU_ITEMS[] = {
+    {IDM_PREVIEW_WHOLE_SCRIPT, "&Whole Script", nullptr, MENU_RADIO},
+    {IDM_PREVIEW_UP_TO_SELECTED_STAGE, "&Up to Selected Stage", nullptr, MENU_RADIO},
+    {IDM_PREVIEW_SELECTED_STAGE_ONLY, "Selected Stage &Only", nullptr, MENU_RADIO},
+    SEPARATOR,
+    {IDM_PREVIEW_PAUSE, "&Pause", "Ctrl+Space", MENU_CHECK},
+    {IDM_PREVIEW_STEP_FRAME, "&Step Frame", "Ctrl+.", 0},
+    {IDM_PREVIEW_RESTART_CLOCK, "&Restart Clock", "Ctrl+R", 0},
+    SEPARATOR,
+    {0, "&Background", nullptr, 0, &BACKGROUND_MENU},
 };
+
+const MenuTemplate PREVIEW_MENU = {0, "&Preview", PREVIEW_MENU_ITEMS, COUNT_OF(PREVIEW_MENU_ITEMS)};
+
+static const MenuTemplate* const EDITOR_MENU_POPUPS[] = {&EDITOR_MENU, &EDIT_MENU, &PREVIEW_MENU};
+
+const MenuBarTemplate EDITOR_MENU_BAR = {
+    IDR_EDITOR_MENU, EDITOR_MENU_POPUPS, COUNT_OF(EDITOR_MENU_POPUPS),
+};
+
+#undef SEPARATOR
+#undef COUNT_OF
 
 const DialogControl* findTemplateControl(const DialogTemplate& dialog, int id) {
     if (id == NO_CONTROL_ID) return nullptr;

@@ -56,25 +56,43 @@ struct DialogTemplate {
     int controlCount;
 };
 
+// Menu item styles.
+enum : unsigned {
+    MENU_SEPARATOR = 1u << 0,  // a line, not an item
+    MENU_CHECK = 1u << 1,      // toggles a check mark
+    MENU_RADIO = 1u << 2,      // one of the radio items up to the next separator
+};
+
+struct MenuTemplate;
+
 struct MenuItemTemplate {
     int id;
     const char* caption;  // '&' marks the mnemonic
     const char* shortcut;  // for example "Ctrl+O"; "; " separates alternatives
+    unsigned style = 0;
+    const MenuTemplate* submenu = nullptr;  // the item opens this popup
 };
 
-// One popup of a menu bar; the popups of a bar are chained in order.
 struct MenuTemplate {
     int id;
     const char* popupCaption;
     const MenuItemTemplate* items;
     int itemCount;
-    const MenuTemplate* next;  // the popup to its right, or null
+};
+
+// The popups of a menu bar, left to right.
+struct MenuBarTemplate {
+    int id;
+    const MenuTemplate* const* popups;
+    int popupCount;
 };
 
 extern const DialogTemplate EDITOR_TEMPLATE;   // 101
 extern const DialogTemplate PREVIEW_TEMPLATE;  // 104
-extern const MenuTemplate EDITOR_MENU;         // 102: File, then the popups chained to it
-extern const MenuTemplate EDIT_MENU;           // 102: Edit
+extern const MenuTemplate EDITOR_MENU;         // File, the first popup of 102
+extern const MenuTemplate EDIT_MENU;
+extern const MenuTemplate PREVIEW_MENU;
+extern const MenuBarTemplate EDITOR_MENU_BAR;  // 102
 
 // The control of a template with this identifier, or null.
 const DialogControl* findTemplateControl(const DialogTemplate& dialog, int id);

@@ -27,6 +27,18 @@ static const CommandEntry COMMAND_TABLE[] = {
     {IDM_FILE_EXIT, onFileExit},
     {IDM_EDIT_UNDO, onEditUndo},
     {IDM_EDIT_REDO, onEditRedo},
+    {IDM_FILE_TEXTURE_FOLDERS, onTextureFolders},
+    {IDM_FILE_RELOAD_TEXTURES, onReloadTextures},
+    {IDM_EDIT_FIND_SCRIPT, onFindScript},
+    {IDM_PREVIEW_WHOLE_SCRIPT, onPreviewWholeScript},
+    {IDM_PREVIEW_UP_TO_SELECTED_STAGE, onPreviewUpToSelectedStage},
+    {IDM_PREVIEW_SELECTED_STAGE_ONLY, onPreviewSelectedStageOnly},
+    {IDM_PREVIEW_PAUSE, onPreviewPause},
+    {IDM_PREVIEW_STEP_FRAME, onPreviewStepFrame},
+    {IDM_PREVIEW_RESTART_CLOCK, onPreviewRestartClock},
+    {IDM_BACKGROUND_BLUE, onBackgroundBlue},
+    {IDM_BACKGROUND_BLACK, onBackgroundBlack},
+    {IDM_BACKGROUND_CHECKERBOARD, onBackgroundCheckerboard},
 };
 
 int onFileExit() {

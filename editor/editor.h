@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor_state.h"
+#include "platform.h"
 
 enum DialogMessage { DIALOG_INIT = 0, DIALOG_CLOSE = 1, DIALOG_COMMAND = 2 };
 
@@ -55,3 +56,28 @@ int onFileExit();            // 40003
 // Edit commands
 int onEditUndo();            // 40010
 int onEditRedo();            // 40011
+// Texture names: the editor's answer to which file holds a name (the folders
+// of opened script files and the texture folders, then the Locate dialog)
+void installTextureFinder();  // at start-up
+const char* locateImageFile(const char* title);
+extern char locatedPath[MAX_PATH_SIZE];  // the Locate dialog's last choice
+int onTextureFolders();      // 40020
+int onReloadTextures();      // 40021
+
+// Finding a script by name
+constexpr int MAX_SCRIPT_MATCHES = 100;
+// The scripts whose names contain typed without regard to ASCII case, best
+// first, at most max of them; returns how many were written.
+int findScriptMatches(const char* typed, Script** matches, int max);
+int onFindScript();          // 40022
+
+// Preview menu
+int onPreviewWholeScript();         // 40023
+int onPreviewUpToSelectedStage();   // 40024
+int onPreviewSelectedStageOnly();   // 40025
+int onPreviewPause();               // 40026
+int onPreviewStepFrame();           // 40027
+int onPreviewRestartClock();        // 40028
+int onBackgroundBlue();             // 40029
+int onBackgroundBlack();            // 40030
+int onBackgroundCheckerboard();     // 40031

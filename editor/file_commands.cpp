@@ -6,6 +6,7 @@
 #include "history.h"
 #include "platform.h"
 #include "script_file.h"
+#include "texture_folders.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,6 +35,7 @@ const char* askSaveFileName() { return askScriptFileName(savePath, true); }
 bool openLibraryFile(const char* path) {
     Script* wasCurrent = currentScript;
     bool opened = readLibraryFile(path);
+    if (opened) addScriptFolder(path);  // its scripts' textures are looked for beside it
     // As after Script Delete: the stage list showed the released script.
     if (wasCurrent && !currentScript) platform->listReset(IDC_STAGE_LIST);
     fillScriptList();

@@ -99,6 +99,26 @@ void ControlStore::showMessageBox(const char* caption, const char* text) {
     messagesShown.push_back({caption ? caption : "", text ? text : ""});
 }
 
+bool ControlStore::askScriptName(char* name, int size) {
+    if (scriptNameAnswers.empty()) return false;
+    DialogAnswer answer = scriptNameAnswers.front();
+    scriptNameAnswers.pop_front();
+    if (answer.chosen) copyOut(answer.path, name, size);
+    return answer.chosen;
+}
+
+// Records the list shown; the next queued list replaces it.
+bool ControlStore::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) {
+    folderListsShown.emplace_back(paths, paths + count);
+    if (folderListAnswers.empty()) return false;
+    std::vector<std::string> answer = folderListAnswers.front();
+    folderListAnswers.pop_front();
+    count = 0;
+    for (const std::string& path : answer)
+        if (count < maxCount) copyOut(path, paths[count++], MAX_PATH_SIZE);
+    return true;
+}
+
 bool ControlStore::createPreviewContext() {
     if (previewWidth <= 0 || previewHeight <= 0) return false;
     if (!previewGL) previewGL = createHeadlessGL(previewWidth, previewHeight);

@@ -46,6 +46,9 @@ struct ControlStore : Platform {
     std::deque<DialogAnswer> dialogAnswers;  // an empty queue cancels
     std::vector<DialogShown> dialogsShown;
     std::vector<MessageShown> messagesShown;
+    std::deque<DialogAnswer> scriptNameAnswers;                // Find Script; empty: cancel
+    std::deque<std::vector<std::string>> folderListAnswers;  // Texture Folders; empty: cancel
+    std::vector<std::vector<std::string>> folderListsShown;
     int redrawTimerRunning = 0;
 
     // Preview context: made only when previewWidth > 0 (a headless pbuffer).
@@ -79,6 +82,8 @@ struct ControlStore : Platform {
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
+    bool askScriptName(char* name, int size) override;
+    bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
     bool createPreviewContext() override;
     void makePreviewCurrent() override;
     void swapPreviewBuffers() override;

@@ -55,6 +55,12 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
+    // The Find Script dialog: a name box completing over the library's
+    // script names. True and the chosen name in name, false on cancel.
+    virtual bool askScriptName(char* name, int size) = 0;
+    // The Texture Folders dialog: edits paths[0 .. count - 1] in place (at
+    // most maxCount). True when the user accepted the new list.
+    virtual bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) = 0;
 
     // The preview's rendering context: double-buffered RGBA, 24-bit depth,
     // 8-bit stencil, compatibility profile. createPreviewContext makes it and

@@ -111,9 +111,8 @@ static void drawStagePass(Stage* stage) {
 
 void renderPreviewFrame() {
     if (!previewContextReady) return;
-    previewTime = previewTime + 0.05f;
+    if (!previewPaused) previewTime = previewTime + PREVIEW_CLOCK_STEP;
     platform->makePreviewCurrent();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // The perspective goes into the modelview matrix; the projection stays
     // the identity. Depth testing and lighting stay off.
@@ -121,6 +120,7 @@ void renderPreviewFrame() {
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    clearPreviewBackground();
     gluPerspective(67.5, 1.0, 0.1, 100.0);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_CULL_FACE);
@@ -132,7 +132,10 @@ void renderPreviewFrame() {
     if (!currentScript) {
         drawPlaceholderPass();
     } else {
-        for (Stage* stage = currentScript->stages; stage; stage = stage->next) drawStagePass(stage);
+        Stage *first, *last;
+        choosePreviewStages(currentScript, first, last);
+        for (Stage* stage = first; stage; stage = stage == last ? nullptr : stage->next)
+            drawStagePass(stage);
     }
     glPopMatrix();
     platform->swapPreviewBuffers();

@@ -1,15 +1,16 @@
 #include "editor_app.h"
 
+#include "command_line.h"
 #include "editor.h"
+#include "editor_settings.h"
+#include "editor_window.h"
 #include "history.h"
 #include "preview.h"
 #include "qt_platform.h"
-#include "script_model.h"
-#include "textures.h"
-
-#include "command_line.h"
-#include "editor_window.h"
 #include "recovery.h"
+#include "script_model.h"
+#include "texture_folders.h"
+#include "textures.h"
 #include "unsaved_changes.h"
 #include "window_places.h"
 
@@ -24,6 +25,9 @@ void startEditor(QtPlatform& qtPlatform) {
     qtPlatform.createPreviewWindow();
     restoreWindowPlaces(qtPlatform);
     initEditorControls();
+    installTextureFinder();
+    loadEditorSettings();
+    qtPlatform.showPreviewChoices();
     qtPlatform.showWindows();
     initPreviewRendering();
     initImageLibrary();
@@ -37,6 +41,8 @@ void tearDownEditor() {
     shutdownPreviewRendering();
     clearHistory();
     freeAllScripts();
+    clearScriptFolders();
+    clearTextureFolders();
 }
 
 // The end of the desktop session asks as File, Exit does; Cancel asks the

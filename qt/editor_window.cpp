@@ -2,6 +2,7 @@
 
 #include "dialog_templates.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -55,7 +56,7 @@ void NotifyingListBox::onClicked() {
     selectionReportedInPress = false;
 }
 
-EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu) {
+EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar) {
     setObjectName(QString::number(dialog.id));
     // "[*]" shows the unsaved mark where the window system puts it.
     setWindowTitle(QString::fromUtf8(dialog.caption) + QStringLiteral("[*]"));
@@ -83,7 +84,11 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuTemplate& men
     // then reported as the list gaining it.
     client->setFocus();
 
-    if (dialog.menuId) buildMenu(menu);
+    if (dialog.menuId)
+        for (int i = 0; i < menuBar.popupCount; i++) {
+            const MenuTemplate& popup = *menuBar.popups[i];
+            buildMenu(this->menuBar()->addMenu(QString::fromUtf8(popup.popupCaption)), popup);
+        }
     // The client area keeps the template's size; the window adds the menu bar.
     setFixedSize(sizeHint());
     if (dialog.style & WINDOW_CENTERED)
@@ -156,19 +161,32 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
     widget->setGeometry(rect);
 }
 
-void EditorWindow::buildMenu(const MenuTemplate& menu) {
-    for (const MenuTemplate* bar = &menu; bar; bar = bar->next) {
-        QMenu* popup = menuBar()->addMenu(QString::fromUtf8(bar->popupCaption));
-        for (int i = 0; i < bar->itemCount; i++) {
-            const MenuItemTemplate& item = bar->items[i];
-            QAction* action = popup->addAction(QString::fromUtf8(item.caption));
-            const int id = item.id;
-            action->setObjectName(QString::number(id));
-            if (item.shortcut)
-                action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.shortcut)));
-            connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
-            menuActions.insert(id, action);
+// Radio items between two separators form one exclusive group.
+void EditorWindow::buildMenu(QMenu* popup, const MenuTemplate& menu) {
+    QActionGroup* radioGroup = nullptr;
+    for (int i = 0; i < menu.itemCount; i++) {
+        const MenuItemTemplate& item = menu.items[i];
+        if (item.style & MENU_SEPARATOR) {
+            popup->addSeparator();
+            radioGroup = nullptr;
+            continue;
         }
+        if (item.submenu) {
+            buildMenu(popup->addMenu(QString::fromUtf8(item.caption)), *item.submenu);
+            continue;
+        }
+        QAction* action = popup->addAction(QString::fromUtf8(item.caption));
+        const int id = item.id;
+        action->setObjectName(QString::number(id));
+        if (item.shortcut)
+            action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.shortcut)));
+        action->setCheckable(item.style & (MENU_CHECK | MENU_RADIO));
+        if (item.style & MENU_RADIO) {
+            if (!radioGroup) radioGroup = new QActionGroup(popup);
+            radioGroup->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+        menuActions.insert(id, action);
     }
 }
 

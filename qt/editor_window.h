@@ -11,7 +11,9 @@
 
 struct DialogControl;
 struct DialogTemplate;
+struct MenuBarTemplate;
 struct MenuTemplate;
+class QMenu;
 
 // A list box that reports like a notifying list box of the classic dialog
 // manager: on a change of selection by the user, on a click or double click
@@ -40,7 +42,7 @@ private:
 class EditorWindow : public QMainWindow {
     Q_OBJECT
 public:
-    EditorWindow(const DialogTemplate& dialog, const MenuTemplate& menu);
+    EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar);
 
     QWidget* control(int id) const { return controls.value(id); }
     QAction* menuAction(int id) const { return menuActions.value(id); }
@@ -60,7 +62,7 @@ protected:
 private:
     QWidget* createControl(const DialogControl& control, QWidget* parent);
     void placeControl(QWidget* widget, const DialogControl& control);
-    void buildMenu(const MenuTemplate& menu);
+    void buildMenu(QMenu* popup, const MenuTemplate& menu);
 
     DialogUnits units;
     QHash<int, QWidget*> controls;

@@ -31,8 +31,6 @@ int main(int argc, char** argv) {
     const int informational = runInformationalOptions(argc, argv);
     if (informational >= 0) return informational;
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("VeltraEd"));
-    QApplication::setApplicationName(QStringLiteral("veltraed"));
     QStringList files;
     if (!filesFromArguments(QApplication::arguments(), files)) return 2;
     // Qt takes the process locale from the environment; numbers stay in the

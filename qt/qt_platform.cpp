@@ -1,11 +1,15 @@
 #include "qt_platform.h"
 
+#include "control_ids.h"
 #include "dialog_templates.h"
 #include "editor.h"
+#include "editor_settings.h"
 #include "editor_window.h"
+#include "find_script_dialog.h"
 #include "preview.h"
 #include "preview_window.h"
 #include "command_line.h"
+#include "texture_folders_dialog.h"
 #include "unsaved_changes.h"
 #include "window_places.h"
 
@@ -59,7 +63,7 @@ QtPlatform::~QtPlatform() {
 }
 
 void QtPlatform::createEditorWindow() {
-    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU);
+    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU_BAR);
     connect(editor.get(), &EditorWindow::command, this, &QtPlatform::dispatchCommand);
     connect(editor.get(), &EditorWindow::closeRequested, this, &QtPlatform::dispatchClose);
     connect(editor.get(), &EditorWindow::filesDropped, this,
@@ -121,6 +125,8 @@ void QtPlatform::dispatchCommand(int id) {
     if (commandObserver) commandObserver(id);
     mainDialogProc(DIALOG_COMMAND, id);
     libraryCommandDone();
+    showPreviewChoices();
+    saveEditorSettings();
     endLoopIfQuitRequested();
 }
 
@@ -311,6 +317,49 @@ void QtPlatform::showMessageBox(const char* caption, const char* text) {
     QMessageBox box(QMessageBox::Critical, fromCore(caption), fromCore(text), QMessageBox::Ok, editor.get());
     box.exec();
     makePreviewCurrent();
+}
+
+bool QtPlatform::askScriptName(char* name, int size) {
+    FindScriptDialog dialog(editor.get());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    makePreviewCurrent();
+    if (!accepted) return false;
+    copyOut(dialog.chosenName().toUtf8(), name, size);
+    return true;
+}
+
+bool QtPlatform::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) {
+    QStringList folders;
+    for (int i = 0; i < count; i++) folders << QFile::decodeName(paths[i]);
+    TextureFoldersDialog dialog(folders, maxCount, editor.get());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    makePreviewCurrent();
+    if (!accepted) return false;
+    count = 0;
+    for (const QString& folder : dialog.folders()) {
+        const QByteArray path = QFile::encodeName(folder);
+        if (count < maxCount && path.size() < MAX_PATH_SIZE)
+            copyOut(path, paths[count++], MAX_PATH_SIZE);
+    }
+    return true;
+}
+
+void QtPlatform::showPreviewChoices() {
+    if (!editor) return;
+    const struct {
+        int id;
+        bool checked;
+    } choices[] = {
+        {IDM_PREVIEW_WHOLE_SCRIPT, previewStages == PREVIEW_WHOLE_SCRIPT},
+        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, previewStages == PREVIEW_UP_TO_SELECTED_STAGE},
+        {IDM_PREVIEW_SELECTED_STAGE_ONLY, previewStages == PREVIEW_SELECTED_STAGE_ONLY},
+        {IDM_PREVIEW_PAUSE, previewPaused},
+        {IDM_BACKGROUND_BLUE, previewBackground == BACKGROUND_BLUE},
+        {IDM_BACKGROUND_BLACK, previewBackground == BACKGROUND_BLACK},
+        {IDM_BACKGROUND_CHECKERBOARD, previewBackground == BACKGROUND_CHECKERBOARD},
+    };
+    for (const auto& choice : choices)
+        if (QAction* action = editor->menuAction(choice.id)) action->setChecked(choice.checked);
 }
 
 // The preview's rendering context

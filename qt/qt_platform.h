@@ -69,6 +69,10 @@ public:
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
+    bool askScriptName(char* name, int size) override;
+    bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
+    // The Preview menu's check marks set from the preview's choices.
+    void showPreviewChoices();
     bool createPreviewContext() override;
     void makePreviewCurrent() override;
     void swapPreviewBuffers() override;

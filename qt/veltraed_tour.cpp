@@ -1,6 +1,6 @@
 // The editor walked through a first session as a user would, for pictures of
-// it: File, Open of the example file, a click on one of its scripts (each of
-// its textures located in the example folder) and on its first stage. Prints
+// it: File, Open of the example file, a click on one of its scripts (its
+// textures found beside the file) and on its first stage. Prints
 // "ready" when the editor shows all that, and runs on until it is ended.
 //
 //   veltraed_tour [examples folder] [script index]
@@ -20,7 +20,7 @@
 #include <cstdio>
 
 // Answers each file dialog as the user would: the example file for Open, the
-// file of the texture's name for each Locate dialog.
+// file of the texture's name for a Locate dialog (should a name be missing).
 static void answerFileDialogs(const QDir& examples) {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, poll, [examples] {

@@ -1,5 +1,6 @@
 #include "window_places.h"
 
+#include "editor_settings.h"
 #include "editor_window.h"
 #include "preview_window.h"
 #include "qt_platform.h"
@@ -11,7 +12,7 @@ static const char EDITOR_KEY[] = "windows/editor";
 static const char PREVIEW_KEY[] = "windows/preview";
 
 void restoreWindowPlaces(QtPlatform& qt) {
-    QSettings settings;
+    const QSettings settings(settingsApplicationName(), settingsApplicationName());
     if (settings.contains(EDITOR_KEY))
         qt.editorWindow()->restoreGeometry(settings.value(EDITOR_KEY).toByteArray());
     if (settings.contains(PREVIEW_KEY))
@@ -19,7 +20,7 @@ void restoreWindowPlaces(QtPlatform& qt) {
 }
 
 void saveWindowPlaces(QtPlatform& qt) {
-    QSettings settings;
+    QSettings settings(settingsApplicationName(), settingsApplicationName());
     settings.setValue(EDITOR_KEY, qt.editorWindow()->saveGeometry());
     settings.setValue(PREVIEW_KEY, qt.previewWindow()->framePosition());
 }
@@ -28,8 +29,13 @@ static QString folderKey(bool save) {
     return save ? QStringLiteral("folders/save") : QStringLiteral("folders/open");
 }
 
-QString lastDialogFolder(bool save) { return QSettings().value(folderKey(save)).toString(); }
+QString lastDialogFolder(bool save) {
+    return QSettings(settingsApplicationName(), settingsApplicationName())
+        .value(folderKey(save))
+        .toString();
+}
 
 void rememberDialogFolder(bool save, const QString& chosenFile) {
-    QSettings().setValue(folderKey(save), QFileInfo(chosenFile).absolutePath());
+    QSettings(settingsApplicationName(), settingsApplicationName())
+        .setValue(folderKey(save), QFileInfo(chosenFile).absolutePath());
 }

@@ -1,6 +1,6 @@
 // The program-wide table of OpenGL textures, the resolution of a script's
-// texture names through the Locate dialog, the placeholder texture, and the
-// loading of image files through DevIL.
+// texture names through the finder its program installs, the placeholder
+// texture, and the loading of image files through DevIL.
 #pragma once
 
 #include "platform.h"
@@ -15,7 +15,20 @@ constexpr const char* PLACEHOLDER_NAME = "***NOTEX***";
 struct TextureSlot {
     uint32_t glTexture;
     char name[TEXTURE_NAME_SIZE];
+    char file[MAX_PATH_SIZE];  // the image file the name was found at or located to; "" when none
+    bool dropped;              // its image was dropped: the name is resolved again into this slot
 };
+
+// Which file holds a texture name: asked by resolveTexture for every name not
+// yet in the table, first searchFolders, then askUser when that found nothing
+// that loads. The program installs it at start-up; either may be null.
+struct TextureFileFinder {
+    // Offers candidate files to tryFile, best first, until one loads (true).
+    bool (*searchFolders)(const char* name, bool (*tryFile)(const char* path, void* context), void* context);
+    // The file the user chose for the name, or null when the user declined.
+    const char* (*askUser)(const char* name);
+};
+extern TextureFileFinder textureFileFinder;
 
 extern TextureSlot textureTable[MAX_TEXTURE_SLOTS];
 extern int32_t textureCount;
@@ -25,9 +38,12 @@ extern const uint8_t placeholderPattern[16][16];
 int findTextureSlot(const char* name);
 int addTextureSlot(const char* name);
 int resolveTexture(const char* name);
-const char* locateImageFile(const char* title);
 void createPlaceholderTexture();
 void resolveScriptTextures(Script* script);
+// Drops the image of every slot but the placeholder's: each slot shows the
+// placeholder and keeps its name and index until its name is resolved again,
+// which looks in the folders first and then reloads the file it had.
+void dropLoadedTextures();
 
 // DevIL image types chosen by extension.
 constexpr int IMAGE_TYPE_TGA = 0x042D;
@@ -47,8 +63,6 @@ void shutdownImageLibrary();
 // True once createPlaceholderTexture has run in the preview's rendering
 // context; until then resolveTexture only records names.
 extern bool texturesHaveContext;
-// The Locate dialog's path, kept between dialogs so each offers the last choice.
-extern char locatedPath[MAX_PATH_SIZE];
 
 constexpr int TEXTURE_SIZE_STEP_COUNT = 9;
 extern const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT];

@@ -5,6 +5,7 @@
 #include "history.h"
 #include "numbers.h"
 #include "script_file.h"
+#include "texture_folders.h"
 #include "textures.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +36,22 @@ struct Editor : ::testing::Test {
     FocusTakingStore store;
     std::string dir = std::filesystem::temp_directory_path() / ("veltra-editor-" + std::to_string(std::random_device{}()));
     std::string in = dir + "/in.txt", out = dir + "/out.txt";
-    void SetUp() override { setlocale(LC_ALL, "de_DE.UTF-8"); platform = &store; initEditorControls(); std::filesystem::create_directories(dir); }
-    void TearDown() override { setlocale(LC_ALL, "C"); currentScript = nullptr; currentStage = nullptr; clearHistory(); freeAllScripts(); std::filesystem::remove_all(dir); }
+    void SetUp() override {
+        setlocale(LC_ALL, "de_DE.UTF-8");
+        platform = &store;
+        initEditorControls();
+        installTextureFinder();
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        setlocale(LC_ALL, "C");
+        currentScript = nullptr;
+        currentStage = nullptr;
+        clearHistory();
+        freeAllScripts();
+        clearScriptFolders();  // File, Open adds the folder of each file
+        std::filesystem::remove_all(dir);
+    }
     int command(int id, Edits edits = {}) { for (auto& [box, text] : edits) store.control(box).text = text; return mainDialogProc(DIALOG_COMMAND, id); }
     int pick(int list, int index, Edits edits = {}) { store.control(list).selection = index; return command(list, edits); }
     const std::string& shown(int id) { return store.control(id).text; }
@@ -223,20 +238,6 @@ TEST_F(Editor, RandomCommandsKeepReferencesLiveAndSavesReadBack) {
         }
         ASSERT_NO_FATAL_FAILURE(checkInvariants()) << "step " << step;
     }
-}
-
-// Locate dialogs, answered and cancelled. Last: the texture table keeps its context.
-TEST_F(Editor, LocateDialogsInAHeadlessContext) {
-    store.previewWidth = store.previewHeight = 64;
-    if (!store.createPreviewContext()) GTEST_SKIP() << "no headless OpenGL context";
-    initImageLibrary(); createPlaceholderTexture();
-    open(VELTRA_EXAMPLES_DIR "/demo.txt");
-    store.answerDialog(VELTRA_EXAMPLES_DIR "/pics/demo/stone.tga"); store.cancelDialog();
-    pick(IDC_SCRIPT_LIST, 3);  // demo/grate: stone.tga, then grate.tga
-    EXPECT_EQ(tuple(store.dialogsShown.size(), store.dialogsShown[2].title, textureTable[currentScript->stages->next->texture].glTexture),
-              tuple(3u, "Locate pics/demo/grate.tga", textureTable[placeholderSlot].glTexture));
-    EXPECT_NE(textureTable[currentScript->stages->texture].glTexture, textureTable[placeholderSlot].glTexture);
-    shutdownImageLibrary();
 }
 
 // The bytes the writer makes of the library, through a file in memory when there is one.

@@ -6,6 +6,7 @@
 #include "preview_window.h"
 
 #include <QMenuBar>
+#include <QTemporaryDir>
 
 #include <clocale>
 #include <filesystem>
@@ -46,17 +47,43 @@ TEST_F(QtEditorTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return qt.framesSwapped() >= frames + 3; }) && qt.previewWindow()->isVisible());
 }
 
-// Open is cancelled; the preview draws on while its dialog is open.
-TEST_F(QtEditorTest, FileMenuHoldsItsItemsAndDispatchesThem) {
-    startOnScreen();
-    QAction* file = qt.editorWindow()->menuBar()->actions().value(0);
-    ASSERT_TRUE(file && file->text() == "&File" && file->menu()->actions().size() == EDITOR_MENU.itemCount);
-    for (int i = 0; i < EDITOR_MENU.itemCount; i++) {
-        const MenuItemTemplate& item = EDITOR_MENU.items[i];
-        const QAction* action = file->menu()->actions()[i];
-        EXPECT_TRUE(action == qt.editorWindow()->menuAction(item.id) && action->text() == item.caption
-                    && action->shortcut() == QKeySequence(item.shortcut)) << item.caption;
+// The popup holds the template's items in order: separators, submenus, and
+// items found by their identifier, checkable when the template says so.
+static void expectMenuLike(QtPlatform& qt, const QMenu* popup, const MenuTemplate& menu) {
+    const QList<QAction*> actions = popup->actions();
+    ASSERT_EQ(actions.size(), menu.itemCount) << menu.popupCaption;
+    for (int i = 0; i < menu.itemCount; i++) {
+        const MenuItemTemplate& item = menu.items[i];
+        const QAction* action = actions[i];
+        if (item.style & MENU_SEPARATOR) {
+            EXPECT_TRUE(action->isSeparator()) << menu.popupCaption << " " << i;
+            continue;
+        }
+        EXPECT_EQ(action->text(), item.caption);
+        if (item.submenu) {
+            ASSERT_TRUE(action->menu()) << item.caption;
+            expectMenuLike(qt, action->menu(), *item.submenu);
+            continue;
+        }
+        EXPECT_EQ(action, qt.editorWindow()->menuAction(item.id)) << item.caption;
+        const auto shortcuts = item.shortcut ? QKeySequence::listFromString(item.shortcut)
+                                             : QList<QKeySequence>();
+        EXPECT_EQ(action->shortcuts(), shortcuts) << item.caption;
+        const bool checkable = (item.style & (MENU_CHECK | MENU_RADIO)) != 0;
+        EXPECT_EQ(action->isCheckable(), checkable) << item.caption;
     }
+}
+
+// Open is cancelled; the preview draws on while its dialog is open.
+TEST_F(QtEditorTest, MenusHoldTheirItemsAndDispatchThem) {
+    startOnScreen();
+    const QList<QAction*> popups = qt.editorWindow()->menuBar()->actions();
+    ASSERT_EQ(popups.size(), EDITOR_MENU_BAR.popupCount);
+    for (int i = 0; i < EDITOR_MENU_BAR.popupCount; i++) {
+        EXPECT_EQ(popups[i]->text(), EDITOR_MENU_BAR.popups[i]->popupCaption);
+        expectMenuLike(qt, popups[i]->menu(), *EDITOR_MENU_BAR.popups[i]);
+    }
+    EXPECT_EQ(EDITOR_MENU_BAR.popups[0], &EDITOR_MENU);
     int framesWhileOpen = 0;
     answerFileDialog([&](QFileDialog* dialog) {
         const int before = qt.framesSwapped();
@@ -122,16 +149,16 @@ extern "C" int dlclose(void*) { return 0; }
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Settings and recovery copies go to a folder of the run's own.
-    char home[] = "/tmp/veltra-qt-tests-XXXXXX";
-    if (!mkdtemp(home)) return 1;
-    setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
-    setenv("XDG_STATE_HOME", (std::string(home) + "/state").c_str(), 1);
+    // Recovery copies go to a folder of the run's own.
+    char state[] = "/tmp/veltra-qt-tests-XXXXXX";
+    if (!mkdtemp(state)) return 1;
+    setenv("XDG_STATE_HOME", state, 1);
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("VeltraEd");
-    QApplication::setApplicationName("veltraed");
     setlocale(LC_NUMERIC, "C");
+    // The choices kept between runs go to a folder of the tests' own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const int result = RUN_ALL_TESTS();
-    std::filesystem::remove_all(home);
+    std::filesystem::remove_all(state);
     return result;
 }

@@ -119,7 +119,7 @@ TEST_F(QtHistoryTest, EditMenuNamesItsStepsAndItsShortcutsUndoAndRedo) {
     ASSERT_TRUE(edit && edit->text() == "&Edit");
     QAction* undo = qt.editorWindow()->menuAction(IDM_EDIT_UNDO);
     QAction* redo = qt.editorWindow()->menuAction(IDM_EDIT_REDO);
-    ASSERT_EQ(edit->menu()->actions(), (QList<QAction*>{undo, redo}));
+    ASSERT_EQ(edit->menu()->actions().mid(0, 2), (QList<QAction*>{undo, redo}));
     auto menu = [&] {
         return std::tuple(undo->text(), undo->isEnabled(), redo->text(), redo->isEnabled());
     };

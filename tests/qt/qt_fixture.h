@@ -2,17 +2,33 @@
 #pragma once
 
 #include "control_ids.h"
+#include "editor.h"
 #include "editor_app.h"
+#include "editor_settings.h"
 #include "editor_state.h"
 #include "editor_window.h"
 #include "history.h"
+#include "preview.h"
 #include "qt_platform.h"
+#include "texture_folders.h"
+#include "textures.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QSettings>
 #include <QTest>
+
+// What one test chooses must not reach the next.
+inline void resetPreviewChoicesAndFolders() {
+    previewStages = PREVIEW_WHOLE_SCRIPT;
+    previewBackground = BACKGROUND_BLUE;
+    previewPaused = false;
+    clearTextureFolders();
+    clearScriptFolders();
+    forgetFolderContents();
+}
 
 class QtEditorTest : public testing::Test {
 protected:
@@ -23,6 +39,9 @@ protected:
         platform = nullptr;
         currentScript = nullptr, currentStage = nullptr;
         quitRequested = 0;
+        resetPreviewChoicesAndFolders();
+        QSettings(settingsApplicationName(), settingsApplicationName()).clear();
+        textureCount = 0;
         clearHistory();
         freeAllScripts();
         markLibrarySaved();

@@ -1,6 +1,7 @@
 // The texture table and image loading against real DevIL and Mesa, on image
 // files written here, with the toolkit-free platform scripting the dialogs.
 #include "control_store.h"
+#include "editor.h"
 #include "headless_gl.h"
 #include "test_images.h"
 #include "textures.h"
@@ -48,7 +49,13 @@ struct TextureTest : ::testing::Test {
     ILuint freeDevilName = nextDevilImageName();
     static void SetUpTestSuite() { gl = createHeadlessGL(64, 64), mkdtemp(folder), initImageLibrary(); }
     static void TearDownTestSuite() { shutdownImageLibrary(), destroyHeadlessGL(gl), std::filesystem::remove_all(folder); }
-    void SetUp() override { ASSERT_NE(gl, nullptr); platform = &store; textureSizeLimit = 0; resetTable(true); }
+    void SetUp() override {
+        ASSERT_NE(gl, nullptr);
+        platform = &store;
+        textureSizeLimit = 0;
+        installTextureFinder();  // no folders: every name goes to the Locate dialog
+        resetTable(true);
+    }
     void TearDown() override { platform = nullptr; EXPECT_EQ(ilGetError(), 0u); EXPECT_EQ(nextDevilImageName(), freeDevilName); }
     void resetTable(bool context) { textureCount = placeholderSlot = locatedPath[0] = texturesHaveContext = 0; if (context) createPlaceholderTexture(); }
     // "caption|text" of each box since the last call; "title|initial file name" of each dialog.

@@ -1,0 +1,85 @@
+// Finding texture names in a texture folder of real size (10,000 images in
+// 200 folders) against the floor of one stat() of each file's real path,
+// both measured here in one run. The names are written in other letter
+// cases than the files. Target: at most 2.0 once the folders have been read.
+#include "bench_timing.h"
+#include "texture_folders.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+constexpr int RUNS = 15;
+constexpr int FOLDERS = 20;
+constexpr int SUBFOLDERS = 10;
+constexpr int IMAGES_PER_FOLDER = 50;
+constexpr int NAMES = 1000;
+
+static bool acceptFound(const char*, void* context) {
+    ++*(int*)context;
+    return true;
+}
+
+int main() {
+    const fs::path root =
+        fs::temp_directory_path() / ("veltra-bench-folders-" + std::to_string(getpid()));
+    std::vector<std::string> paths;
+    std::vector<std::string> names;
+    for (int folder = 0; folder < FOLDERS; folder++)
+        for (int sub = 0; sub < SUBFOLDERS; sub++) {
+            const std::string relative =
+                "Textures/set" + std::to_string(folder) + "/Part" + std::to_string(sub);
+            fs::create_directories(root / relative);
+            for (int image = 0; image < IMAGES_PER_FOLDER; image++) {
+                const std::string file = relative + "/Stone_" + std::to_string(image) + ".tga";
+                std::ofstream(root / file) << "image";
+                if (image % 10 == 0) {
+                    paths.push_back((root / file).string());
+                    names.push_back("textures/SET" + std::to_string(folder) + "/part" +
+                                    std::to_string(sub) + "/STONE_" + std::to_string(image) +
+                                    ".TGA");
+                }
+            }
+        }
+    addTextureFolder(root.c_str());
+
+    std::vector<double> stats, cold, warm;
+    int found = 0;
+    for (int run = 0; run < RUNS; run++) {
+        stats.push_back(milliseconds([&] {
+            struct stat info;
+            for (const std::string& path : paths) found += stat(path.c_str(), &info) == 0;
+        }));
+        forgetFolderContents();
+        cold.push_back(milliseconds([&] {
+            for (const std::string& name : names)
+                searchTextureFolders(name.c_str(), acceptFound, &found);
+        }));
+        warm.push_back(milliseconds([&] {
+            for (const std::string& name : names)
+                searchTextureFolders(name.c_str(), acceptFound, &found);
+        }));
+    }
+    const double floor = median(stats);
+    printf("%d names in a folder of %d images, medians of %d runs\n", NAMES,
+           FOLDERS * SUBFOLDERS * IMAGES_PER_FOLDER, RUNS);
+    printf("%-34s %10s %8s\n", "", "ms", "ratio");
+    printf("%-34s %10.3f %8.2f\n", "stat() of each real path", floor, 1.0);
+    printf("%-34s %10.3f %8.2f\n", "look-up, folders read before", median(warm),
+           median(warm) / floor);
+    printf("%-34s %10.3f %8.2f\n", "look-up, folders read meanwhile", median(cold),
+           median(cold) / floor);
+    printf("every name found: %s; within target (<= 2.00 once read): %s\n",
+           found == 3 * NAMES * RUNS ? "yes" : "no", median(warm) / floor <= 2.0 ? "yes" : "no");
+    clearTextureFolders();
+    fs::remove_all(root);
+    return 0;
+}

@@ -1,0 +1,71 @@
+// What the user chooses about the preview beyond the script itself: which of
+// its stages are drawn, behind what, and whether the clock runs. The stages
+// drawn are drawn exactly as in the whole script; only the choice differs.
+#include "preview.h"
+
+#include "editor_state.h"
+
+#include <GL/gl.h>
+
+int previewStages = PREVIEW_WHOLE_SCRIPT;
+int previewBackground = BACKGROUND_BLUE;
+bool previewPaused = false;
+
+constexpr int CHECKER_CELLS = 8;  // squares across the window
+
+void stepPreviewClock() {
+    if (previewPaused) previewTime = previewTime + PREVIEW_CLOCK_STEP;
+}
+
+void restartPreviewClock() {
+    previewTime = 0.0f;
+    for (Script* script = scriptLibrary; script; script = script->next)
+        for (Stage* stage = script->stages; stage; stage = stage->next) {
+            stage->animCurrent = stage->animFrames;
+            stage->animNextTime = 0.0f;
+        }
+}
+
+static bool holdsStage(const Script* script, const Stage* wanted) {
+    for (const Stage* stage = script->stages; stage; stage = stage->next)
+        if (stage == wanted) return true;
+    return false;
+}
+
+void choosePreviewStages(Script* script, Stage*& first, Stage*& last) {
+    first = script->stages;
+    last = nullptr;
+    if (previewStages == PREVIEW_WHOLE_SCRIPT || !currentStage || !holdsStage(script, currentStage))
+        return;
+    last = currentStage;
+    if (previewStages == PREVIEW_SELECTED_STAGE_ONLY) first = currentStage;
+}
+
+// Light and dark grey squares over the whole window, drawn with the identity
+// matrices; alpha 0, like the blue clear colour.
+static void drawCheckerboard() {
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    const float cell = 2.0f / CHECKER_CELLS;
+    for (int row = 0; row < CHECKER_CELLS; row++)
+        for (int column = 0; column < CHECKER_CELLS; column++) {
+            const float grey = (row + column) % 2 ? 0.6f : 0.8f;
+            const float x = -1 + column * cell, y = -1 + row * cell;
+            glColor4f(grey, grey, grey, 0);
+            glVertex2f(x, y);
+            glVertex2f(x + cell, y);
+            glVertex2f(x + cell, y + cell);
+            glVertex2f(x, y + cell);
+        }
+    glEnd();
+    glColor4f(1, 1, 1, 1);
+}
+
+void clearPreviewBackground() {
+    if (previewBackground == BACKGROUND_BLACK)
+        glClearColor(0, 0, 0, 0);
+    else
+        glClearColor(0, 0, 1, 0);  // blue, also beneath the checkerboard
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (previewBackground == BACKGROUND_CHECKERBOARD) drawCheckerboard();
+}

@@ -1,0 +1,147 @@
+// Texture names looked up in real folders written here: letter case, the
+// extension fallback, the search order, refused names, symbolic links and
+// files added after a folder was read.
+#include "texture_folders.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+// Every file offered, accepting the one named accept (all when empty).
+struct Offers {
+    Paths offered;
+    std::string accept;
+};
+
+static bool recordOffer(const char* path, void* context) {
+    Offers& offers = *(Offers*)context;
+    offers.offered.push_back(path);
+    return offers.accept.empty() || offers.accept == path;
+}
+
+struct TextureFolders : ::testing::Test {
+    fs::path root = fs::temp_directory_path() / ("veltra-folders-" + std::to_string(getpid()));
+
+    void SetUp() override {
+        fs::create_directories(root);
+        forgetFolderContents();
+    }
+    void TearDown() override {
+        clearScriptFolders();
+        clearTextureFolders();
+        fs::remove_all(root);
+    }
+    std::string file(const std::string& relative) {
+        fs::path path = root / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << "image";
+        return path.string();
+    }
+    std::string folder(const std::string& relative) {
+        fs::create_directories(root / relative);
+        return (root / relative).string();
+    }
+    // The first file offered for name, accepting the first; "" when none.
+    std::string found(const char* name) {
+        Offers offers;
+        searchTextureFolders(name, recordOffer, &offers);
+        return offers.offered.empty() ? std::string() : offers.offered[0];
+    }
+};
+
+// Each component is matched without regard to case; the spelling on disk is
+// what is offered. A name's own extension comes before the others.
+TEST_F(TextureFolders, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAfter) {
+    const std::string flame = file("scripts/Pics/Demo/Flame1.TGA");
+    const std::string wall = file("scripts/textures/wall.jpg");
+    const std::string stone = file("library/Stone.pcx");
+    const std::string stoneTga = file("library/stone.tga");
+    addScriptFolder((root / "scripts/demo.txt").c_str());
+    addTextureFolder((root / "library").c_str());
+
+    const struct {
+        const char* name;
+        std::string expected;
+    } cases[] = {
+        {"pics/demo/flame1.tga", flame},
+        {"PICS\\DEMO\\flame1.Tga", flame},  // written on another system
+        {"pics//demo/./flame1.tga", flame},
+        {"textures/wall.tga", wall},  // the .tga is missing: .jpg
+        {"textures/wall", wall},      // no extension: each one appended
+        {"stone.pcx", stone},
+        {"stone.wal", stoneTga},  // .tga comes first of the others
+        {"pics/demo", ""},        // a folder is no image
+        {"pics/demo/flame1.tga/x.tga", ""},
+        {"missing.tga", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(found(c.name), c.expected) << c.name;
+}
+
+// Folders of opened scripts, the latest first, before the texture folders in
+// their order; a file that does not load passes the turn to the next folder.
+TEST_F(TextureFolders, SearchOrderAndFilesThatDoNotLoad) {
+    const std::string older = file("older/wall.tga");
+    const std::string newer = file("newer/wall.tga");
+    const std::string first = file("first/wall.tga");
+    const std::string second = file("second/wall.tga");
+    file("second/sky.tga");
+    addScriptFolder((root / "older/a.txt").c_str());
+    addScriptFolder((root / "newer/b.txt").c_str());
+    addTextureFolder((root / "first").c_str());
+    addTextureFolder((root / "second").c_str());
+
+    Offers none{{}, "nothing loads"};
+    EXPECT_FALSE(searchTextureFolders("WALL.tga", recordOffer, &none));
+    EXPECT_EQ(none.offered, (Paths{newer, older, first, second}));
+
+    addScriptFolder((root / "older/c.txt").c_str());  // opened again: first once more
+    EXPECT_EQ(countFolders(scriptFolders), 2);
+    Offers secondLoads{{}, second};
+    EXPECT_TRUE(searchTextureFolders("wall.tga", recordOffer, &secondLoads));
+    EXPECT_EQ(secondLoads.offered, (Paths{older, newer, first, second}));
+    EXPECT_EQ(found("sky.tga"), (root / "second/sky.tga").string());
+}
+
+// No name leaves the folders: absolute names, ".." and links out are refused.
+TEST_F(TextureFolders, NamesAndLinksThatLeaveTheFolderAreRefused) {
+    const std::string outside = file("outside/secret.tga");
+    const std::string inside = file("textures/real/wall.tga");
+    folder("textures/sub");
+    fs::create_symlink(root / "outside", root / "textures/escape");
+    fs::create_symlink(root / "outside/secret.tga", root / "textures/secret.tga");
+    fs::create_symlink(root / "textures/real", root / "textures/alias");
+    addTextureFolder((root / "textures").c_str());
+
+    for (const char* name : {"", "/etc/passwd", "\\etc\\passwd", "../outside/secret.tga",
+                             "sub/../../outside/secret.tga", "real/..\\..\\outside/secret.tga"})
+        EXPECT_FALSE(isFolderSafeName(name)) << name;
+    EXPECT_TRUE(isFolderSafeName("a..b/..c/wall.tga"));
+    EXPECT_EQ(found(outside.c_str()), "");
+    EXPECT_EQ(found("sub/../../outside/secret.tga"), "");
+    EXPECT_EQ(found("escape/secret.tga"), "");
+    EXPECT_EQ(found("secret.tga"), "");
+    EXPECT_EQ(found("ALIAS/wall.tga"), (root / "textures/alias/wall.tga").string());
+    EXPECT_EQ(found("real/wall.tga"), inside);
+}
+
+// What was read of a folder is kept, yet a file added later is found; once
+// forgotten (a reload), the exact spelling wins over one in another case.
+TEST_F(TextureFolders, FilesAddedAfterAFolderWasReadAreFound) {
+    file("textures/wall.tga");
+    addTextureFolder((root / "textures").c_str());
+    EXPECT_EQ(found("sky.tga"), "");
+    EXPECT_EQ(found("deep/sky.tga"), "");
+    const std::string sky = file("textures/deep/Sky.tga");
+    EXPECT_EQ(found("deep/sky.tga"), sky);
+    const std::string exact = file("textures/deep/sky.tga");
+    EXPECT_EQ(found("deep/sky.tga"), sky);
+    forgetFolderContents();
+    EXPECT_EQ(found("deep/sky.tga"), exact);
+    EXPECT_EQ(found("deep/SKY.tga"), sky);  // "Sky" before "sky" in byte order
+}

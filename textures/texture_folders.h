@@ -1,0 +1,52 @@
+// Finding the image file of a texture name inside folders, without asking
+// anyone: the folders of the script files opened in this run (most recent
+// first), then the user's texture folders. A name is read as a relative path
+// whose components match without regard to ASCII letter case. Needs no
+// window system and no OpenGL: any tool can search the same folders.
+#pragma once
+
+#include "platform.h"
+
+constexpr int MAX_SEARCH_FOLDERS = 64;
+
+// The image file extensions, in the order a located file's is matched.
+constexpr int IMAGE_EXTENSION_COUNT = 4;
+extern const char* const IMAGE_EXTENSIONS[IMAGE_EXTENSION_COUNT];
+// The index in IMAGE_EXTENSIONS of the extension that path ends in (any
+// letter case); -1 for any other ending.
+int imageExtensionOf(const char* path);
+
+struct SearchFolder {
+    char path[MAX_PATH_SIZE];
+    SearchFolder* next;
+};
+
+// Folders of the script files opened in this run, most recent first.
+extern SearchFolder* scriptFolders;
+// The user's texture folders, in search order.
+extern SearchFolder* textureFolders;
+
+// Puts the folder holding filePath at the front of scriptFolders.
+void addScriptFolder(const char* filePath);
+// Appends a texture folder; false when the list is full or the path too long.
+bool addTextureFolder(const char* path);
+void clearTextureFolders();
+void clearScriptFolders();
+int countFolders(const SearchFolder* list);
+
+// False for a name that may never be looked up in a folder: empty, absolute,
+// or with a ".." component.
+bool isFolderSafeName(const char* name);
+
+// Offers each existing file that may hold name to tryFile, best first, until
+// tryFile returns true; returns whether one did. In each folder the name
+// itself comes first, then the name with each other image extension when the
+// file with its own is missing. A symbolic link is followed only when its
+// target stays inside the folder searched.
+typedef bool (*FoundFileVisitor)(const char* path, void* context);
+bool searchTextureFolders(const char* name, FoundFileVisitor tryFile, void* context);
+
+// The look-up reads each directory once and keeps what it read; a name it
+// cannot find there makes it read that directory again only when the
+// directory changed since. Forgetting makes the next look-ups read afresh.
+void forgetFolderContents();
