@@ -24,13 +24,13 @@
 
 constexpr int LIBRARY_SCRIPTS = 50000;
 constexpr int COMMANDS = 10000;
-constexpr int RUNS = 5; // pairs
+constexpr int RUNS = 5;  // pairs
 
 struct RunResult {
-    double seconds;    // CPU time of the commands
-    double peakMiB;    // the child's peak resident memory
-    double historyMiB; // what the history says it holds
-    double libraryMiB; // the library's records
+    double seconds;     // CPU time of the commands
+    double peakMiB;     // the child's peak resident memory
+    double historyMiB;  // what the history says it holds
+    double libraryMiB;  // the library's records
     int steps;
 };
 
@@ -40,7 +40,9 @@ static double cpuSeconds() {
     return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
 }
 
-static double mebibytes(size_t bytes) { return (double)bytes / (1024.0 * 1024.0); }
+static double mebibytes(size_t bytes) {
+    return (double)bytes / (1024.0 * 1024.0);
+}
 
 static void loadLibrary() {
     std::string text;
@@ -145,15 +147,16 @@ static void measureRecoverySlices() {
     unlink(path.c_str());
     freeSnapshot(snapshot);
     freeAllScripts();
-    printf("recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
-           "copy %.0f ms in all; the write, on its own thread, %.0f ms\n",
-           LIBRARY_SCRIPTS, slices, longest * 1e3, longest / 0.050, copying * 1e3, writing * 1e3);
+    printf(
+        "recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
+        "copy %.0f ms in all; the write, on its own thread, %.0f ms\n",
+        LIBRARY_SCRIPTS, slices, longest * 1e3, longest / 0.050, copying * 1e3, writing * 1e3);
 }
 
 int main() {
     std::vector<RunResult> with;
     std::vector<RunResult> without;
-    for (int run = 0; run < RUNS; run++) { // alternated, so load changes touch both alike
+    for (int run = 0; run < RUNS; run++) {  // alternated, so load changes touch both alike
         without.push_back(inChild(false));
         with.push_back(inChild(true));
     }
@@ -174,10 +177,11 @@ int main() {
            a.seconds / b.seconds);
     printf("memory: peak with %.1f MiB, without %.1f MiB, ratio %.2f\n", a.peakMiB, b.peakMiB,
            a.peakMiB / b.peakMiB);
-    printf("history: %d steps hold %.2f MiB, %.0f bytes a step (an average script is %.0f "
-           "bytes; the library %.1f MiB)\n",
-           a.steps, a.historyMiB, a.historyMiB * 1048576.0 / std::max(a.steps, 1),
-           b.libraryMiB * 1048576.0 / LIBRARY_SCRIPTS, b.libraryMiB);
+    printf(
+        "history: %d steps hold %.2f MiB, %.0f bytes a step (an average script is %.0f "
+        "bytes; the library %.1f MiB)\n",
+        a.steps, a.historyMiB, a.historyMiB * 1048576.0 / std::max(a.steps, 1),
+        b.libraryMiB * 1048576.0 / LIBRARY_SCRIPTS, b.libraryMiB);
     measureRecoverySlices();
     return 0;
 }

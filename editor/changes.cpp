@@ -29,7 +29,9 @@ static bool changeScript(const char* stepName, Script* script, int stageBefore, 
     return recordContentStep(stepName, script, before, stageBefore, stageAfter);
 }
 
-static int currentStageIndexIn(const Script* script) { return stageIndex(script, currentStage); }
+static int currentStageIndexIn(const Script* script) {
+    return stageIndex(script, currentStage);
+}
 
 // The current stage nearly always belongs to the current script: look there
 // before walking the library.

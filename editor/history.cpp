@@ -6,12 +6,12 @@ size_t historyMemoryLimit = (size_t)64 << 20;
 bool historyEnabled = true;
 uint64_t libraryEditCount = 0;
 
-static std::vector<HistoryStep*> steps; // oldest first
-static size_t appliedCount = 0;         // steps[0, appliedCount) are done
+static std::vector<HistoryStep*> steps;  // oldest first
+static size_t appliedCount = 0;          // steps[0, appliedCount) are done
 static size_t totalBytes = 0;
 static uint64_t lastSerial = 0;
-static uint64_t baseSerial = 0;  // the state before steps[0]
-static uint64_t savedSerial = 0; // UINT64_MAX: no state is saved
+static uint64_t baseSerial = 0;   // the state before steps[0]
+static uint64_t savedSerial = 0;  // UINT64_MAX: no state is saved
 
 static uint64_t currentState() {
     return appliedCount ? steps[appliedCount - 1]->serial : baseSerial;
@@ -87,7 +87,9 @@ bool recordContentStep(const char* name, Script* script, Script* before, int sta
     return true;
 }
 
-static bool byIndex(const ScriptAt& a, const ScriptAt& b) { return a.index < b.index; }
+static bool byIndex(const ScriptAt& a, const ScriptAt& b) {
+    return a.index < b.index;
+}
 
 void recordSpliceStep(const char* name, std::vector<ScriptAt> removed,
                       std::vector<ScriptAt> added) {
@@ -113,7 +115,9 @@ void replaceInHistory(Script* from, Script* to) {
     }
 }
 
-const char* undoStepName() { return appliedCount ? steps[appliedCount - 1]->name : nullptr; }
+const char* undoStepName() {
+    return appliedCount ? steps[appliedCount - 1]->name : nullptr;
+}
 const char* redoStepName() {
     return appliedCount < steps.size() ? steps[appliedCount]->name : nullptr;
 }
@@ -146,12 +150,22 @@ bool redoStep(HistoryPlace& place) {
     return true;
 }
 
-void markLibrarySaved() { savedSerial = currentState(); }
-void markLibraryUnsaved() { savedSerial = UINT64_MAX; }
-bool libraryHasUnsavedChanges() { return currentState() != savedSerial; }
+void markLibrarySaved() {
+    savedSerial = currentState();
+}
+void markLibraryUnsaved() {
+    savedSerial = UINT64_MAX;
+}
+bool libraryHasUnsavedChanges() {
+    return currentState() != savedSerial;
+}
 
-size_t historyBytes() { return totalBytes; }
-int historyStepCount() { return (int)steps.size(); }
+size_t historyBytes() {
+    return totalBytes;
+}
+int historyStepCount() {
+    return (int)steps.size();
+}
 
 void clearHistory() {
     bool unsaved = libraryHasUnsavedChanges();

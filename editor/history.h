@@ -14,14 +14,14 @@
 constexpr int STEP_NAME_SIZE = 32;
 
 struct HistoryStep {
-    char name[STEP_NAME_SIZE];     // "Script Delete", for the Edit menu
-    uint64_t serial;               // the library's state once the step is done
-    Script* content;               // a library script whose contents swap with holder, or null
-    Script* holder;                // owned: the other state of content
-    int stageBefore;               // stage of content made current after undo, -1: none
-    int stageAfter;                // ... after redo
-    std::vector<ScriptAt> removed; // in the library before the step, not after
-    std::vector<ScriptAt> added;   // in the library after the step, not before
+    char name[STEP_NAME_SIZE];      // "Script Delete", for the Edit menu
+    uint64_t serial;                // the library's state once the step is done
+    Script* content;                // a library script whose contents swap with holder, or null
+    Script* holder;                 // owned: the other state of content
+    int stageBefore;                // stage of content made current after undo, -1: none
+    int stageAfter;                 // ... after redo
+    std::vector<ScriptAt> removed;  // in the library before the step, not after
+    std::vector<ScriptAt> added;    // in the library after the step, not before
     size_t bytes;
 };
 
@@ -59,7 +59,7 @@ bool redoStep(HistoryPlace& place);
 
 // Unsaved changes: the library differs from the state of the last save.
 void markLibrarySaved();
-void markLibraryUnsaved(); // until the next save, whatever undo does
+void markLibraryUnsaved();  // until the next save, whatever undo does
 bool libraryHasUnsavedChanges();
 
 size_t historyBytes();

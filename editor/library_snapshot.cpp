@@ -17,7 +17,7 @@ void freeSnapshot(LibrarySnapshot& snapshot) {
         freeDetachedScript(snapshot.head);
         snapshot.head = next;
     }
-    snapshot.tail = &snapshot.head; // the record points into itself
+    snapshot.tail = &snapshot.head;  // the record points into itself
     snapshot.next = nullptr;
     snapshot.editCount = 0;
     snapshot.complete = false;
@@ -40,7 +40,7 @@ bool continueSnapshot(LibrarySnapshot& snapshot, double maxSeconds) {
     int copied = 0;
     while (snapshot.next) {
         Script* copy = copyScript(snapshot.next);
-        if (!copy) return false; // tried again at the next slice
+        if (!copy) return false;  // tried again at the next slice
         *snapshot.tail = copy;
         snapshot.tail = &copy->next;
         snapshot.next = snapshot.next->next;

@@ -8,10 +8,10 @@
 #include <cstdint>
 
 struct LibrarySnapshot {
-    Script* head = nullptr; // the copies made so far, in library order
+    Script* head = nullptr;  // the copies made so far, in library order
     Script** tail = &head;
-    const Script* next = nullptr; // the next library script to copy
-    uint64_t editCount = 0;       // libraryEditCount when the copy began
+    const Script* next = nullptr;  // the next library script to copy
+    uint64_t editCount = 0;        // libraryEditCount when the copy began
     bool complete = false;
 };
 

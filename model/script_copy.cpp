@@ -58,8 +58,7 @@ Script* copyScript(const Script* source) {
 // Through emptyScript, which releases the stages and frames, but unheard:
 // the record was not in the library.
 void freeDetachedScript(Script* script) {
-    if (!script)
-        return;
+    if (!script) return;
     void (*listener)(Script*) = scriptReleasedHook;
     scriptReleasedHook = nullptr;
     emptyScript(script);
@@ -69,7 +68,9 @@ void freeDetachedScript(Script* script) {
 
 // Floats compare by their bits, so a NaN typed into the panel is no change
 // when it is committed again.
-static bool sameFloat(float a, float b) { return memcmp(&a, &b, sizeof a) == 0; }
+static bool sameFloat(float a, float b) {
+    return memcmp(&a, &b, sizeof a) == 0;
+}
 
 static bool sameFrames(const AnimFrame* a, const AnimFrame* b) {
     for (; a && b; a = a->next, b = b->next)

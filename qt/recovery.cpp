@@ -30,7 +30,7 @@ RecoveryKeeper::RecoveryKeeper() {
     QDir().mkpath(stateFolder());
     ownCopy = stateFolder() + QStringLiteral("/recovery-%1.txt").arg(getpid());
     lock = std::make_unique<QLockFile>(lockPathFor(ownCopy));
-    lock->setStaleLockTime(0); // held for the whole run, however long
+    lock->setStaleLockTime(0);  // held for the whole run, however long
     lock->tryLock(0);
     delay.setSingleShot(true);
     delay.setInterval(DELAY_MS);
@@ -111,7 +111,9 @@ void RecoveryKeeper::writingDone() {
     emit copyWritten();
 }
 
-void RecoveryKeeper::removeCopy() { QFile::remove(ownCopy); }
+void RecoveryKeeper::removeCopy() {
+    QFile::remove(ownCopy);
+}
 
 void RecoveryKeeper::finish(bool keepCopy) {
     delay.stop();

@@ -42,8 +42,8 @@ class RecoveryKeeper : public QObject {
     double longestSlice() const { return longestSliceSeconds; }
     int copiesWritten() const { return written; }
 
-    static constexpr int DELAY_MS = 1500;          // after the last change
-    static constexpr double SLICE_SECONDS = 0.004; // well inside a 50 ms frame
+    static constexpr int DELAY_MS = 1500;           // after the last change
+    static constexpr double SLICE_SECONDS = 0.004;  // well inside a 50 ms frame
 
   signals:
     void copyWritten();
@@ -58,12 +58,12 @@ class RecoveryKeeper : public QObject {
     std::unique_ptr<QLockFile> lock;
     QTimer delay;
     QTimer slices;
-    LibrarySnapshot snapshot;       // being copied, a slice at a time
-    Script* beingWritten = nullptr; // owned; read by the writer thread
+    LibrarySnapshot snapshot;        // being copied, a slice at a time
+    Script* beingWritten = nullptr;  // owned; read by the writer thread
     std::thread writer;
     std::atomic<bool> writing{false};
-    bool copyWanted = false; // the library has unsaved changes
-    bool writeAgain = false; // changed while a write was under way
+    bool copyWanted = false;  // the library has unsaved changes
+    bool writeAgain = false;  // changed while a write was under way
     uint64_t seenEdits = 0;
     double longestSliceSeconds = 0;
     int written = 0;

@@ -43,5 +43,9 @@ bool mayQuit(QtPlatform& qt) {
     return !libraryHasUnsavedChanges();
 }
 
-bool unsavedChangesDiscarded() { return discarded; }
-void resetUnsavedChangesAnswer() { discarded = false; }
+bool unsavedChangesDiscarded() {
+    return discarded;
+}
+void resetUnsavedChangesAnswer() {
+    discarded = false;
+}

@@ -6,7 +6,7 @@
 
 class QtPlatform;
 
-void restoreWindowPlaces(QtPlatform& qt); // the windows made, not yet shown
+void restoreWindowPlaces(QtPlatform& qt);  // the windows made, not yet shown
 void saveWindowPlaces(QtPlatform& qt);
 QString lastDialogFolder(bool save);
 void rememberDialogFolder(bool save, const QString& chosenFile);

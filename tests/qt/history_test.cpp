@@ -70,7 +70,7 @@ class QtHistoryTest : public QtEditorTest {
             boxTexts << box->text();
             QAbstractButton* pressed = box->button(button);
             for (QAbstractButton* other : box->buttons())
-                if (!pressed && other->text() == "Restore") pressed = other; // not a standard one
+                if (!pressed && other->text() == "Restore") pressed = other;  // not a standard one
             pressed->click();
             return true;
         };
@@ -161,7 +161,7 @@ TEST_F(QtHistoryTest, QuitPromptCancelsOrSavesFirst) {
         answerFile(QString()),
         check([this] { EXPECT_TRUE(qt.editorWindow()->isVisible()); }),
         [this] {
-            qt.editorWindow()->activateWindow(); // shortcuts reach the active window only
+            qt.editorWindow()->activateWindow();  // shortcuts reach the active window only
             return qt.editorWindow()->isActiveWindow();
         },
         later([this] { keys(Qt::CTRL | Qt::Key_Q); }),
@@ -243,12 +243,12 @@ TEST_F(QtHistoryTest, RecoveryCopyOfAKilledEditorIsRestored) {
     const QString copy =
         RecoveryKeeper::stateFolder() + QStringLiteral("/recovery-%1.txt").arg(editor.processId());
     EXPECT_TRUE(QTest::qWaitFor([&] { return fileText(copy) == fileText(expected); }, 20000));
-    editor.kill(); // SIGKILL
+    editor.kill();  // SIGKILL
     ASSERT_TRUE(editor.waitForFinished());
 
     const QString saved = folder.filePath("saved.txt");
     runSteps({
-        answerBox(QMessageBox::NoButton), // Restore
+        answerBox(QMessageBox::NoButton),  // Restore
         [this] { return qt.framesSwapped() >= 2; },
         check([this] { EXPECT_EQ(title(), "VeltraEd*"); }),
         later([this] { trigger(IDM_FILE_SAVE); }),
