@@ -3,6 +3,7 @@
 // (CPU time and peak memory, each run in a fresh child process), and the
 // recovery copy: how long its longest slice of copying the library keeps
 // the editor from drawing, against the preview's 50 ms frame.
+#include "bench_timing.h"
 #include "control_ids.h"
 #include "control_store.h"
 #include "editor.h"
@@ -15,7 +16,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -130,27 +130,21 @@ static void measureRecoverySlices() {
     LibrarySnapshot snapshot;
     double longest = 0;
     int slices = 0;
-    const auto started = std::chrono::steady_clock::now();
-    for (bool complete = false; !complete; slices++) {
-        const auto start = std::chrono::steady_clock::now();
-        complete = continueSnapshot(snapshot, 0.004);
-        const auto end = std::chrono::steady_clock::now();
-        longest = std::max(longest, std::chrono::duration<double>(end - start).count());
-    }
-    const double copying =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    bool complete = false;
+    const double copying = milliseconds([&] {
+        for (; !complete; slices++)
+            longest = std::max(longest,
+                               milliseconds([&] { complete = continueSnapshot(snapshot, 0.004); }));
+    });
     const std::string path = "/tmp/veltra-bench-recovery-" + std::to_string(getpid()) + ".txt";
-    const auto writeStart = std::chrono::steady_clock::now();
-    writeScriptList(snapshot.head, path.c_str());
-    const double writing =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - writeStart).count();
+    const double writing = milliseconds([&] { writeScriptList(snapshot.head, path.c_str()); });
     unlink(path.c_str());
     freeSnapshot(snapshot);
     freeAllScripts();
     printf(
         "recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
         "copy %.0f ms in all; the write, on its own thread, %.0f ms\n",
-        LIBRARY_SCRIPTS, slices, longest * 1e3, longest / 0.050, copying * 1e3, writing * 1e3);
+        LIBRARY_SCRIPTS, slices, longest, longest / 50.0, copying, writing);
 }
 
 int main() {
