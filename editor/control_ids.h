@@ -55,6 +55,9 @@ constexpr int IDM_FILE_OPEN = 40001;
 constexpr int IDM_FILE_SAVE = 40002;
 constexpr int IDM_FILE_EXIT = 40003;
 
+// Edit menu
+constexpr int IDM_EDIT_UNDO = 40010;
+constexpr int IDM_EDIT_REDO = 40011;
 // File menu: texture folders
 constexpr int IDM_FILE_TEXTURE_FOLDERS = 40020;
 constexpr int IDM_FILE_RELOAD_TEXTURES = 40021;

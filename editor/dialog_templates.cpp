@@ -124,7 +124,11 @@ const MenuTemplate EDITOR_MENU = {
     IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS),
 };
 
+// The Qt layer names the step in Undo and Redo ("Undo Script Delete").
 static const MenuItemTemplate EDIT_MENU_ITEMS[] = {
+    {IDM_EDIT_UNDO, "&Undo", "Ctrl+Z"},
+    {IDM_EDIT_REDO, "&Redo", "Ctrl+Shift+Z; Ctrl+Y"},
+    SEPARATOR,
     {IDM_EDIT_FIND_SCRIPT, "&Find Script...", "Ctrl+F"},
 };
 

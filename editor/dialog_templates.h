@@ -68,7 +68,7 @@ struct MenuTemplate;
 struct MenuItemTemplate {
     int id;
     const char* caption;  // '&' marks the mnemonic
-    const char* shortcut;  // for example "Ctrl+O"
+    const char* shortcut;  // for example "Ctrl+O"; "; " separates alternatives
     unsigned style = 0;
     const MenuTemplate* submenu = nullptr;  // the item opens this popup
 };

@@ -25,6 +25,8 @@ static const CommandEntry COMMAND_TABLE[] = {
     {IDM_FILE_OPEN, onFileOpen},
     {IDM_FILE_SAVE, onFileSave},
     {IDM_FILE_EXIT, onFileExit},
+    {IDM_EDIT_UNDO, onEditUndo},
+    {IDM_EDIT_REDO, onEditRedo},
     {IDM_FILE_TEXTURE_FOLDERS, onTextureFolders},
     {IDM_FILE_RELOAD_TEXTURES, onReloadTextures},
     {IDM_EDIT_FIND_SCRIPT, onFindScript},

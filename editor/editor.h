@@ -26,12 +26,18 @@ int onScriptUpdate();        // 1034
 extern const char* const SOURCE_BLEND_NAMES[9];
 extern const char* const DEST_BLEND_NAMES[8];
 void initEditorControls();
+struct ScriptSettings;
+struct StageSettings;
 void showScriptProperties(Script* script);
+void readScriptSettings(ScriptSettings& settings);
+// Commits the script settings to script (one step when they changed it).
 void readScriptProperties(Script* script);
 void showStageProperties(Stage* stage);
+void readStageSettings(StageSettings& settings);
+// Commits the panel to stage (one step when it changed it).
 void readStageProperties(Stage* stage);
 int blendFactorToComboIndex(float factor);
-void rebuildAnimFrames(Stage* stage);
+void showFrameNames(const Stage* stage);
 int onSubmit();              // 1032
 int onFrameListCommand();    // 1021
 int onFrameAdd();            // 1023
@@ -41,10 +47,15 @@ int onFrameUpdate();         // 1031
 // File commands
 const char* askOpenFileName();
 const char* askSaveFileName();
+// Reads the file as File, Open does; false when it cannot be opened.
+bool openLibraryFile(const char* path);
 int onFileOpen();            // 40001
 int onFileSave();            // 40002
 int onFileExit();            // 40003
 
+// Edit commands
+int onEditUndo();            // 40010
+int onEditRedo();            // 40011
 // Texture names: the editor's answer to which file holds a name (the folders
 // of opened script files and the texture folders, then the Locate dialog)
 void installTextureFinder();  // at start-up

@@ -1,7 +1,9 @@
 // File, Open and File, Save. There is no current document: each command asks
 // for a path, and each dialog offers its own last choice again.
+#include "changes.h"
 #include "control_ids.h"
 #include "editor.h"
+#include "history.h"
 #include "platform.h"
 #include "script_file.h"
 #include "texture_folders.h"
@@ -27,32 +29,23 @@ static const char* askScriptFileName(char (&path)[MAX_PATH_SIZE], bool save) {
 const char* askOpenFileName() { return askScriptFileName(openPath, false); }
 const char* askSaveFileName() { return askScriptFileName(savePath, true); }
 
-// While a file is read, the reader may release a script that is current, or
-// the script that owns the current stage (it may not be the current script).
-// Those references become none, so nothing commits into or draws a released
-// record.
-static bool currentScriptReleased;
-
-static void dropReferencesInto(Script* released) {
-    if (released == currentScript) {
-        currentScript = nullptr;
-        currentScriptReleased = true;
-    }
-    for (Stage* stage = released->stages; stage; stage = stage->next)
-        if (stage == currentStage) currentStage = nullptr;
+// Reading may release the current script, or the script that owns the
+// current stage (it may not be the current script): those references become
+// none, so nothing commits into or draws a released record.
+bool openLibraryFile(const char* path) {
+    Script* wasCurrent = currentScript;
+    bool opened = readLibraryFile(path);
+    if (opened) addScriptFolder(path);  // its scripts' textures are looked for beside it
+    // As after Script Delete: the stage list showed the released script.
+    if (wasCurrent && !currentScript) platform->listReset(IDC_STAGE_LIST);
+    fillScriptList();
+    return opened;
 }
 
 int onFileOpen() {
     const char* path = askOpenFileName();
     if (!path) return 1;
-    currentScriptReleased = false;
-    scriptReleasedHook = dropReferencesInto;
-    readScriptFile(path);
-    scriptReleasedHook = nullptr;
-    addScriptFolder(path);  // its scripts' textures are looked for beside it
-    // As after Script Delete: the stage list showed the released script.
-    if (currentScriptReleased) platform->listReset(IDC_STAGE_LIST);
-    fillScriptList();
+    openLibraryFile(path);
     return 0;
 }
 
@@ -63,7 +56,9 @@ int onFileSave() {
         readScriptProperties(currentScript);
         readStageProperties(currentStage);
     }
-    if (!writeScriptFile(path)) {
+    if (writeScriptFile(path)) {
+        markLibrarySaved();
+    } else {
         // The writer leaves the old file whole; say why this one failed.
         const char* reason = strerror(errno);
         char text[MAX_PATH_SIZE + 256];

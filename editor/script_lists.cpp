@@ -1,6 +1,7 @@
 // The list side of the editor window: the script list, the stage list of
 // the script last shown, and their Add, Delete and Update buttons. A switch
 // always commits the controls to the old selection before it shows the new.
+#include "changes.h"
 #include "control_ids.h"
 #include "editor.h"
 #include "platform.h"
@@ -81,7 +82,7 @@ int onStageListCommand() {
 
 int onStageAdd() {
     if (!currentScript) return 0;
-    appendEmptyStage(currentScript);
+    addStage(currentScript);
     fillStageList(currentScript);
     return 0;
 }
@@ -90,7 +91,7 @@ int onStageDelete() {
     if (!currentScript || !currentStage) return 1;
     int selected = platform->listSelection(IDC_STAGE_LIST);
     if (selected == NO_SELECTION || selected >= countStages(currentScript)) return 1;
-    deleteStageAt(currentScript, selected);
+    deleteStage(currentScript, selected);
     currentStage = nullptr;
     fillStageList(currentScript);
     return 0;
@@ -103,9 +104,10 @@ int onScriptAdd() {
     char name[ENTRY_TEXT_SIZE];
     readScriptName(name);
     if (!name[0]) return 0;
-    Script* added = appendScript(name);  // cut to the field
-    if (!added) return 0;
+    // The commit first: it is a step of its own, before the Add.
     if (currentScript) readScriptProperties(currentScript);
+    Script* added = addScript(name);  // cut to the field
+    if (!added) return 0;
     currentScript = added;
     showScriptProperties(currentScript);
     fillStageList(currentScript);
@@ -116,7 +118,7 @@ int onScriptAdd() {
 int onScriptDelete() {
     if (!currentScript) return 0;
     currentStage = nullptr;
-    removeScript(currentScript);
+    deleteScript(currentScript);
     currentScript = nullptr;
     platform->listReset(IDC_STAGE_LIST);
     fillScriptList();
@@ -128,7 +130,7 @@ int onScriptUpdate() {
     char name[ENTRY_TEXT_SIZE];
     readScriptName(name);
     if (!name[0]) return 0;
-    copyText(currentScript->name, name);
+    renameScript(currentScript, name);
     fillScriptList();
     return 0;
 }

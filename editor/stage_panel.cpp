@@ -1,6 +1,7 @@
 // The properties side of the editor window: the current stage's panel, the
 // current script's settings below it, Submit and the Animation group.
 // Values typed into these controls stay there until a commit reads them back.
+#include "changes.h"
 #include "control_ids.h"
 #include "editor.h"
 #include "numbers.h"
@@ -86,14 +87,20 @@ void showScriptProperties(Script* script) {
     showNumber(IDC_WARP_SPEED, script->warpSpeed);
 }
 
-void readScriptProperties(Script* script) {
-    script->safe = readCheck(IDC_SAFE);
+void readScriptSettings(ScriptSettings& settings) {
+    settings.safe = readCheck(IDC_SAFE);
     char text[NUMBER_TEXT_SIZE] = {};
     platform->getText(IDC_SUBDIVIDE, text, sizeof text);
-    script->subdivide = (uint8_t)(textToInt(text) & 0xFF);  // no clamping: 300 is 44
-    script->warpSmoothness = readNumber(IDC_WARP_SMOOTHNESS);
-    script->warpDistance = readNumber(IDC_WARP_DISTANCE);
-    script->warpSpeed = readNumber(IDC_WARP_SPEED);
+    settings.subdivide = (uint8_t)(textToInt(text) & 0xFF);  // no clamping: 300 is 44
+    settings.warpSmoothness = readNumber(IDC_WARP_SMOOTHNESS);
+    settings.warpDistance = readNumber(IDC_WARP_DISTANCE);
+    settings.warpSpeed = readNumber(IDC_WARP_SPEED);
+}
+
+void readScriptProperties(Script* script) {
+    ScriptSettings settings;
+    readScriptSettings(settings);
+    changeScriptSettings(script, settings);
 }
 
 int blendFactorToComboIndex(float factor) {
@@ -115,13 +122,11 @@ static void showBlend(const Stage* stage) {
 }
 
 static void showFrames(const Stage* stage) {
-    platform->listReset(IDC_FRAME_LIST);
+    showFrameNames(stage);
     if (stage->animFrameCount == 0) {
         platform->setText(IDC_ANIM_DELAY, "0");
         return;
     }
-    for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
-        platform->listAdd(IDC_FRAME_LIST, frame->name);
     showNumber(IDC_ANIM_DELAY, stage->animDelay);
 }
 
@@ -146,51 +151,38 @@ void showStageProperties(Stage* stage) {
 }
 
 // The frame list is not read here: its own buttons commit it at once.
+void readStageSettings(StageSettings& settings) {
+    settings.alphamask = readCheck(IDC_ALPHA_MASK);
+    settings.envmap = readCheck(IDC_SPHERE_MAPPING);
+    settings.map[0] = '\0';
+    platform->getText(IDC_TEXTURE_MAP, settings.map, sizeof settings.map);
+    settings.scrollTypeX = readWave(IDC_SCROLL_TYPE_X);
+    settings.scrollTypeY = readWave(IDC_SCROLL_TYPE_Y);
+    settings.scrollX = readNumber(IDC_SCROLL_X);
+    settings.scrollY = readNumber(IDC_SCROLL_Y);
+    settings.scaleTypeX = readWave(IDC_SCALE_TYPE_X);
+    settings.scaleTypeY = readWave(IDC_SCALE_TYPE_Y);
+    settings.scaleX = readNumber(IDC_SCALE_X);
+    settings.scaleY = readNumber(IDC_SCALE_Y);
+    settings.rotateSpeed = readNumber(IDC_ROTATE_SPEED);
+    settings.blendEnabled = readCheck(IDC_BLENDFUNC);
+    settings.blendSrc = readBlendFactor(IDC_BLEND_SRC);
+    settings.blendDst = readBlendFactor(IDC_BLEND_DST);
+    settings.animDelay = readNumber(IDC_ANIM_DELAY);
+    settings.alphaMin = readNumber(IDC_ALPHA_MIN);
+    settings.alphaMax = readNumber(IDC_ALPHA_MAX);
+    settings.alphaSpeed = readNumber(IDC_ALPHA_SPEED);
+}
+
+// The commit of a selection change or a Save.
 void readStageProperties(Stage* stage) {
-    // The edited names must be resolved again by the next resolution.
-    if (currentScript) currentScript->texturesResolved = 0;
-    stage->alphamask = readCheck(IDC_ALPHA_MASK);
-    stage->envmap = readCheck(IDC_SPHERE_MAPPING);
-    platform->getText(IDC_TEXTURE_MAP, stage->map, sizeof stage->map);
-    stage->scrollTypeX = readWave(IDC_SCROLL_TYPE_X);
-    stage->scrollTypeY = readWave(IDC_SCROLL_TYPE_Y);
-    stage->scrollX = readNumber(IDC_SCROLL_X);
-    stage->scrollY = readNumber(IDC_SCROLL_Y);
-    stage->scaleTypeX = readWave(IDC_SCALE_TYPE_X);
-    stage->scaleTypeY = readWave(IDC_SCALE_TYPE_Y);
-    stage->scaleX = readNumber(IDC_SCALE_X);
-    stage->scaleY = readNumber(IDC_SCALE_Y);
-    stage->rotateSpeed = readNumber(IDC_ROTATE_SPEED);
-    stage->blendEnabled = readCheck(IDC_BLENDFUNC);
-    stage->blendSrc = readBlendFactor(IDC_BLEND_SRC);
-    stage->blendDst = readBlendFactor(IDC_BLEND_DST);
-    stage->animDelay = readNumber(IDC_ANIM_DELAY);
-    stage->alphaMin = readNumber(IDC_ALPHA_MIN);
-    stage->alphaMax = readNumber(IDC_ALPHA_MAX);
-    stage->alphaSpeed = readNumber(IDC_ALPHA_SPEED);
+    StageSettings settings;
+    readStageSettings(settings);
+    changeStageSettings("Stage Properties", stage, settings);
 }
 
 // ---------------------------------------------------------------------------
 // Animation frames
-
-// The new frames use the placeholder's slot until the script is resolved
-// again, so the preview always has a valid texture to bind.
-void rebuildAnimFrames(Stage* stage) {
-    freeFrames(stage);
-    int count = platform->listCount(IDC_FRAME_LIST);
-    if (count > MAX_ANIM_FRAMES) count = MAX_ANIM_FRAMES;
-    AnimFrame** link = &stage->animFrames;
-    int made = 0;
-    for (; made < count; made++) {
-        AnimFrame* frame = allocateFrame();
-        if (!frame) break;
-        platform->listItemText(IDC_FRAME_LIST, made, frame->name, sizeof frame->name);
-        *link = frame;
-        link = &frame->next;
-    }
-    stage->animFrameCount = (uint8_t)made;
-    stage->animCurrent = stage->animFrames;
-}
 
 static bool haveScriptAndStage() { return currentScript && currentStage; }
 
@@ -201,10 +193,20 @@ static void readFrameName(char (&name)[TEXTURE_NAME_SIZE]) {
     platform->getText(IDC_FRAME_NAME, name, sizeof name);
 }
 
-// Ends every frame button: the edit box empties and the stage takes the list.
-static int commitFrameList() {
+void showFrameNames(const Stage* stage) {
+    platform->listReset(IDC_FRAME_LIST);
+    for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
+        platform->listAdd(IDC_FRAME_LIST, frame->name);
+}
+
+// Ends every frame button: the stage takes the edit, the list shows the
+// stage's frames, and the edit box empties. An added frame keeps the
+// selection; a deleted or updated one leaves none.
+static int commitFrameEdit(FrameEdit edit, int index, const char* name) {
+    changeFrames(currentStage, edit, index, name);
+    showFrameNames(currentStage);
+    if (edit == FRAME_ADD) platform->listSetSelection(IDC_FRAME_LIST, index);
     platform->setText(IDC_FRAME_NAME, "");
-    rebuildAnimFrames(currentStage);
     return 0;
 }
 
@@ -222,26 +224,20 @@ int onFrameAdd() {
     readFrameName(name);
     if (strlen(name) < 2) return 1;
     // The frame count is 8 bits: a full stage takes no more frames.
-    int count = platform->listCount(IDC_FRAME_LIST);
-    if (count >= MAX_ANIM_FRAMES) return 1;
-    platform->listInsert(IDC_FRAME_LIST, count, name);
-    return commitFrameList();
+    if (currentStage->animFrameCount >= MAX_ANIM_FRAMES) return 1;
+    return commitFrameEdit(FRAME_ADD, selectedFrame(), name);
 }
 
 int onFrameDelete() {
     if (!haveScriptAndStage() || selectedFrame() == NO_SELECTION) return 1;
-    platform->listDelete(IDC_FRAME_LIST, selectedFrame());
-    return commitFrameList();
+    return commitFrameEdit(FRAME_DELETE, selectedFrame(), "");
 }
 
 int onFrameUpdate() {
     if (!haveScriptAndStage() || selectedFrame() == NO_SELECTION) return 1;
     char name[TEXTURE_NAME_SIZE];
     readFrameName(name);
-    int index = selectedFrame();
-    platform->listDelete(IDC_FRAME_LIST, index);
-    platform->listInsert(IDC_FRAME_LIST, index, name);
-    return commitFrameList();
+    return commitFrameEdit(FRAME_UPDATE, selectedFrame(), name);
 }
 
 // ---------------------------------------------------------------------------
@@ -249,7 +245,11 @@ int onFrameUpdate() {
 
 int onSubmit() {
     if (!currentScript) return 0;
-    if (currentStage) readStageProperties(currentStage);
+    if (currentStage) {
+        StageSettings settings;
+        readStageSettings(settings);
+        changeStageSettings("Submit", currentStage, settings);
+    }
     resolveScriptTextures(currentScript);
     return 0;
 }

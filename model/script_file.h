@@ -19,6 +19,8 @@ void readScriptText(const char* text, size_t size);
 // byte is on disk; returns false (and leaves the old file whole) otherwise,
 // with errno telling why.
 bool writeScriptFile(const char* path);
+// The same for any list of scripts (a copy of the library, for example).
+bool writeScriptList(const Script* scripts, const char* path);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

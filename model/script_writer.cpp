@@ -258,7 +258,9 @@ static void syncDirectory(const std::string& directory) {
     close(fd);
 }
 
-bool writeScriptFile(const char* path) {
+bool writeScriptFile(const char* path) { return writeScriptList(scriptLibrary, path); }
+
+bool writeScriptList(const Script* scripts, const char* path) {
     std::string target = resolveTarget(path);
     std::string temporary;
     int fd = createTemporary(target, temporary);
@@ -267,7 +269,7 @@ bool writeScriptFile(const char* path) {
     bool written = keepPermissions(fd, target);
     if (written) {
         auto out = std::make_unique<TextBuilder>(fd);
-        for (const Script* script = scriptLibrary; script && !out->failed; script = script->next)
+        for (const Script* script = scripts; script && !out->failed; script = script->next)
             writeScript(*out, script);
         written = out->flush() && fsync(fd) == 0;
     }

@@ -2,6 +2,8 @@
 // fixed order. Needs a QApplication.
 #pragma once
 
+#include <QStringList>
+
 class QtPlatform;
 
 // Creates both windows, fills the controls, shows the windows, sets up the
@@ -12,5 +14,7 @@ void runMainLoop(QtPlatform& qtPlatform);
 // Shuts down the image library, then the preview (no frame is drawn after
 // this), then frees every script.
 void tearDownEditor();
-// All three; returns the program's exit code, 0.
-int runEditor(QtPlatform& qtPlatform);
+// The whole program: start-up, the offer to restore a recovery copy, the
+// files of the command line, the main loop while a recovery copy is kept,
+// the windows' places saved, and teardown. Returns the exit code, 0.
+int runEditor(QtPlatform& qtPlatform, const QStringList& files = {});

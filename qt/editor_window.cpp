@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 
@@ -123,7 +124,9 @@ void NotifyingListBox::onClicked() {
 
 EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar) {
     setObjectName(QString::number(dialog.id));
-    setWindowTitle(QString::fromUtf8(dialog.caption));
+    // "[*]" shows the unsaved mark where the window system puts it.
+    setWindowTitle(QString::fromUtf8(dialog.caption) + QStringLiteral("[*]"));
+    setAcceptDrops(true);
     setWindowFlags(templateWindowFlags(dialog));
     setFont(templateFont(dialog));
     units = DialogUnits::forFont(font());
@@ -241,7 +244,8 @@ void EditorWindow::buildMenu(QMenu* popup, const MenuTemplate& menu) {
         QAction* action = popup->addAction(QString::fromUtf8(item.caption));
         const int id = item.id;
         action->setObjectName(QString::number(id));
-        if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
+        if (item.shortcut)
+            action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.shortcut)));
         action->setCheckable(item.style & (MENU_CHECK | MENU_RADIO));
         if (item.style & MENU_RADIO) {
             if (!radioGroup) radioGroup = new QActionGroup(popup);
@@ -250,6 +254,26 @@ void EditorWindow::buildMenu(QMenu* popup, const MenuTemplate& menu) {
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);
     }
+}
+
+// Files dragged from a file manager: local files only.
+static QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+void EditorWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void EditorWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }
 
 void EditorWindow::centerOnScreen() {

@@ -85,9 +85,12 @@ public:
 signals:
     void command(int id);
     void closeRequested();
+    void filesDropped(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* createControl(const DialogControl& control, QWidget* parent);

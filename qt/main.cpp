@@ -1,5 +1,6 @@
-// VeltraEd on Qt. The program takes no arguments of its own: the command
-// line is left to Qt, and no file named on it is opened.
+// VeltraEd on Qt: `veltraed [FILE...]`, with --help and --version. Qt takes
+// its own options (-display, -platform, ...) first.
+#include "command_line.h"
 #include "editor_app.h"
 #include "qt_platform.h"
 
@@ -27,11 +28,15 @@ static void reportFirstFrame(QtPlatform& qtPlatform, std::chrono::steady_clock::
 
 int main(int argc, char** argv) {
     const auto mainStarted = std::chrono::steady_clock::now();
+    const int informational = runInformationalOptions(argc, argv);
+    if (informational >= 0) return informational;
     QApplication app(argc, argv);
+    QStringList files;
+    if (!filesFromArguments(QApplication::arguments(), files)) return 2;
     // Qt takes the process locale from the environment; numbers stay in the
     // C locale's format whatever it is.
     setlocale(LC_NUMERIC, "C");
     QtPlatform qtPlatform;
     reportFirstFrame(qtPlatform, mainStarted);
-    return runEditor(qtPlatform);
+    return runEditor(qtPlatform, files);
 }

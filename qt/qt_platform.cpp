@@ -8,7 +8,10 @@
 #include "find_script_dialog.h"
 #include "preview.h"
 #include "preview_window.h"
+#include "command_line.h"
 #include "texture_folders_dialog.h"
+#include "unsaved_changes.h"
+#include "window_places.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,6 +67,9 @@ void QtPlatform::createEditorWindow() {
     editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU_BAR);
     connect(editor.get(), &EditorWindow::command, this, &QtPlatform::dispatchCommand);
     connect(editor.get(), &EditorWindow::closeRequested, this, &QtPlatform::dispatchClose);
+    connect(editor.get(), &EditorWindow::filesDropped, this,
+            [this](const QStringList& paths) { openFiles(*this, paths); });
+    showHistoryState(*editor);
 }
 
 void QtPlatform::createPreviewWindow() {
@@ -101,7 +107,17 @@ void QtPlatform::runUntilQuit() {
 }
 
 void QtPlatform::endLoopIfQuitRequested() {
-    if (quitRequested && mainLoop) mainLoop->quit();
+    if (!quitRequested) return;
+    if (!mayQuit(*this)) {
+        quitRequested = 0;
+        return;
+    }
+    if (mainLoop) mainLoop->quit();
+}
+
+void QtPlatform::libraryCommandDone() {
+    if (editor) showHistoryState(*editor);
+    emit libraryMayHaveChanged();
 }
 
 // Commands run with the preview context current: they may upload textures.
@@ -109,6 +125,7 @@ void QtPlatform::dispatchCommand(int id) {
     makePreviewCurrent();
     if (commandObserver) commandObserver(id);
     mainDialogProc(DIALOG_COMMAND, id);
+    libraryCommandDone();
     showPreviewChoices();
     saveEditorSettings();
     endLoopIfQuitRequested();
@@ -304,7 +321,10 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
         if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
         dialog.setDefaultSuffix(suffix);
     }
-    if (request.path && request.path[0]) dialog.selectFile(QFile::decodeName(request.path));
+    if (request.path && request.path[0])
+        dialog.selectFile(QFile::decodeName(request.path));
+    else if (!lastDialogFolder(request.save).isEmpty())
+        dialog.setDirectory(lastDialogFolder(request.save));
 
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     makePreviewCurrent();
@@ -313,6 +333,7 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
     const QByteArray path = QFile::encodeName(dialog.selectedFiles().first());
     if (path.size() >= request.pathSize) return false;
     copyOut(path, request.path, request.pathSize);
+    rememberDialogFolder(request.save, dialog.selectedFiles().first());
     return true;
 }
 

@@ -29,8 +29,12 @@ public:
     void createPreviewWindow();
     void showWindows();  // the preview first, then the editor
     void bringEditorToFront();
-    // Runs the event loop until a command or the close box sets quitRequested.
+    // Runs the event loop until a command or the close box sets quitRequested
+    // and, with unsaved changes, the user agrees.
     void runUntilQuit();
+    // After anything that may have changed the library: the Edit menu and
+    // the title show the history, and libraryMayHaveChanged is emitted.
+    void libraryCommandDone();
 
     EditorWindow* editorWindow() const { return editor.get(); }
     PreviewWindow* previewWindow() const { return preview.get(); }
@@ -76,6 +80,9 @@ public:
     void destroyPreviewContext() override;
     void startRedrawTimer() override;
     void stopRedrawTimer() override;
+
+signals:
+    void libraryMayHaveChanged();
 
 private:
     void endLoopIfQuitRequested();

@@ -60,5 +60,10 @@ int main(int argc, char** argv) {
         printf("ready\n");
         fflush(stdout);
     });
-    return runEditor(qt);
+    // Without the recovery copy: the tour is ended by a signal, and its
+    // library is no work of the user's to offer back at the next start.
+    startEditor(qt);
+    runMainLoop(qt);
+    tearDownEditor();
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include "control_fields.h"
 #include "control_store.h"
 #include "editor.h"
+#include "history.h"
 #include "numbers.h"
 #include "script_file.h"
 #include "texture_folders.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cmath>
@@ -47,6 +49,7 @@ struct Editor : ::testing::Test {
         setlocale(LC_ALL, "C");
         currentScript = nullptr;
         currentStage = nullptr;
+        clearHistory();
         freeAllScripts();
         clearScriptFolders();  // File, Open adds the folder of each file
         std::filesystem::remove_all(dir);
@@ -274,9 +277,172 @@ TEST_F(Editor, RandomCommandsKeepReferencesLiveAndSavesReadBack) {
         else {  // Save, then Open the file into an empty editor
             std::string saved = (save(out), describeLibrary());
             currentScript = nullptr, currentStage = nullptr;
+            clearHistory();
             freeAllScripts();
             ASSERT_EQ((open(out), describeLibrary()), saved) << "step " << step;
         }
         ASSERT_NO_FATAL_FAILURE(checkInvariants()) << "step " << step;
     }
+}
+
+// The bytes the writer makes of the library, through a file in memory when there is one.
+static std::string writtenLibrary(const std::string& path) {
+    EXPECT_TRUE(writeScriptFile(path.c_str()));
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+static std::string memoryFile(const std::string& fallbackDir) {
+    std::string shm = "/dev/shm";
+    std::string dir = std::filesystem::is_directory(shm) ? shm : fallbackDir;
+    return dir + "/veltra-history-" + std::to_string(getpid()) + ".txt";
+}
+
+// Each command names its step; Open's undo puts the replaced scripts back in
+// place and drops the read ones; a commit that changes nothing is no step.
+TEST_F(Editor, EachCommandIsOneNamedStepThatUndoAndRedoRestore) {
+    openText("a\n{\n\t{\n\t\tmap a.tga\n\t}\n}\nb\n{\n}\nc\n{\n}\n");
+    const std::string opened = writtenLibrary(out);
+    pick(IDC_SCRIPT_LIST, 0);
+    pick(IDC_STAGE_LIST, 0);
+    EXPECT_EQ(historyStepCount(), 1);  // the Open; the commits changed nothing
+    const std::pair<std::function<void()>, const char*> commands[] = {
+        {[&] { command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "b.tga"}}); }, "Submit"},
+        {[&] { command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "f1.tga"}}); }, "Frame Add"},
+        {[&] { pick(IDC_FRAME_LIST, 0); }, "Frame Add"},  // no change
+        {[&] { command(IDC_FRAME_UPDATE, {{IDC_FRAME_NAME, "f2.tga"}}); }, "Frame Update"},
+        {[&] { command(IDC_STAGE_ADD); }, "Stage Add"},
+        {[&] { pick(IDC_STAGE_LIST, 1, {{IDC_ROTATE_SPEED, "4"}}); }, "Stage Properties"},
+        {[&] { command(IDC_STAGE_DELETE); }, "Stage Delete"},
+        {[&] { command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "z"}}); }, "Script Update"},
+        {[&] { pick(IDC_SCRIPT_LIST, 2, {{IDC_SUBDIVIDE, "16"}}); }, "Script Settings"},
+        {[&] { command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "d"}}); }, "Script Add"},
+        {[&] { command(IDC_SCRIPT_DELETE); }, "Script Delete"},
+        {[&] { openText("B\n{\n\tsafe\n}\ne\n{\n}\n"); }, "Open"},
+    };
+    for (const auto& [run, name] : commands) {
+        run();
+        EXPECT_STREQ(undoStepName(), name);
+        EXPECT_EQ(redoStepName(), nullptr);
+    }
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"z", "c", "B", "e"}));
+    const std::string last = writtenLibrary(out);
+    EXPECT_EQ(command(IDM_EDIT_UNDO), 0);
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"z", "b", "c"}));
+    EXPECT_EQ(tuple(currentScript, currentStage), tuple(scriptLibrary->next, nullptr));
+    EXPECT_STREQ(redoStepName(), "Open");
+    while (command(IDM_EDIT_UNDO) == 0) {
+    }
+    EXPECT_EQ(writtenLibrary(out), "");
+    EXPECT_EQ(command(IDM_EDIT_REDO), 0);
+    EXPECT_EQ(writtenLibrary(out), opened);
+    while (command(IDM_EDIT_REDO) == 0) {
+    }
+    EXPECT_EQ(writtenLibrary(out), last);
+    command(IDM_EDIT_UNDO);
+    command(IDM_EDIT_UNDO);  // the Script Delete: "d" is back and current
+    EXPECT_EQ(tuple(std::string(currentScript->name), shown(IDC_SCRIPT_NAME)), tuple("d", "d"));
+    command(IDC_STAGE_ADD);  // a new command drops the redo steps
+    EXPECT_EQ(redoStepName(), nullptr);
+}
+
+// Unsaved until a Save succeeds, and again when undo leaves the saved state.
+// A step copies the script it touches, never the library.
+TEST_F(Editor, UnsavedChangesFollowSavesAndUndoAndStepsStaySmall) {
+    std::string text;
+    for (int i = 0; i < 2000; i++)
+        text += "s" + std::to_string(i) + "\n{\n\t{\n\t\tmap a.tga\n\t}\n}\n";
+    openText(text.c_str(), 1000, 0);
+    EXPECT_TRUE(libraryHasUnsavedChanges());
+    save(dir + "/none/out.txt");
+    EXPECT_TRUE(libraryHasUnsavedChanges());
+    save(out);
+    EXPECT_FALSE(libraryHasUnsavedChanges());
+    const size_t before = historyBytes();
+    command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "b.tga"}});
+    EXPECT_TRUE(libraryHasUnsavedChanges());
+    EXPECT_LT(historyBytes() - before, 4 * sizeof(Script) + 4 * sizeof(Stage));
+    command(IDC_SCRIPT_DELETE);
+    EXPECT_LT(historyBytes() - before, 8 * sizeof(Script) + 8 * sizeof(Stage));
+    command(IDM_EDIT_UNDO);
+    command(IDM_EDIT_UNDO);
+    EXPECT_FALSE(libraryHasUnsavedChanges());
+    command(IDM_EDIT_UNDO);
+    EXPECT_TRUE(libraryHasUnsavedChanges());
+}
+
+// Random commands, undos and redos against the writer's output after every
+// step; some of the run with a history small enough to drop its oldest steps.
+TEST_F(Editor, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
+    const char* const texts[] = {"", "0", "2.5x", "-1.25", "300", "pics/a.tga", "ab", "first"};
+    const int commands[] = {
+        IDC_STAGE_LIST,   IDC_SCRIPT_LIST,  IDC_FRAME_LIST,    IDC_FRAME_ADD,
+        IDC_FRAME_DELETE, IDC_STAGE_ADD,    IDC_STAGE_DELETE,  IDC_SCRIPT_ADD,
+        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,       IDC_SCRIPT_UPDATE,
+    };
+    const std::string written = memoryFile(dir);
+    markLibrarySaved();
+    std::vector<std::string> states = {writtenLibrary(written)};
+    size_t position = 0;
+    size_t savedPosition = 0;
+    std::mt19937 rng(7);
+    for (int step = 0; step < 4000; step++) {
+        historyMemoryLimit = step < 2000 ? (size_t)64 << 20 : 4096;
+        const int action = (int)(rng() % 32);
+        // A new step is a new state; it drops the states that redo had.
+        auto track = [&](uint64_t edits) {
+            ASSERT_LE(libraryEditCount - edits, 1u);
+            if (libraryEditCount == edits)
+                return;
+            if (savedPosition > position)
+                savedPosition = SIZE_MAX;
+            states.resize(++position);
+            states.push_back(writtenLibrary(written));
+        };
+        // Script Add and Save commit first, each commit a step of its own.
+        auto commitFirst = [&](bool stageToo) {
+            const uint64_t edits = libraryEditCount;
+            if (currentScript && (!stageToo || currentStage))
+                readScriptProperties(currentScript);
+            track(edits);
+            if (stageToo && currentScript && currentStage) {
+                const uint64_t stageEdits = libraryEditCount;
+                readStageProperties(currentStage);
+                track(stageEdits);
+            }
+        };
+        const uint64_t edits = libraryEditCount;
+        if (action < 6) {
+            const int box = IDC_STAGE_LIST + (int)(rng() % 40);
+            store.control(box).text = texts[rng() % std::size(texts)];
+        } else if (action < 8) {
+            store.setCheck(IDC_STAGE_LIST + (int)(rng() % 40), rng() % 2);
+        } else if (action < 20) {
+            const int id = commands[rng() % std::size(commands)];
+            const int index = (int)(rng() % (entries(id).size() + 2)) - 1;
+            if (id == IDC_SCRIPT_ADD)
+                commitFirst(false);
+            const uint64_t commandEdits = libraryEditCount;
+            pick(id, index);
+            track(commandEdits);
+        } else if (action < 21) {
+            openText(TWO_SCRIPTS);
+            track(edits);
+        } else if (action < 22) {
+            commitFirst(true);
+            save(out);
+            if (!libraryHasUnsavedChanges())
+                savedPosition = position;
+        } else {
+            const bool undo = action < 27;
+            if (command(undo ? IDM_EDIT_UNDO : IDM_EDIT_REDO) == 0)
+                position = undo ? position - 1 : position + 1;
+        }
+        ASSERT_EQ(writtenLibrary(written), states[position]) << "step " << step;
+        ASSERT_EQ(libraryHasUnsavedChanges(), position != savedPosition) << "step " << step;
+        ASSERT_NO_FATAL_FAILURE(checkInvariants()) << "step " << step;
+    }
+    historyMemoryLimit = (size_t)64 << 20;
+    std::filesystem::remove(written);
 }

@@ -3,6 +3,7 @@
 #include "control_ids.h"
 #include "control_store.h"
 #include "editor.h"
+#include "history.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ struct FindScript : ::testing::Test {
     void TearDown() override {
         currentScript = nullptr;
         currentStage = nullptr;
+        clearHistory();  // Open and the buttons record steps
         freeAllScripts();
         platform = nullptr;
     }

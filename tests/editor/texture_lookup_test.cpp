@@ -4,6 +4,7 @@
 #include "control_ids.h"
 #include "control_store.h"
 #include "editor.h"
+#include "history.h"
 #include "test_images.h"
 #include "texture_folders.h"
 #include "textures.h"
@@ -45,6 +46,7 @@ struct EditorTextures : ::testing::Test {
     void TearDown() override {
         currentScript = nullptr;
         currentStage = nullptr;
+        clearHistory();  // Open and the buttons record steps
         freeAllScripts();
         clearScriptFolders();
         clearTextureFolders();

@@ -7,6 +7,7 @@
 #include "editor_settings.h"
 #include "editor_state.h"
 #include "editor_window.h"
+#include "history.h"
 #include "preview.h"
 #include "qt_platform.h"
 #include "texture_folders.h"
@@ -41,6 +42,9 @@ protected:
         resetPreviewChoicesAndFolders();
         QSettings(settingsApplicationName(), settingsApplicationName()).clear();
         textureCount = 0;
+        clearHistory();
+        freeAllScripts();
+        markLibrarySaved();
     }
     // The program's start-up, without its main loop.
     void startOnScreen() {

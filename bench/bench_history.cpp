@@ -1,0 +1,181 @@
+// The undo history's cost on a library of 50,000 scripts: 10,000 random
+// editor commands with the history against the same commands without it
+// (CPU time and peak memory, each run in a fresh child process), and the
+// recovery copy: how long its longest slice of copying the library keeps
+// the editor from drawing, against the preview's 50 ms frame.
+#include "bench_timing.h"
+#include "control_ids.h"
+#include "control_store.h"
+#include "editor.h"
+#include "history.h"
+#include "library_snapshot.h"
+#include "script_file.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <string>
+#include <vector>
+
+constexpr int LIBRARY_SCRIPTS = 50000;
+constexpr int COMMANDS = 10000;
+constexpr int RUNS = 5;  // pairs
+
+struct RunResult {
+    double seconds;     // CPU time of the commands
+    double peakMiB;     // the child's peak resident memory
+    double historyMiB;  // what the history says it holds
+    double libraryMiB;  // the library's records
+    int steps;
+};
+
+static double cpuSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
+}
+
+static double mebibytes(size_t bytes) {
+    return (double)bytes / (1024.0 * 1024.0);
+}
+
+static void loadLibrary() {
+    std::string text;
+    for (int i = 0; i < LIBRARY_SCRIPTS; i++) {
+        text += "textures/s" + std::to_string(i) + "\n{\n\tsubdivide 16\n\t{\n\t\tmap a.tga\n";
+        text += "\t\tanim 0.5 f1.tga f2.tga end\n\t}\n\t{\n\t\tmap b.tga\n\t\trotate 2\n\t}\n}\n";
+    }
+    readScriptText(text.data(), text.size());
+}
+
+static size_t librarySize() {
+    size_t size = 0;
+    for (const Script* script = scriptLibrary; script; script = script->next)
+        size += scriptMemorySize(script);
+    return size;
+}
+
+// The commands of the editor's own random test, minus the file commands.
+static void runCommands(ControlStore& store) {
+    const char* const texts[] = {"", "0", "2.5", "-1.25", "300", "pics/a.tga", "frame.tga"};
+    const int commands[] = {
+        IDC_STAGE_LIST,    IDC_SCRIPT_LIST,  IDC_FRAME_LIST,   IDC_FRAME_ADD,
+        IDC_FRAME_DELETE,  IDC_STAGE_ADD,    IDC_STAGE_DELETE, IDC_SCRIPT_ADD,
+        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,       IDC_SCRIPT_UPDATE,
+    };
+    std::mt19937 rng(3);
+    for (int done = 0; done < COMMANDS;) {
+        if (rng() % 3 == 0) {
+            const int box = IDC_STAGE_LIST + (int)(rng() % 40);
+            store.control(box).text = texts[rng() % std::size(texts)];
+            continue;
+        }
+        const int id = commands[rng() % std::size(commands)];
+        const size_t entries = store.control(id).items.size();
+        store.control(id).selection = (int)(rng() % (entries + 1)) - 1;
+        mainDialogProc(DIALOG_COMMAND, id);
+        done++;
+    }
+}
+
+static RunResult measure(bool withHistory) {
+    ControlStore store;
+    platform = &store;
+    initEditorControls();
+    historyEnabled = withHistory;
+    loadLibrary();
+    fillScriptList();
+    const size_t library = librarySize();
+    const double start = cpuSeconds();
+    runCommands(store);
+    const double seconds = cpuSeconds() - start;
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return {seconds, usage.ru_maxrss / 1024.0, mebibytes(historyBytes()), mebibytes(library),
+            historyStepCount()};
+}
+
+static RunResult inChild(bool withHistory) {
+    int channel[2];
+    RunResult result = {-1, 0, 0, 0, 0};
+    if (pipe(channel) != 0) return result;
+    pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        RunResult measured = measure(withHistory);
+        _exit(write(channel[1], &measured, sizeof measured) == sizeof measured ? 0 : 1);
+    }
+    close(channel[1]);
+    if (child < 0 || read(channel[0], &result, sizeof result) != sizeof result) result.seconds = -1;
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
+// Sorted by time: the fastest run is the one least disturbed by other load.
+static std::vector<RunResult> byTime(std::vector<RunResult> runs) {
+    std::sort(runs.begin(), runs.end(),
+              [](const RunResult& a, const RunResult& b) { return a.seconds < b.seconds; });
+    return runs;
+}
+
+// The recovery copy's slices on the whole library, as the editor runs them.
+static void measureRecoverySlices() {
+    loadLibrary();
+    LibrarySnapshot snapshot;
+    double longest = 0;
+    int slices = 0;
+    bool complete = false;
+    const double copying = milliseconds([&] {
+        for (; !complete; slices++)
+            longest = std::max(longest,
+                               milliseconds([&] { complete = continueSnapshot(snapshot, 0.004); }));
+    });
+    const std::string path = "/tmp/veltra-bench-recovery-" + std::to_string(getpid()) + ".txt";
+    const double writing = milliseconds([&] { writeScriptList(snapshot.head, path.c_str()); });
+    unlink(path.c_str());
+    freeSnapshot(snapshot);
+    freeAllScripts();
+    printf(
+        "recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
+        "copy %.0f ms in all; the write, on its own thread, %.0f ms\n",
+        LIBRARY_SCRIPTS, slices, longest, longest / 50.0, copying, writing);
+}
+
+int main() {
+    std::vector<RunResult> with;
+    std::vector<RunResult> without;
+    for (int run = 0; run < RUNS; run++) {  // alternated, so load changes touch both alike
+        without.push_back(inChild(false));
+        with.push_back(inChild(true));
+    }
+    const std::vector<RunResult> withSorted = byTime(with);
+    const std::vector<RunResult> withoutSorted = byTime(without);
+    const RunResult a = withSorted[RUNS / 2];
+    const RunResult b = withoutSorted[RUNS / 2];
+    if (withSorted[0].seconds < 0 || withoutSorted[0].seconds < 0) {
+        fprintf(stderr, "a measurement failed\n");
+        return 1;
+    }
+    printf("%d commands on %d scripts (library %.1f MiB), %d runs each\n", COMMANDS,
+           LIBRARY_SCRIPTS, b.libraryMiB, RUNS);
+    printf("time:   fastest with history %.3f s, without %.3f s, ratio %.2f\n",
+           withSorted[0].seconds, withoutSorted[0].seconds,
+           withSorted[0].seconds / withoutSorted[0].seconds);
+    printf("        median with history %.3f s, without %.3f s, ratio %.2f\n", a.seconds, b.seconds,
+           a.seconds / b.seconds);
+    printf("memory: peak with %.1f MiB, without %.1f MiB, ratio %.2f\n", a.peakMiB, b.peakMiB,
+           a.peakMiB / b.peakMiB);
+    printf(
+        "history: %d steps hold %.2f MiB, %.0f bytes a step (an average script is %.0f "
+        "bytes; the library %.1f MiB)\n",
+        a.steps, a.historyMiB, a.historyMiB * 1048576.0 / std::max(a.steps, 1),
+        b.libraryMiB * 1048576.0 / LIBRARY_SCRIPTS, b.libraryMiB);
+    measureRecoverySlices();
+    return 0;
+}

@@ -1,0 +1,54 @@
+// The named changes to the library. A command reads what it needs from the
+// controls, then applies one of these; each change is one step of the
+// history (none when it left the library as it was).
+#pragma once
+
+#include "script_model.h"
+
+// The stage panel's values: every property of a stage but its frames.
+struct StageSettings {
+    char map[TEXTURE_NAME_SIZE];
+    int32_t alphamask;
+    int32_t envmap;
+    WaveType scrollTypeX;
+    WaveType scrollTypeY;
+    float scrollX;
+    float scrollY;
+    WaveType scaleTypeX;
+    WaveType scaleTypeY;
+    float scaleX;
+    float scaleY;
+    float rotateSpeed;
+    int32_t blendEnabled;
+    float blendSrc;
+    float blendDst;
+    float animDelay;
+    float alphaMin;
+    float alphaMax;
+    float alphaSpeed;
+};
+
+// The script settings below the panel.
+struct ScriptSettings {
+    int32_t safe;
+    uint8_t subdivide;
+    float warpSmoothness;
+    float warpDistance;
+    float warpSpeed;
+};
+
+enum FrameEdit { FRAME_ADD, FRAME_DELETE, FRAME_UPDATE };
+
+// Each returns false when it changed nothing (or memory ran out).
+bool changeStageSettings(const char* stepName, Stage* stage, const StageSettings& settings);
+bool changeScriptSettings(Script* script, const ScriptSettings& settings);
+bool renameScript(Script* script, const char* name);
+Script* addScript(const char* name);
+bool deleteScript(Script* script);
+Stage* addStage(Script* script);
+bool deleteStage(Script* script, int index);
+// index is the frame deleted or updated; name the frame added or the new name.
+bool changeFrames(Stage* stage, FrameEdit edit, int index, const char* name);
+// Merges a file into the library as the reader does. Current references
+// into released scripts become null. False when the file cannot be opened.
+bool readLibraryFile(const char* path);

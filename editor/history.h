@@ -1,0 +1,68 @@
+// The library's undo history. Every change to the library is one step that
+// holds what it takes to go both ways: a script whose contents it exchanges
+// with a copy it keeps, and the scripts it unlinked or linked with their
+// positions. Records keep their addresses through undo and redo, so a step
+// costs the records it touched, never the library.
+#pragma once
+
+#include "script_copy.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+constexpr int STEP_NAME_SIZE = 32;
+
+struct HistoryStep {
+    char name[STEP_NAME_SIZE];      // "Script Delete", for the Edit menu
+    uint64_t serial;                // the library's state once the step is done
+    Script* content;                // a library script whose contents swap with holder, or null
+    Script* holder;                 // owned: the other state of content
+    int stageBefore;                // stage of content made current after undo, -1: none
+    int stageAfter;                 // ... after redo
+    std::vector<ScriptAt> removed;  // in the library before the step, not after
+    std::vector<ScriptAt> added;    // in the library after the step, not before
+    size_t bytes;
+};
+
+// What an undo or redo leaves current: a live script (or null) and a stage of it.
+struct HistoryPlace {
+    Script* script;
+    Stage* stage;
+};
+
+// Steps are kept while they hold no more than this many bytes together, and
+// no more than this many steps; the oldest go first. The newest always stays.
+extern size_t historyMemoryLimit;
+constexpr size_t HISTORY_STEP_LIMIT = 10000;
+// Off, nothing is recorded (the benchmark's baseline).
+extern bool historyEnabled;
+// Counts every change, undo and redo of the library.
+extern uint64_t libraryEditCount;
+
+// Records a change made to script in place; before is a copy taken first
+// and is kept or released. Returns false (and records nothing) when the
+// change left the script as it was.
+bool recordContentStep(const char* name, Script* script, Script* before, int stageBefore,
+                       int stageAfter);
+// Records scripts unlinked from or linked into the library.
+void recordSpliceStep(const char* name, std::vector<ScriptAt> removed, std::vector<ScriptAt> added);
+// Every step that refers to from refers to to instead (a record that a file
+// read released, replaced by its copy).
+void replaceInHistory(Script* from, Script* to);
+
+// Null when there is nothing to undo or redo.
+const char* undoStepName();
+const char* redoStepName();
+bool undoStep(HistoryPlace& place);
+bool redoStep(HistoryPlace& place);
+
+// Unsaved changes: the library differs from the state of the last save.
+void markLibrarySaved();
+void markLibraryUnsaved();  // until the next save, whatever undo does
+bool libraryHasUnsavedChanges();
+
+size_t historyBytes();
+int historyStepCount();
+// Releases every step and what it owns; the library stays as it is.
+void clearHistory();
