@@ -162,10 +162,10 @@ TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
 // A stage hidden while the clock ran shows, once drawn again, the frame due
 // at the clock: one frame for every delay that passed.
 TEST_F(PreviewModes, AHiddenAnimationContinuesWhereTheClockIs) {
-    AnimFrame* frames[3];  // each its own heap record, as the model frees them
+    AnimFrame* frames[3];  // records of the model's own, as it frees them
     const Rgb colours[3] = {RED, GREEN, BLUE};
     for (int i = 2; i >= 0; i--) {
-        frames[i] = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+        frames[i] = allocateFrame();
         frames[i]->texture = colourSlot(colours[i]);
         frames[i]->next = i < 2 ? frames[i + 1] : nullptr;
     }

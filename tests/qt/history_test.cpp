@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -36,8 +37,10 @@ class QtHistoryTest : public QtEditorTest {
     }
     QStringList scriptNames() {
         QStringList names;
-        auto* list = qobject_cast<QListWidget*>(qt.control(IDC_SCRIPT_LIST));
-        for (int i = 0; i < list->count(); i++) names << list->item(i)->text();
+        auto* list = qobject_cast<QListView*>(qt.control(IDC_SCRIPT_LIST));
+        const QAbstractItemModel* entries = list->model();
+        for (int row = 0; row < entries->rowCount(); row++)
+            names << entries->index(row, 0).data().toString();
         return names;
     }
     QString title() { return qt.editorWindow()->windowHandle()->title(); }
