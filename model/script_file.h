@@ -26,7 +26,7 @@ enum ReadNoteKind {
     NOTE_SWALLOWED_ARGUMENT,  // word: a brace or keyword taken as keyword's argument
     NOTE_BODY_UNCLOSED,       // word: the "{" of a body or stage still open at the end
     NOTE_BODY_WITHOUT_NAME,   // word: a "{" before any script name; the body is dropped
-    NOTE_NAME_CUT,            // word: a script, map or frame name longer than its array
+    NOTE_NAME_CUT,            // word: a name longer than its array (keyword null: a script name)
     NOTE_SUBDIVIDE_ROUNDED,   // word: the count; value: what it became
     NOTE_SMOOTHNESS_CLAMPED,  // word: the smoothness; number: what it became
     NOTE_UNKNOWN_WAVE,        // word: read as "static"
@@ -58,6 +58,8 @@ void readScriptText(const char* text, size_t size, const ReadObserver* observer)
 // byte is on disk; returns false (and leaves the old file whole) otherwise,
 // with errno telling why.
 bool writeScriptFile(const char* path);
+// The same text written to an open file descriptor; false on a failed write.
+bool writeScriptLayout(int fd);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

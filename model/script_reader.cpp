@@ -316,6 +316,7 @@ struct ScriptReader {
             library.build();
         Script* created = newScript(word);  // cuts the name to fit
         words.notes.script = created;
+        words.notes.keyword = nullptr;
         if (words.length >= SCRIPT_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, word);
         if (!created) {  // out of memory: the body is read and thrown away
             discardOwnerless();

@@ -258,19 +258,20 @@ static void syncDirectory(const std::string& directory) {
     close(fd);
 }
 
+bool writeScriptLayout(int fd) {
+    auto out = std::make_unique<TextBuilder>(fd);
+    for (const Script* script = scriptLibrary; script && !out->failed; script = script->next)
+        writeScript(*out, script);
+    return out->flush();
+}
+
 bool writeScriptFile(const char* path) {
     std::string target = resolveTarget(path);
     std::string temporary;
     int fd = createTemporary(target, temporary);
     if (fd < 0)
         return false;
-    bool written = keepPermissions(fd, target);
-    if (written) {
-        auto out = std::make_unique<TextBuilder>(fd);
-        for (const Script* script = scriptLibrary; script && !out->failed; script = script->next)
-            writeScript(*out, script);
-        written = out->flush() && fsync(fd) == 0;
-    }
+    bool written = keepPermissions(fd, target) && writeScriptLayout(fd) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && written) {
         written = false;
