@@ -128,7 +128,7 @@ void Checker::describe(const ReadNote& note) {
         case NOTE_SCRIPT_REPLACED: {
             auto earlier = scriptPlaces.find(note.script);
             std::string where = earlier != scriptPlaces.end() ? placeText(earlier->second) : "?";
-            add(note, "script " + name + " replaces the one of the same name at " + where, true);
+            add(note, "script " + word + " replaces the one of the same name at " + where, true);
             if (earlier != scriptPlaces.end()) scriptPlaces.erase(earlier);
             break;
         }
