@@ -3,22 +3,52 @@
 // refuses to drop words silently.
 #include <cerrno>
 #include <cstring>
-#include <unordered_map>
 
 #include "cli.h"
 #include "script_file.h"
 
 namespace {
 
+// A place in one of the files of the run.
 struct Place {
-    std::string file;
+    int file;  // index in Checker::files
     int line;
     int column;
 };
 
-std::string placeText(const Place& place) {
-    return place.file + ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
-}
+// The place where each script record began: open addressing, at most half
+// full, no node per entry (every script of a large file passes here). A
+// record freed and allocated again at the same address gets its new place
+// when it begins, so nothing is ever removed.
+struct PlaceTable {
+    std::vector<std::pair<const Script*, Place>> slots =
+        std::vector<std::pair<const Script*, Place>>(1024);
+    size_t used = 0;
+
+    size_t slotOf(const Script* script) const {
+        const size_t mask = slots.size() - 1;
+        size_t i = (size_t)(((uintptr_t)script >> 4) * 0x9E3779B97F4A7C15ull) & mask;
+        while (slots[i].first && slots[i].first != script) i = (i + 1) & mask;
+        return i;
+    }
+
+    void put(const Script* script, Place place) {
+        if ((used + 1) * 2 > slots.size()) {
+            std::vector<std::pair<const Script*, Place>> old(slots.size() * 2);
+            old.swap(slots);
+            for (const auto& entry : old)
+                if (entry.first) slots[slotOf(entry.first)] = entry;
+        }
+        auto& slot = slots[slotOf(script)];
+        used += slot.first == nullptr;
+        slot = {script, place};
+    }
+
+    const Place* find(const Script* script) const {
+        const auto& slot = slots[slotOf(script)];
+        return slot.first ? &slot.second : nullptr;
+    }
+};
 
 bool isSeparatorByte(char c) {
     return c && strchr(TOKEN_SEPARATORS, c) != nullptr;
@@ -36,8 +66,8 @@ constexpr size_t EDITOR_IMAGE_WORDS = 4;
 // Collects the reader's notes over the files of one run.
 struct Checker {
     std::vector<Finding>& findings;
-    std::unordered_map<const Script*, Place> scriptPlaces;
-    std::string file;
+    PlaceTable scriptPlaces;
+    std::vector<std::string> files;  // of the run, in order; the last is being read
     const char* text = nullptr;
     // Where locate() stopped last: notes mostly come in text order.
     size_t cursor = 0;
@@ -53,20 +83,28 @@ struct Checker {
             cursorLine = 1;
             cursorColumn = 1;
         }
-        for (; cursor < offset; cursor++) {
-            if (text[cursor] == '\n') {
-                cursorLine++;
-                cursorColumn = 1;
-            } else {
-                cursorColumn++;
+        while (cursor < offset) {
+            const void* newline = memchr(text + cursor, '\n', offset - cursor);
+            if (!newline) {
+                cursorColumn += (int)(offset - cursor);
+                cursor = offset;
+                break;
             }
+            cursor = (size_t)((const char*)newline - text) + 1;
+            cursorLine++;
+            cursorColumn = 1;
         }
-        return {file, cursorLine, cursorColumn};
+        return {(int)files.size() - 1, cursorLine, cursorColumn};
+    }
+
+    std::string placeText(const Place& place) const {
+        return files[place.file] + ":" + std::to_string(place.line) + ":" +
+               std::to_string(place.column);
     }
 
     void add(const ReadNote& note, const std::string& message, bool losesWords) {
         Place place = locate(note.offset);
-        findings.push_back({place.file, place.line, place.column, message, losesWords});
+        findings.push_back({files.back(), place.line, place.column, message, losesWords});
     }
 
     // Whether only separators stand between the pending block's last word
@@ -93,6 +131,10 @@ struct Checker {
     }
 
     void take(const ReadNote& note) {
+        if (note.kind == NOTE_SCRIPT_BEGUN && pendingBlock.empty()) {
+            describe(note);
+            return;
+        }
         if (continuesBlock(note)) {
             pendingBlock.push_back(note);
             if (pendingBlock.size() == EDITOR_IMAGE_WORDS) pendingBlock.clear();
@@ -119,17 +161,19 @@ bool argumentKeepsWord(const char* keyword) {
 }
 
 void Checker::describe(const ReadNote& note) {
+    if (note.kind == NOTE_SCRIPT_BEGUN) {  // the one note of every script: kept cheap
+        scriptPlaces.put(note.script, locate(note.offset));
+        return;
+    }
     const std::string word = quoted(note.word);
     const std::string name = note.script ? quoted(note.script->name) : std::string();
     switch (note.kind) {
         case NOTE_SCRIPT_BEGUN:
-            scriptPlaces[note.script] = locate(note.offset);
             break;
         case NOTE_SCRIPT_REPLACED: {
-            auto earlier = scriptPlaces.find(note.script);
-            std::string where = earlier != scriptPlaces.end() ? placeText(earlier->second) : "?";
+            const Place* earlier = scriptPlaces.find(note.script);
+            std::string where = earlier ? placeText(*earlier) : "?";
             add(note, "script " + word + " replaces the one of the same name at " + where, true);
-            if (earlier != scriptPlaces.end()) scriptPlaces.erase(earlier);
             break;
         }
         case NOTE_UNKNOWN_WORD:
@@ -204,7 +248,7 @@ bool readChecked(const std::string& path, Checker& checker, FILE* err) {
         fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
         return false;
     }
-    checker.file = path;
+    checker.files.push_back(path);
     checker.text = bytes.c_str();
     checker.cursor = 0;
     checker.cursorLine = 1;

@@ -11,6 +11,11 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) return false;
     bytes.clear();
+    if (fseek(file, 0, SEEK_END) == 0) {
+        const long size = ftell(file);
+        if (size > 0) bytes.reserve((size_t)size);
+        rewind(file);
+    }
     char buffer[1 << 16];
     size_t count;
     while ((count = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);

@@ -113,7 +113,9 @@ struct ReadNotes {
     // keyword's arguments early in the author's mind.
     void checkArgument(const char* word) const {
         bool swallowed = isBrace(word, '{') || isBrace(word, '}');
-        for (const char* known : KEYWORDS) swallowed = swallowed || compareNoCase(word, known) == 0;
+        for (const char* known : KEYWORDS)
+            swallowed =
+                swallowed || (foldCase(word[0]) == known[0] && compareNoCase(word, known) == 0);
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
     }
 };
