@@ -256,6 +256,12 @@ bool readChecked(const std::string& path, Checker& checker, FILE* err) {
     ReadObserver observer = {observe, &checker};
     readScriptText(bytes.data(), bytes.size(), &observer);
     checker.flushBlock();
+    // The reader's text ends at its first NUL byte, as C text does.
+    if (const char* nul = (const char*)memchr(bytes.data(), '\0', bytes.size())) {
+        Place place = checker.locate((size_t)(nul - bytes.data()));
+        checker.findings.push_back(
+            {path, place.line, place.column, "a NUL byte: nothing after it is read", true});
+    }
     checker.text = nullptr;
     return true;
 }

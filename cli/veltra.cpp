@@ -89,6 +89,23 @@ struct Arguments {
     }
 
     bool more() const { return next < count && error.empty(); }
+
+    // The current argument, which no option took: a word, or an unknown option.
+    void takeWord() {
+        const char* argument = values[next];
+        if (argument[0] == '-' && argument[1] != '\0')
+            error = std::string("unknown option ") + argument;
+        else
+            words.push_back(values[next++]);
+    }
+
+    // False with the message written when the command line was wrong.
+    bool fine(const char* command, FILE* err) {
+        if (error.empty() && words.empty()) error = "no FILE given";
+        if (error.empty()) return true;
+        fprintf(err, "veltra %s: %s\nTry 'veltra %s --help'.\n", command, error.c_str(), command);
+        return false;
+    }
 };
 
 bool parseNumber(const std::string& text, double& number) {
@@ -111,11 +128,6 @@ bool parseSize(const std::string& text, bool square, int& width, int& height) {
     return true;
 }
 
-int usageError(const char* command, const std::string& message, FILE* err) {
-    fprintf(err, "veltra %s: %s\nTry 'veltra %s --help'.\n", command, message.c_str(), command);
-    return EXIT_TROUBLE;
-}
-
 bool wantsHelp(int argc, const char* const* argv) {
     for (int i = 0; i < argc; i++)
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) return true;
@@ -127,13 +139,11 @@ int runCheck(Arguments& args, CliStreams io) {
     while (args.more()) {
         if (args.option("--json", nullptr))
             options.json = true;
-        else if (args.values[args.next][0] == '-' && args.values[args.next][1] != '\0')
-            args.error = std::string("unknown option ") + args.values[args.next];
         else
-            options.files.push_back(args.values[args.next++]);
+            args.takeWord();
     }
-    if (args.error.empty() && options.files.empty()) args.error = "no FILE given";
-    if (!args.error.empty()) return usageError("check", args.error, io.err);
+    if (!args.fine("check", io.err)) return EXIT_TROUBLE;
+    options.files = args.words;
     return commandCheck(options, io);
 }
 
@@ -144,13 +154,11 @@ int runFormat(Arguments& args, CliStreams io) {
             options.checkOnly = true;
         else if (args.option("--drop-unknown", nullptr))
             options.dropUnknown = true;
-        else if (args.values[args.next][0] == '-' && args.values[args.next][1] != '\0')
-            args.error = std::string("unknown option ") + args.values[args.next];
         else
-            options.files.push_back(args.values[args.next++]);
+            args.takeWord();
     }
-    if (args.error.empty() && options.files.empty()) args.error = "no FILE given";
-    if (!args.error.empty()) return usageError("format", args.error, io.err);
+    if (!args.fine("format", io.err)) return EXIT_TROUBLE;
+    options.files = args.words;
     return commandFormat(options, io);
 }
 
@@ -170,10 +178,8 @@ void parseDrawing(Arguments& args, bool square, RenderOptions& options) {
             options.textureFolders.push_back(value);
         } else if (args.option("-o", &value) || args.option("--output", &value)) {
             options.output = value;
-        } else if (args.values[args.next][0] == '-' && args.values[args.next][1] != '\0') {
-            args.error = std::string("unknown option ") + args.values[args.next];
         } else {
-            args.words.push_back(args.values[args.next++]);
+            args.takeWord();
         }
     }
     if (args.error.empty() && options.output.empty()) args.error = "no -o given";
@@ -184,7 +190,7 @@ int runRender(Arguments& args, CliStreams io) {
     previewWindowSize(options.width, options.height);
     parseDrawing(args, false, options);
     if (args.error.empty() && args.words.size() != 2) args.error = "needs FILE and SCRIPT";
-    if (!args.error.empty()) return usageError("render", args.error, io.err);
+    if (!args.fine("render", io.err)) return EXIT_TROUBLE;
     options.files = {args.words[0]};
     options.script = args.words[1];
     return commandRender(options, io);
@@ -192,10 +198,10 @@ int runRender(Arguments& args, CliStreams io) {
 
 int runThumbnails(Arguments& args, CliStreams io) {
     RenderOptions options;
-    options.width = options.height = DEFAULT_THUMBNAIL_SIZE;
+    options.width = DEFAULT_THUMBNAIL_SIZE;
+    options.height = DEFAULT_THUMBNAIL_SIZE;
     parseDrawing(args, true, options);
-    if (args.error.empty() && args.words.empty()) args.error = "no FILE given";
-    if (!args.error.empty()) return usageError("thumbnails", args.error, io.err);
+    if (!args.fine("thumbnails", io.err)) return EXIT_TROUBLE;
     options.files = args.words;
     return commandThumbnails(options, io);
 }

@@ -51,6 +51,7 @@ const CheckCase CHECK_CASES[] = {
      "1:524: more than 255 frames: 'g'"},
     {"second anim", "a { { anim 1 x end\n  anim 2 y end } }",
      "2:3: a second 'anim' replaces the frames"},
+    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it"},
     {"replaced script", "a { }\n\tA { }\n",
      "2:2: script 'A' replaces the one of the same name at "},
 };
