@@ -104,8 +104,8 @@ struct ReadNotes {
 
     void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f) const {
         if (!observer) return;
-        ReadNote note = {kind,  (size_t)(word - text), word, keyword, inStage, script, value,
-                         number};
+        const size_t offset = (size_t)(word - text);
+        ReadNote note = {kind, offset, word, keyword, inStage, script, value, number};
         observer->note(note, observer->context);
     }
 
