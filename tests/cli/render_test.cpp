@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <png.h>
 
+#include <filesystem>
+
 #include "cli_fixture.h"
 #include "control_store.h"
 #include "editor_state.h"
@@ -138,5 +140,7 @@ TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndADamagedImage) {
         EXPECT_EQ(picture.width, 32) << png;
         EXPECT_EQ(picture.height, 32) << png;
     }
+    const auto entries = std::filesystem::directory_iterator(path("thumbs"));
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);  // the PNGs and the index
     EXPECT_EQ(safeFileName("../x y"), "_.._x_y");
 }
