@@ -275,9 +275,33 @@ bool checkFiles(const std::vector<std::string>& files, std::vector<Finding>& fin
     return allRead;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0.
+size_t utf8Length(const std::string& text, size_t i) {
+    const unsigned char lead = (unsigned char)text[i];
+    const size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4
+                          : lead >= 0xE0               ? 3
+                          : lead >= 0xC2               ? 2
+                                                       : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; k++)
+        if (((unsigned char)text[i + k] & 0xC0) != 0x80) return 0;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    const unsigned char second = (unsigned char)text[i + 1];
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F)) return 0;
+    if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return 0;
+    return length;
+}
+
+}  // namespace
+
+// Bytes that are not UTF-8 (file names and words may hold any) become U+FFFD,
+// so that the output always parses.
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); i++) {
+        const unsigned char c = (unsigned char)text[i];
         if (c == '"' || c == '\\') {
             out += '\\';
             out += (char)c;
@@ -285,8 +309,13 @@ std::string jsonString(const std::string& text) {
             char escape[8];
             snprintf(escape, sizeof escape, "\\u%04x", c);
             out += escape;
-        } else {
+        } else if (c < 0x80) {
             out += (char)c;
+        } else if (size_t length = utf8Length(text, i)) {
+            out.append(text, i, length);
+            i += length - 1;
+        } else {
+            out += "\\ufffd";
         }
     }
     return out + "\"";

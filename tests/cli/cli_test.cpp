@@ -91,13 +91,15 @@ TEST_F(CliTest, CheckPassesTheWritersOwnLayoutAndFailsOnUnreadableFiles) {
 
 #ifdef VELTRA_TEST_JSON
 TEST_F(CliTest, CheckJsonParsesWithTheSamePlaces) {
-    std::string file = write("quote\"d.txt", "a {\n\tbogus \"x\"\n}\n");
+    std::string file = write("quote\"d.txt", "a {\n\tbogus \"x\"\n\t\xff\xc3\xa9\n}\n");
     CliRun run = veltra({"check", "--json", file});
     QJsonParseError error;
     QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out;
     QJsonArray findings = json.array();
-    ASSERT_EQ(findings.size(), 2);
+    ASSERT_EQ(findings.size(), 3);
+    EXPECT_EQ(findings[2].toObject()["message"].toString(),
+              QString::fromUtf8("'\xef\xbf\xbd\xc3\xa9' is not a script keyword; skipped"));
     QJsonObject second = findings[1].toObject();
     EXPECT_EQ(second["file"].toString().toStdString(), file);
     EXPECT_EQ(second["line"].toInt(), 2);
