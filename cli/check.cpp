@@ -243,22 +243,22 @@ void observe(const ReadNote& note, void* context) {
 
 // The whole file through the reader, notes to checker; false when it cannot be read.
 bool readChecked(const std::string& path, Checker& checker, FILE* err) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) {
+    FileBytes bytes;
+    if (!bytes.open(path)) {
         fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
         return false;
     }
     checker.files.push_back(path);
-    checker.text = bytes.c_str();
+    checker.text = bytes.data;
     checker.cursor = 0;
     checker.cursorLine = 1;
     checker.cursorColumn = 1;
     ReadObserver observer = {observe, &checker};
-    readScriptText(bytes.data(), bytes.size(), &observer);
+    readScriptText(bytes.data, bytes.size, &observer);
     checker.flushBlock();
     // The reader's text ends at its first NUL byte, as C text does.
-    if (const char* nul = (const char*)memchr(bytes.data(), '\0', bytes.size())) {
-        Place place = checker.locate((size_t)(nul - bytes.data()));
+    if (const char* nul = (const char*)memchr(bytes.data, '\0', bytes.size)) {
+        Place place = checker.locate((size_t)(nul - bytes.data));
         checker.findings.push_back(
             {path, place.line, place.column, "a NUL byte: nothing after it is read", true});
     }

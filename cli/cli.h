@@ -73,6 +73,23 @@ void previewWindowSize(int& width, int& height);
 // The whole file's bytes; false with errno set when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
+// A file's bytes without a copy: mapped when it is a regular file, read
+// otherwise (a pipe, an empty file).
+struct FileBytes {
+    const char* data = nullptr;
+    size_t size = 0;
+
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes();
+    bool open(const std::string& path);  // false with errno set
+
+  private:
+    void* mapped = nullptr;
+    std::string copy;
+};
+
 // Writes rows of width x height RGB pixels, top row first, through libpng;
 // false when the file cannot be written.
 bool writePngFile(const std::string& path, int width, int height, const uint8_t* rgb);

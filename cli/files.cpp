@@ -1,5 +1,9 @@
 // Whole files in, PNG files out.
+#include <fcntl.h>
 #include <png.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -24,6 +28,31 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
     fclose(file);
     errno = savedErrno;
     return !failed;
+}
+
+bool FileBytes::open(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        void* pages = mmap(nullptr, (size_t)info.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (pages != MAP_FAILED) {
+            close(fd);
+            mapped = pages;
+            data = (const char*)pages;
+            size = (size_t)info.st_size;
+            return true;
+        }
+    }
+    close(fd);
+    if (!readWholeFile(path, copy)) return false;
+    data = copy.data();
+    size = copy.size();
+    return true;
+}
+
+FileBytes::~FileBytes() {
+    if (mapped) munmap(mapped, size);
 }
 
 namespace {
