@@ -1,6 +1,9 @@
 # Quick start on Debian 12: `make run` starts the editor, `make test` runs
 # every test. Both install the missing Debian packages first.
-.PHONY: all setup build run test bench screenshot clean
+.PHONY: all setup build run test bench screenshot install clean
+
+# Where `make install` puts the programs, the man page and the desktop entry.
+PREFIX ?= /usr/local
 
 all: build
 
@@ -22,6 +25,9 @@ bench: build
 
 screenshot: build
 	./scripts/screenshot.sh
+
+install: build
+	cmake --install build --prefix "$(PREFIX)"
 
 clean:
 	rm -rf build build-sanitize build-fuzz

@@ -1,7 +1,8 @@
 // The script reader under libFuzzer: any bytes must read without a crash,
 // a leak or a read past the text, and leave a library whose records keep
 // their invariants. Each input is read twice, so that the second read
-// replaces every script of the first.
+// replaces every script of the first; the second read tells an observer,
+// whose every note must point at a word of the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,10 +28,17 @@ static void checkLibrary() {
     }
 }
 
+static void checkNote(const ReadNote& note, void* context) {
+    const char* text = static_cast<const char*>(context);
+    const size_t length = strlen(note.word);
+    if (length == 0 || memcmp(text + note.offset, note.word, length) != 0) __builtin_trap();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
     readScriptText(text, size);
-    readScriptText(text, size);
+    const ReadObserver observer = {checkNote, const_cast<char*>(text)};
+    readScriptText(text, size, &observer);
     checkLibrary();
     freeAllScripts();
     if (recordsInUse() != 0)  // a record the library lost: a leak

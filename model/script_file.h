@@ -15,12 +15,53 @@ void readScriptFile(const char* path);
 // NUL). As for a file, the text ends at its first NUL byte.
 void readScriptText(const char* text, size_t size);
 
+// What the reader tells an observer: each place where it skips, cuts or
+// changes what the text says, and each script it begins, so that a tool can
+// point at the byte the reader acted on. Offsets count bytes from the start
+// of the text.
+enum ReadNoteKind {
+    NOTE_SCRIPT_BEGUN,        // script: the new record (word: its name as written)
+    NOTE_SCRIPT_REPLACED,     // script: the earlier record of that name, released
+    NOTE_UNKNOWN_WORD,        // word: not a keyword of its level (inStage tells which)
+    NOTE_SWALLOWED_ARGUMENT,  // word: a brace or keyword taken as keyword's argument
+    NOTE_BODY_UNCLOSED,       // word: the "{" of a body or stage still open at the end
+    NOTE_BODY_WITHOUT_NAME,   // word: a "{" before any script name; the body is dropped
+    NOTE_NAME_CUT,            // word: a name longer than its array (keyword null: a script name)
+    NOTE_SUBDIVIDE_ROUNDED,   // word: the count; value: what it became
+    NOTE_SMOOTHNESS_CLAMPED,  // word: the smoothness; number: what it became
+    NOTE_UNKNOWN_WAVE,        // word: read as "static"
+    NOTE_UNKNOWN_BLEND,       // word: read as GL_ZERO
+    NOTE_FRAMES_DROPPED,      // word: the 256th frame name; it and the rest up to "end" dropped
+    NOTE_ANIM_REPLACED,       // word: a second "anim" of the stage, whose frames it replaces
+};
+
+struct ReadNote {
+    ReadNoteKind kind;
+    size_t offset;
+    const char* word;
+    const char* keyword;  // the keyword being read, or null
+    bool inStage;
+    Script* script;  // the script being read (null before any name)
+    int value;
+    float number;
+};
+
+struct ReadObserver {
+    void (*note)(const ReadNote& note, void* context);
+    void* context;
+};
+
+// readScriptText that tells the observer (when not null) what it does.
+void readScriptText(const char* text, size_t size, const ReadObserver* observer);
+
 // Writes the whole library. The file at path is replaced only once every
 // byte is on disk; returns false (and leaves the old file whole) otherwise,
 // with errno telling why.
 bool writeScriptFile(const char* path);
 // The same for any list of scripts (a copy of the library, for example).
 bool writeScriptList(const Script* scripts, const char* path);
+// The library's text written to an open file descriptor; false on a failed write.
+bool writeScriptLayout(int fd);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

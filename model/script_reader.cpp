@@ -85,12 +85,49 @@ static bool isSeparator(char c) {
     return SEPARATORS.isSeparator[(unsigned char)c];
 }
 
+static bool isBrace(const char* word, char brace) {
+    return word[0] == brace && word[1] == '\0';
+}
+
+static const char* const KEYWORDS[] = {
+    "safe",      "subdivide",  "vertexwarp", "map",    "scroll",    "scale",      "rotate",
+    "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
+};
+
+// Tells the observer, when there is one, what the reader does at a word.
+struct ReadNotes {
+    const ReadObserver* observer = nullptr;
+    const char* text = nullptr;     // the start of the text, for offsets
+    const char* keyword = nullptr;  // the keyword whose arguments are being read
+    bool inStage = false;
+    Script* script = nullptr;
+
+    void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f) const {
+        if (!observer) return;
+        const size_t offset = (size_t)(word - text);
+        ReadNote note = {kind, offset, word, keyword, inStage, script, value, number};
+        observer->note(note, observer->context);
+    }
+
+    // An argument that is a brace or a keyword most likely ends the
+    // keyword's arguments early in the author's mind.
+    void checkArgument(const char* word) const {
+        bool swallowed = isBrace(word, '{') || isBrace(word, '}');
+        for (const char* known : KEYWORDS)
+            swallowed =
+                swallowed || (foldCase(word[0]) == known[0] && compareNoCase(word, known) == 0);
+        if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
+    }
+};
+
 // Walks the words of a writable buffer, terminating each one in place.
 // The byte at end must be a NUL, so the last word is terminated too.
 struct WordReader {
     char* pos;
     char* end;
-    size_t length = 0;  // of the word returned last
+    size_t length = 0;     // of the word returned last
+    char* last = nullptr;  // the word returned last
+    ReadNotes notes;
 
     // The next word, or null when the text is used up.
     char* next() {
@@ -102,8 +139,16 @@ struct WordReader {
         while (pos < end && !isSeparator(*pos))
             pos++;
         length = (size_t)(pos - word);
+        last = word;
         if (pos < end)
             *pos++ = '\0';
+        return word;
+    }
+
+    // The next word read as an argument of notes.keyword.
+    char* argument() {
+        char* word = next();
+        if (word && notes.observer) notes.checkArgument(word);
         return word;
     }
 
@@ -114,21 +159,19 @@ struct WordReader {
     }
 };
 
-static bool isBrace(const char* word, char brace) {
-    return word[0] == brace && word[1] == '\0';
-}
-
 static bool nextNumber(WordReader& words, float* target) {
-    const char* word = words.next();
+    const char* word = words.argument();
     if (word)
         *target = (float)textToDouble(word);
     return word != nullptr;
 }
 
 static bool nextWave(WordReader& words, WaveType* target) {
-    const char* word = words.next();
+    const char* word = words.argument();
     if (word)
         *target = waveTypeFromName(word);
+    if (word && *target == WAVE_STATIC && compareNoCase(word, WAVE_NAMES[WAVE_STATIC]) != 0)
+        words.notes.tell(NOTE_UNKNOWN_WAVE, word);
     return word != nullptr;
 }
 
@@ -271,11 +314,16 @@ struct ScriptReader {
     Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
     Stage* lastStage = nullptr;  // tail of script's stages
+    const char* bodyBrace = nullptr;   // the "{" of the open body, for the observer
+    const char* stageBrace = nullptr;  // the "{" of the open stage
 
     void beginScript(const char* word) {
         if (!library.built)
             library.build();
         Script* created = newScript(word);  // cuts the name to fit
+        words.notes.script = created;
+        words.notes.keyword = nullptr;
+        if (words.length >= SCRIPT_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, word);
         if (!created) {  // out of memory: the body is read and thrown away
             discardOwnerless();
             script = &ownerless;
@@ -283,8 +331,14 @@ struct ScriptReader {
             return;
         }
         NameChain& chain = library.chainFor(created->name, foldedHash(created->name));
+        if (chain.first != NO_SCRIPT && words.notes.observer) {
+            words.notes.script = library.scripts[chain.first].script;
+            words.notes.tell(NOTE_SCRIPT_REPLACED, word);
+            words.notes.script = created;
+        }
         library.releaseFirst(chain);
         library.append(created, chain);
+        words.notes.tell(NOTE_SCRIPT_BEGUN, word);
         script = created;
         lastStage = nullptr;
     }
@@ -303,17 +357,26 @@ struct ScriptReader {
     }
 
     void readScriptKeyword(const char* word) {
+        words.notes.keyword = word;
+        words.notes.inStage = false;
         if (words.lastIs(word, "safe")) {
             script->safe = 1;
         } else if (words.lastIs(word, "subdivide")) {
-            const char* value = words.next();
+            const char* value = words.argument();
             if (value)
                 script->subdivide = roundSubdivision(textToInt(value));
+            if (value && script->subdivide != textToInt(value))
+                words.notes.tell(NOTE_SUBDIVIDE_ROUNDED, value, script->subdivide);
         } else if (words.lastIs(word, "vertexwarp")) {
             (void)(nextNumber(words, &script->warpSpeed) &&
                 nextNumber(words, &script->warpDistance) &&
                    nextNumber(words, &script->warpSmoothness));
+            const float smoothness = script->warpSmoothness;
             clampSmoothness(script);
+            if (script->warpSmoothness != smoothness && words.notes.observer)
+                words.notes.tell(NOTE_SMOOTHNESS_CLAMPED, words.last, 0, script->warpSmoothness);
+        } else {
+            words.notes.tell(NOTE_UNKNOWN_WORD, word);
         }
     }
 
@@ -336,10 +399,13 @@ struct ScriptReader {
     }
 
     void readStageKeyword(const char* word) {
+        words.notes.keyword = word;
+        words.notes.inStage = true;
         if (words.lastIs(word, "map")) {
-            const char* name = words.next();
+            const char* name = words.argument();
             if (name)
                 copyText(stage->map, name);
+            if (name && words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
         } else if (words.lastIs(word, "scroll")) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
                    nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
@@ -350,13 +416,15 @@ struct ScriptReader {
             nextNumber(words, &stage->rotateSpeed);
         } else if (words.lastIs(word, "blendfunc")) {
             stage->blendEnabled = 1;
-            const char* source = words.next();
+            const char* source = words.argument();
             if (!source)
                 return;
             stage->blendSrc = blendFactorFromName(source);
-            const char* destination = words.next();
+            checkBlendName(source, stage->blendSrc);
+            const char* destination = words.argument();
             if (destination)
                 stage->blendDst = blendFactorFromName(destination);
+            if (destination) checkBlendName(destination, stage->blendDst);
         } else if (words.lastIs(word, "alphashift")) {
             (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
                    nextNumber(words, &stage->alphaMax));
@@ -368,19 +436,35 @@ struct ScriptReader {
             stage->alphamask = 1;
         } else if (words.lastIs(word, "nolightmap")) {
             stage->lightmap = 0;
+        } else {
+            words.notes.tell(NOTE_UNKNOWN_WORD, word);
         }
+    }
+
+    void checkBlendName(const char* name, float value) const {
+        if (value == 0.0f && compareNoCase(name, BLEND_FACTORS[0].name) != 0)
+            words.notes.tell(NOTE_UNKNOWN_BLEND, name);
     }
 
     // A later anim replaces the frames of an earlier one. Names past the
     // 255th, which the 8-bit count cannot hold, are skipped up to "end".
     void readAnimation() {
+        const char* anim = words.last;
         if (!nextNumber(words, &stage->animDelay))
             return;
+        if (stage->animFrames) words.notes.tell(NOTE_ANIM_REPLACED, anim);
         freeFrames(stage);
         AnimFrame* lastFrame = nullptr;
-        for (const char* name = words.next(); name && !words.lastIs(name, "end"); name = words.next()) {
-            if (stage->animFrameCount == MAX_ANIM_FRAMES)
+        bool dropping = false;
+        for (const char* name = words.argument(); name && !words.lastIs(name, "end");
+             name = words.argument()) {
+            if (words.length >= TEXTURE_NAME_SIZE && !dropping)
+                words.notes.tell(NOTE_NAME_CUT, name);
+            if (stage->animFrameCount == MAX_ANIM_FRAMES) {
+                if (!dropping) words.notes.tell(NOTE_FRAMES_DROPPED, name);
+                dropping = true;
                 continue;
+            }
             AnimFrame* frame = allocateFrame();
             if (!frame)
                 continue;
@@ -406,20 +490,27 @@ struct ScriptReader {
         if (skippedDepth > 0) {
             skipWord(word);
         } else if (!inBody) {
-            if (!isBrace(word, '{'))
+            if (!isBrace(word, '{')) {
                 beginScript(word);
-            else if (script)
+            } else if (script) {
                 inBody = true;
-            else
+                bodyBrace = word;
+            } else {
                 skippedDepth = 1;
+                words.notes.tell(NOTE_BODY_WITHOUT_NAME, word);
+            }
         } else if (isBrace(word, '}')) {
             if (inStage)
                 inStage = false;
             else
                 inBody = false;
         } else if (isBrace(word, '{')) {
-            if (!inStage)
+            if (inStage) {
+                words.notes.tell(NOTE_UNKNOWN_WORD, word);
+            } else {
+                stageBrace = word;
                 beginStage();
+            }
         } else if (!inStage) {
             readScriptKeyword(word);
         } else {
@@ -430,6 +521,8 @@ struct ScriptReader {
     void run() {
         while (const char* word = words.next())
             readWord(word);
+        if (inBody && script != &ownerless)
+            words.notes.tell(NOTE_BODY_UNCLOSED, inStage ? stageBrace : bodyBrace);
         library.finish();
         discardOwnerless();
     }
@@ -449,20 +542,26 @@ struct ScriptReader {
 };
 
 // Reads the text of a writable buffer of size bytes followed by a NUL.
-static void readBuffer(char* text, size_t size) {
+static void readBuffer(char* text, size_t size, const ReadObserver* observer = nullptr) {
     ScriptReader reader;
     reader.words.pos = text;
     reader.words.end = text + strnlen(text, size);
+    reader.words.notes.observer = observer;
+    reader.words.notes.text = text;
     reader.run();
 }
 
 void readScriptText(const char* text, size_t size) {
+    readScriptText(text, size, nullptr);
+}
+
+void readScriptText(const char* text, size_t size, const ReadObserver* observer) {
     char* copy = (char*)allocateLarge(size + 1);
     if (!copy)
         return;
     memcpy(copy, text, size);
     copy[size] = '\0';
-    readBuffer(copy, size);
+    readBuffer(copy, size, observer);
     freeLarge(copy, size + 1);
 }
 

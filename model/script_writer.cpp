@@ -258,6 +258,15 @@ static void syncDirectory(const std::string& directory) {
     close(fd);
 }
 
+static bool writeScriptsTo(const Script* scripts, int fd) {
+    auto out = std::make_unique<TextBuilder>(fd);
+    for (const Script* script = scripts; script && !out->failed; script = script->next)
+        writeScript(*out, script);
+    return out->flush();
+}
+
+bool writeScriptLayout(int fd) { return writeScriptsTo(scriptLibrary, fd); }
+
 bool writeScriptFile(const char* path) { return writeScriptList(scriptLibrary, path); }
 
 bool writeScriptList(const Script* scripts, const char* path) {
@@ -266,13 +275,7 @@ bool writeScriptList(const Script* scripts, const char* path) {
     int fd = createTemporary(target, temporary);
     if (fd < 0)
         return false;
-    bool written = keepPermissions(fd, target);
-    if (written) {
-        auto out = std::make_unique<TextBuilder>(fd);
-        for (const Script* script = scripts; script && !out->failed; script = script->next)
-            writeScript(*out, script);
-        written = out->flush() && fsync(fd) == 0;
-    }
+    bool written = keepPermissions(fd, target) && writeScriptsTo(scripts, fd) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && written) {
         written = false;

@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  libdevil-dev libjpeg-dev
+  libdevil-dev libjpeg-dev libpng-dev
   xvfb xauth x11-utils imagemagick openbox locales
 )
 

@@ -157,6 +157,17 @@ void dropLoadedTextures() {
     }
 }
 
+void forgetAllTextures() {
+    for (int i = 0; i < textureCount && texturesHaveContext; i++) {
+        const bool shown = i == placeholderSlot ||
+                           textureTable[i].glTexture != textureTable[placeholderSlot].glTexture;
+        if (shown) glDeleteTextures(1, &textureTable[i].glTexture);
+    }
+    textureCount = 0;
+    placeholderSlot = 0;
+    texturesHaveContext = false;
+}
+
 void createPlaceholderTexture() {
     texturesHaveContext = true;
     uint8_t texels[16][16][4];

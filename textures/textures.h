@@ -44,6 +44,10 @@ void resolveScriptTextures(Script* script);
 // placeholder and keeps its name and index until its name is resolved again,
 // which looks in the folders first and then reloads the file it had.
 void dropLoadedTextures();
+// Empties the table and deletes its texture objects, placeholder included,
+// for a program that draws more names than the table holds; the caller
+// makes the placeholder again and marks its scripts unresolved.
+void forgetAllTextures();
 
 // DevIL image types chosen by extension.
 constexpr int IMAGE_TYPE_TGA = 0x042D;

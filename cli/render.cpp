@@ -1,0 +1,302 @@
+// `veltra render` and `veltra thumbnails`: the preview's own renderer in a
+// headless OpenGL context, texture names found in folders the way the
+// editor finds them, and the frame read back into a PNG. Nothing asks: a
+// name found nowhere draws the placeholder and is told on standard error.
+#include <GL/gl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "cli.h"
+#include "control_store.h"
+#include "dialog_templates.h"
+#include "editor_state.h"
+#include "preview.h"
+#include "script_file.h"
+#include "texture_folders.h"
+#include "textures.h"
+
+namespace {
+
+FILE* messageStream = stderr;
+
+// The toolkit-free platform with a headless preview context; the image
+// library's error boxes become lines on standard error.
+struct CliPlatform : ControlStore {
+    void showMessageBox(const char* caption, const char* text) override {
+        fprintf(messageStream, "veltra: %s: %s\n", caption, text);
+    }
+};
+
+const char* reportMissingTexture(const char* name) {
+    fprintf(messageStream, "veltra: no image for texture '%s'; drawing the placeholder\n", name);
+    return nullptr;
+}
+
+// The installed platform, image library and texture finder for one command.
+struct HeadlessPreview {
+    CliPlatform store;
+    Platform* savedPlatform = platform;
+    TextureFileFinder savedFinder = textureFileFinder;
+    int width;
+    int height;
+
+    HeadlessPreview(int w, int h, FILE* err) : width(w), height(h) {
+        messageStream = err;
+        platform = &store;
+        store.previewWidth = w;
+        store.previewHeight = h;
+        textureCount = 0;
+        placeholderSlot = 0;
+        textureFileFinder = {searchTextureFolders, reportMissingTexture};
+        initImageLibrary();
+        initPreviewRendering();
+    }
+
+    ~HeadlessPreview() {
+        forgetAllTextures();
+        shutdownPreviewRendering();
+        shutdownImageLibrary();
+        currentScript = nullptr;
+        textureFileFinder = savedFinder;
+        platform = savedPlatform;
+        messageStream = stderr;
+    }
+
+    bool ready() const { return previewContextReady; }
+};
+
+std::string foldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = (char)tolower((unsigned char)c);
+    return folded;
+}
+
+int stageNameCount(const Script* script) {
+    int count = 0;
+    for (const Stage* stage = script->stages; stage; stage = stage->next)
+        count += 1 + stage->animFrameCount;
+    return count;
+}
+
+// A library larger than the texture table starts the table afresh when the
+// next script's names might not fit.
+void makeRoomForTextures(const Script* script) {
+    if (textureCount + stageNameCount(script) <= MAX_TEXTURE_SLOTS) return;
+    forgetAllTextures();
+    createPlaceholderTexture();
+    for (Script* each = scriptLibrary; each; each = each->next) each->texturesResolved = 0;
+}
+
+// The clock restarted and run as the preview's timer runs it: the frame
+// drawn is the one the preview draws `seconds` after a restart (the nearest
+// 50 ms tick), with every animation stepped on each tick before it.
+void drawAtTime(Script* script, double seconds) {
+    currentScript = script;
+    previewStages = PREVIEW_WHOLE_SCRIPT;
+    previewTime = 0.0f;
+    for (Stage* stage = script->stages; stage; stage = stage->next) {
+        stage->animCurrent = stage->animFrames;
+        stage->animNextTime = 0.0f;
+    }
+    const long long ticks = std::llround(seconds / PREVIEW_CLOCK_STEP);
+    for (long long tick = 1; tick < ticks; tick++) {
+        previewTime = previewTime + PREVIEW_CLOCK_STEP;
+        for (Stage* stage = script->stages; stage; stage = stage->next)
+            if (stage->animFrameCount != 0) advanceAnimation(stage);
+    }
+    previewPaused = ticks == 0;
+    renderPreviewFrame();
+    previewPaused = false;
+}
+
+// The frame as RGB rows, top row first.
+std::vector<uint8_t> readFrame(int width, int height) {
+    std::vector<uint8_t> rgba((size_t)width * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    std::vector<uint8_t> rgb((size_t)width * height * 3);
+    for (int y = 0; y < height; y++) {
+        const uint8_t* from = &rgba[(size_t)(height - 1 - y) * width * 4];
+        uint8_t* to = &rgb[(size_t)y * width * 3];
+        for (int x = 0; x < width; x++) memcpy(to + x * 3, from + x * 4, 3);
+    }
+    return rgb;
+}
+
+std::vector<uint8_t> renderScript(HeadlessPreview& preview, Script* script, double seconds) {
+    platform->makePreviewCurrent();
+    makeRoomForTextures(script);
+    resolveScriptTextures(script);
+    drawAtTime(script, seconds);
+    return readFrame(preview.width, preview.height);
+}
+
+// The files read into the library as File > Open reads them, each one's
+// folder searched for its texture names, then the given texture folders.
+bool loadLibrary(const RenderOptions& options, FILE* err) {
+    freeAllScripts();
+    clearScriptFolders();
+    clearTextureFolders();
+    forgetFolderContents();
+    for (const std::string& folder : options.textureFolders) {
+        if (!addTextureFolder(folder.c_str())) {
+            fprintf(err, "veltra: %s: cannot be a texture folder\n", folder.c_str());
+            return false;
+        }
+    }
+    for (const std::string& path : options.files) {
+        std::string bytes;
+        if (!readWholeFile(path, bytes)) {
+            fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
+            return false;
+        }
+        readScriptText(bytes.data(), bytes.size());
+        addScriptFolder(path.c_str());
+    }
+    return true;
+}
+
+void unloadLibrary() {
+    freeAllScripts();
+    clearScriptFolders();
+    clearTextureFolders();
+}
+
+}  // namespace
+
+void previewWindowSize(int& width, int& height) {
+    // MS Sans Serif at 8 points: 6 pixels a character, 13 a line.
+    width = (PREVIEW_TEMPLATE.width * 6 + 2) / 4;
+    height = (PREVIEW_TEMPLATE.height * 13 + 4) / 8;
+}
+
+int commandRender(const RenderOptions& options, CliStreams io) {
+    int status = EXIT_TROUBLE;
+    Script* script = nullptr;
+    if (loadLibrary(options, io.err)) {
+        script = findScript(options.script.c_str());
+        if (!script)
+            fprintf(io.err, "veltra: %s: no script '%s'\n", options.files[0].c_str(),
+                    options.script.c_str());
+    }
+    if (script) {
+        HeadlessPreview preview(options.width, options.height, io.err);
+        if (!preview.ready()) {
+            fprintf(io.err, "veltra: no OpenGL context could be made (EGL on Mesa)\n");
+        } else {
+            std::vector<uint8_t> rgb = renderScript(preview, script, options.seconds);
+            if (writePngFile(options.output, preview.width, preview.height, rgb.data()))
+                status = EXIT_CLEAN;
+            else
+                fprintf(io.err, "veltra: %s: cannot write: %s\n", options.output.c_str(),
+                        strerror(errno));
+        }
+    }
+    unloadLibrary();
+    return status;
+}
+
+// ---------------------------------------------------------------------------
+// thumbnails
+
+std::string safeFileName(const char* scriptName) {
+    std::string name;
+    for (const char* c = scriptName; *c && name.size() < 100; c++) {
+        const bool kept = isalnum((unsigned char)*c) || strchr("-_.", *c);
+        name += kept && (*c & 0x80) == 0 ? *c : '_';
+    }
+    if (name.empty() || name[0] == '.') name.insert(name.begin(), '_');
+    return name;
+}
+
+namespace {
+
+// Names unique without regard to letter case, for file systems that ignore
+// it: a second "a_b" becomes "a_b-2", a third "a_b-3".
+std::string uniquePngName(const std::string& base, std::set<std::string>& taken) {
+    std::string name = base + ".png";
+    for (int n = 2; !taken.insert(foldedName(name)).second; n++)
+        name = base + "-" + std::to_string(n) + ".png";
+    return name;
+}
+
+void showProgress(FILE* err, bool terminal, int done, int total, const std::string& png) {
+    if (!terminal) {
+        fprintf(err, "%d/%d %s\n", done, total, png.c_str());
+        return;
+    }
+    constexpr int BAR = 40;
+    const int filled = total ? done * BAR / total : BAR;
+    fprintf(err, "\r[%s%s] %d/%d", std::string(filled, '#').c_str(),
+            std::string(BAR - filled, ' ').c_str(), done, total);
+    if (done == total) fputc('\n', err);
+    fflush(err);
+}
+
+bool makeFolder(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0) {
+        errno = ENOTDIR;
+        return S_ISDIR(info.st_mode);
+    }
+    return mkdir(path.c_str(), 0777) == 0;
+}
+
+}  // namespace
+
+int commandThumbnails(const RenderOptions& options, CliStreams io) {
+    if (!loadLibrary(options, io.err)) {
+        unloadLibrary();
+        return EXIT_TROUBLE;
+    }
+    if (!makeFolder(options.output)) {
+        fprintf(io.err, "veltra: %s: cannot make the folder: %s\n", options.output.c_str(),
+                strerror(errno));
+        unloadLibrary();
+        return EXIT_TROUBLE;
+    }
+    HeadlessPreview preview(options.width, options.height, io.err);
+    if (!preview.ready()) {
+        fprintf(io.err, "veltra: no OpenGL context could be made (EGL on Mesa)\n");
+        unloadLibrary();
+        return EXIT_TROUBLE;
+    }
+    int total = 0;
+    for (const Script* script = scriptLibrary; script; script = script->next) total++;
+    const bool terminal = isatty(fileno(io.err));
+    std::set<std::string> taken = {"index.json"};
+    std::string index = "[";
+    int done = 0;
+    int status = EXIT_CLEAN;
+    for (Script* script = scriptLibrary; script; script = script->next) {
+        const std::string png = uniquePngName(safeFileName(script->name), taken);
+        std::vector<uint8_t> rgb = renderScript(preview, script, options.seconds);
+        if (!writePngFile(options.output + "/" + png, preview.width, preview.height, rgb.data())) {
+            fprintf(io.err, "veltra: %s/%s: cannot write: %s\n", options.output.c_str(),
+                    png.c_str(), strerror(errno));
+            status = EXIT_TROUBLE;
+            break;
+        }
+        index += done ? ",\n  " : "\n  ";
+        index += "{\"script\": " + jsonString(script->name) + ", \"png\": " + jsonString(png) + "}";
+        showProgress(io.err, terminal, ++done, total, png);
+    }
+    index += done ? "\n]\n" : "]\n";
+    FILE* file =
+        status == EXIT_CLEAN ? fopen((options.output + "/index.json").c_str(), "w") : nullptr;
+    if (file) {
+        fputs(index.c_str(), file);
+        if (fclose(file) != 0) status = EXIT_TROUBLE;
+    } else if (status == EXIT_CLEAN) {
+        fprintf(io.err, "veltra: %s/index.json: cannot write: %s\n", options.output.c_str(),
+                strerror(errno));
+        status = EXIT_TROUBLE;
+    }
+    unloadLibrary();
+    return status;
+}

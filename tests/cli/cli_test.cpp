@@ -1,0 +1,181 @@
+// `veltra check` and `veltra format` on files written here: each report at
+// the line and column where the text says it, the rewrite and its refusals.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "cli_fixture.h"
+
+#ifdef VELTRA_TEST_JSON
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#endif
+
+namespace {
+
+std::string repeated(const std::string& word, int count) {
+    std::string text;
+    for (int i = 0; i < count; i++) text += word + " ";
+    return text;
+}
+
+struct CheckCase {
+    const char* what;
+    std::string text;
+    const char* expected;  // "LINE:COLUMN: message", the message's start
+};
+
+const std::string LONG_NAME(60, 'n');
+const std::string LONG_MAP(300, 'm');
+
+// One file per kind of report; a tab counts as one column.
+const CheckCase CHECK_CASES[] = {
+    {"unknown script keyword", "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword"},
+    {"unknown stage keyword", "a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword"},
+    {"brace swallowed", "a {\n {\n  map }\n }\n}\n", "3:7: 'map' takes '}' as its argument"},
+    {"keyword swallowed", "a { { scale static 2 static blendfunc GL_ONE GL_ONE } }",
+     "1:29: 'scale' takes 'blendfunc' as its argument"},
+    {"wave unknown", "a { { scroll sine 1 wobble 2 } }", "1:21: unknown wave 'wobble'"},
+    {"blend unknown", "a { { blendfunc GL_ONE GL_HALF } }", "1:24: unknown blend factor 'GL_HALF'"},
+    {"body unclosed", "a\n{\n\tsafe\n", "2:1: this '{' of script 'a' is not closed"},
+    {"stage unclosed", "a {\n  { map x\n", "2:3: this '{' of script 'a' is not closed"},
+    {"body before a name", "  { safe }\na { }\n", "1:3: a body before any script name"},
+    {"nested stage brace", "a { { { } }", "1:7: '{' inside a stage is skipped"},
+    {"script name cut", "\n" + LONG_NAME + " { }", "2:1: script name cut to 47 characters"},
+    {"map name cut", "a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255"},
+    {"frame name cut", "a { { anim 1 x " + LONG_MAP + " end } }",
+     "1:16: name after 'anim' cut to 255"},
+    {"subdivide rounded", "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64"},
+    {"smoothness clamped", "a { vertexwarp 1 2 0 }", "1:20: vertexwarp smoothness 0 is read as"},
+    {"frames past 255", "a { { anim 1 " + repeated("f", 255) + "g h end } }",
+     "1:524: more than 255 frames: 'g'"},
+    {"second anim", "a { { anim 1 x end\n  anim 2 y end } }",
+     "2:3: a second 'anim' replaces the frames"},
+    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it"},
+    {"replaced script", "a { }\n\tA { }\n",
+     "2:2: script 'A' replaces the one of the same name at "},
+};
+
+}  // namespace
+
+TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
+    for (const CheckCase& row : CHECK_CASES) {
+        SCOPED_TRACE(row.what);
+        std::string file = write("case.txt", row.text);
+        CliRun run = veltra({"check", file});
+        EXPECT_EQ(run.status, EXIT_REPORTED);
+        EXPECT_EQ(run.out.rfind(file + ":" + row.expected, 0), 0u) << run.out;
+    }
+    // The earlier place is named too, in the same file or an earlier one.
+    std::string first = write("first.txt", "x { }\n\n  y { }\n");
+    std::string second = write("second.txt", "Y { }\n");
+    CliRun run = veltra({"check", first, second});
+    EXPECT_EQ(run.out,
+              second + ":1:1: script 'Y' replaces the one of the same name at " + first + ":3:3\n");
+}
+
+TEST_F(CliTest, CheckPassesTheWritersOwnLayoutAndFailsOnUnreadableFiles) {
+    std::string clean = write("clean.txt",
+                              "a\n{\n\tsubdivide 16\n\t{\n\t\tmap pics/a.tga\n\t}\n"
+                              "\t[\n\t\teditorimage pics/a.tga\n\t]\n}\n\n");
+    CliRun run = veltra({"check", clean, VELTRA_EXAMPLES_DIR "/demo.txt"});
+    EXPECT_EQ(run.status, EXIT_CLEAN);
+    EXPECT_EQ(run.out, "");
+    run = veltra({"check", clean, path("missing.txt")});
+    EXPECT_EQ(run.status, EXIT_TROUBLE);
+    EXPECT_NE(run.err.find("missing.txt: cannot read"), std::string::npos);
+    // An image block whose name is a keyword sets it: the words around it are reported.
+    run = veltra({"check", write("safe.txt", "a {\n\t[\n\t\teditorimage safe\n\t]\n}\n")});
+    EXPECT_EQ(run.out.rfind(path("safe.txt") + ":2:2: '[' is not a script keyword", 0), 0u);
+}
+
+#ifdef VELTRA_TEST_JSON
+TEST_F(CliTest, CheckJsonParsesWithTheSamePlaces) {
+    std::string file = write("quote\"d.txt", "a {\n\tbogus \"x\"\n\t\xff\xc3\xa9\n}\n");
+    CliRun run = veltra({"check", "--json", file});
+    QJsonParseError error;
+    QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out;
+    QJsonArray findings = json.array();
+    ASSERT_EQ(findings.size(), 3);
+    EXPECT_EQ(findings[2].toObject()["message"].toString(),
+              QString::fromUtf8("'\xef\xbf\xbd\xc3\xa9' is not a script keyword; skipped"));
+    QJsonObject second = findings[1].toObject();
+    EXPECT_EQ(second["file"].toString().toStdString(), file);
+    EXPECT_EQ(second["line"].toInt(), 2);
+    EXPECT_EQ(second["column"].toInt(), 8);
+    EXPECT_EQ(second["message"].toString().toStdString(),
+              "'\"x\"' is not a script keyword; skipped");
+    EXPECT_EQ(veltra({"check", "--json", VELTRA_EXAMPLES_DIR "/demo.txt"}).out, "[]\n");
+}
+#endif
+
+TEST_F(CliTest, FormatRewritesIntoTheLayoutAndCheckThenPasses) {
+    std::string file = write("messy.txt",
+                             "b { safe { MAP pics/b.tga Scroll SINE 0.5 static 1 } }\n"
+                             "a {\n subdivide 32 { anim 0.25 f1.tga f2.tga END } }");
+    EXPECT_EQ(veltra({"format", "--check", file}).status, EXIT_REPORTED);
+    EXPECT_EQ(veltra({"format", file}).status, EXIT_CLEAN);
+    EXPECT_EQ(contents(file),
+              "b\n{\n\tsafe\n\t{\n\t\tmap pics/b.tga\n"
+              "\t\tscroll sine 0.500000 static 1.000000\n\t}\n"
+              "\t[\n\t\teditorimage pics/b.tga\n\t]\n}\n\n"
+              "a\n{\n\tsubdivide 32\n\t{\n\t\tmap pics/noimage.tga\n"
+              "\t\tanim 0.250000 f1.tga f2.tga end\n\t}\n"
+              "\t[\n\t\teditorimage pics/noimage.tga\n\t]\n}\n\n");
+    EXPECT_EQ(veltra({"format", "--check", file}).status, EXIT_CLEAN);
+    EXPECT_EQ(veltra({"check", file}).status, EXIT_CLEAN);
+}
+
+TEST_F(CliTest, FormatRefusesToLoseWordsUnlessToldTo) {
+    const std::string lossy[] = {
+        "a { { map x.tga glow } }\n", "a { { anim 1 x end anim 1 y end } }\n",
+        "{ safe }\na { }\n",          "a { { map x.tga nolightmap } }\n",
+        LONG_NAME + " { }\n",         "a { }\nA { safe }\n",
+    };
+    for (const std::string& text : lossy) {
+        SCOPED_TRACE(text);
+        std::string file = write("lossy.txt", text);
+        CliRun run = veltra({"format", file});
+        EXPECT_EQ(run.status, EXIT_REPORTED);
+        EXPECT_EQ(run.out.rfind(file + ":", 0), 0u) << run.out;
+        EXPECT_EQ(contents(file), text);
+    }
+    std::string file = write("drop.txt", "a { { map x.tga glow } }\n");
+    EXPECT_EQ(veltra({"format", "--drop-unknown", file}).status, EXIT_CLEAN);
+    EXPECT_EQ(contents(file),
+              "a\n{\n\t{\n\t\tmap x.tga\n\t}\n\t[\n\t\teditorimage x.tga\n\t]\n}\n\n");
+}
+
+// Past the file-size limit every write fails, even for root; the file stays whole.
+TEST_F(CliTest, FormatFailingToWriteLeavesTheFileAlone) {
+    std::string text;
+    for (char name = 'a'; name <= 'j'; name++) text += name + std::string(" { { rotate 10 } }\n");
+    std::string file = write("limited.txt", text);
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 256;  // room for the messages, not for the new text
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    CliRun run = veltra({"format", file});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(run.status, EXIT_TROUBLE);
+    EXPECT_NE(run.err.find("limited.txt: cannot"), std::string::npos) << run.err;
+    EXPECT_EQ(contents(file), text);
+    EXPECT_EQ(veltra({"format", path("none.txt")}).status, EXIT_TROUBLE);
+}
+
+TEST_F(CliTest, HelpVersionAndUsageErrors) {
+    EXPECT_EQ(veltra({"--version"}).out, "veltra " VELTRA_VERSION "\n");
+    for (const char* command : {"check", "format", "render", "thumbnails"}) {
+        CliRun run = veltra({command, "--help"});
+        EXPECT_EQ(run.status, EXIT_CLEAN);
+        EXPECT_EQ(run.out.rfind(std::string("Usage: veltra ") + command, 0), 0u);
+    }
+    EXPECT_EQ(veltra({"check"}).status, EXIT_TROUBLE);
+    EXPECT_EQ(veltra({"render", "a.txt", "a", "--size", "0x5", "-o", "a.png"}).status,
+              EXIT_TROUBLE);
+    EXPECT_EQ(veltra({"frobnicate"}).status, EXIT_TROUBLE);
+}

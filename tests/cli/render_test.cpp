@@ -1,0 +1,146 @@
+// `veltra render` and `veltra thumbnails`: PNGs read back against frames of
+// the preview's renderer drawn here through its clock, and a library with a
+// damaged image and names that collide as file names.
+#include <GL/gl.h>
+#include <png.h>
+
+#include <filesystem>
+
+#include "cli_fixture.h"
+#include "control_store.h"
+#include "editor_state.h"
+#include "preview.h"
+#include "script_file.h"
+#include "test_images.h"
+#include "texture_folders.h"
+#include "textures.h"
+
+namespace {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;  // top row first
+};
+
+Picture readPng(const std::string& file) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    Picture picture;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr);
+    picture.width = (int)image.width;
+    picture.height = (int)image.height;
+    return picture;
+}
+
+// The script drawn by the preview itself, ticked by its timer from a restart.
+Picture previewFrame(const std::string& file, const char* name, int size, int ticks) {
+    ControlStore store;
+    store.previewWidth = size;
+    store.previewHeight = size;
+    platform = &store;
+    textureCount = 0;
+    textureFileFinder = {searchTextureFolders, nullptr};
+    initImageLibrary();
+    initPreviewRendering();
+    readScriptFile(file.c_str());
+    addScriptFolder(file.c_str());
+    currentScript = findScript(name);
+    resolveScriptTextures(currentScript);
+    restartPreviewClock();
+    previewPaused = ticks == 0;
+    for (int i = 0; i < ticks || (ticks == 0 && i == 0); i++) previewWindowProc(PREVIEW_TICK);
+    previewPaused = false;
+    Picture picture{size, size, std::vector<uint8_t>((size_t)size * size * 3)};
+    std::vector<uint8_t> rgba((size_t)size * size * 4);
+    glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (size_t i = 0; i < (size_t)size * size; i++) {
+        size_t row = (size_t)size - 1 - i / size;
+        memcpy(&picture.rgb[(row * size + i % size) * 3], &rgba[i * 4], 3);
+    }
+    forgetAllTextures();
+    shutdownPreviewRendering();
+    shutdownImageLibrary();
+    currentScript = nullptr;
+    freeAllScripts();
+    clearScriptFolders();
+    platform = nullptr;
+    return picture;
+}
+
+Bytes solid(uint8_t r, uint8_t g, uint8_t b) {
+    Bytes rgba;
+    for (int i = 0; i < 4; i++) rgba.insert(rgba.end(), {r, g, b, 255});
+    return rgba;
+}
+
+const char* const MOVING =
+    "moving\n{\n\t{\n\t\tmap base.tga\n\t\tscroll sine 0.5 static 0.3\n\t\trotate 20\n\t}\n"
+    "\t{\n\t\tmap red.tga\n\t\tanim 0.3 red.tga green.tga end\n\t\tblendfunc GL_ONE GL_ONE\n"
+    "\t\tscale sine 2 static 1\n\t}\n}\nmissing { { map pics/missing.tga } }\n";
+
+}  // namespace
+
+TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
+    std::ofstream(path("base.tga"), std::ios::binary)
+        << std::string((const char*)encodeTga(8, 8, testPattern(8, 8)).data(), 8 * 8 * 4 + 18);
+    write("red.tga", std::string((const char*)encodeTga(2, 2, solid(255, 0, 0)).data(), 34));
+    write("green.tga", std::string((const char*)encodeTga(2, 2, solid(0, 255, 0)).data(), 34));
+    std::string file = write("lib.txt", MOVING);
+    std::vector<uint8_t> previous;
+    for (int ticks : {0, 10, 27}) {
+        SCOPED_TRACE(ticks);
+        std::string time = std::to_string(ticks * 0.05);
+        CliRun run = veltra(
+            {"render", file, "MOVING", "--time", time, "--size", "64x64", "-o", path("out.png")});
+        ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
+        EXPECT_EQ(run.err, "");
+        Picture drawn = readPng(path("out.png"));
+        EXPECT_EQ(drawn.width, 64);
+        EXPECT_TRUE(drawn.rgb == previewFrame(file, "moving", 64, ticks).rgb);
+        EXPECT_NE(drawn.rgb, previous);  // scroll, rotation, animation and sway moved it
+        previous = drawn.rgb;
+    }
+}
+
+TEST_F(CliTest, RenderDrawsThePlaceholderForNamesFoundNowhere) {
+    std::string file = write("lib.txt", MOVING);
+    CliRun run = veltra({"render", file, "missing", "-o", path("out.png")});
+    EXPECT_EQ(run.status, EXIT_CLEAN);
+    EXPECT_NE(run.err.find("'pics/missing.tga'"), std::string::npos) << run.err;
+    Picture drawn = readPng(path("out.png"));
+    int width = 0;
+    int height = 0;
+    previewWindowSize(width, height);
+    ASSERT_EQ(drawn.width, width);
+    ASSERT_EQ(drawn.height, height);
+    const uint8_t* centre = &drawn.rgb[((size_t)height / 2 * width + width / 2) * 3];
+    EXPECT_EQ(std::vector<uint8_t>(centre, centre + 3), std::vector<uint8_t>({0, 0, 0}));
+    EXPECT_EQ(veltra({"render", file, "absent", "-o", path("no.png")}).status, EXIT_TROUBLE);
+}
+
+TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndADamagedImage) {
+    write("good.tga", std::string((const char*)encodeTga(2, 2, solid(255, 0, 0)).data(), 34));
+    write("broken.tga", "not an image at all, only words");
+    std::string first =
+        write("one.txt", "a/b { { map good.tga } }\nbroken { { map broken.tga } }\n");
+    std::string second = write("two.txt", "a_b { { map good.tga } }\nA/B { }\n");
+    CliRun run = veltra({"thumbnails", first, second, "--size", "32", "-o", path("thumbs")});
+    ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
+    EXPECT_NE(run.err.find("'broken.tga'"), std::string::npos) << run.err;
+    EXPECT_EQ(contents(path("thumbs/index.json")),
+              "[\n  {\"script\": \"broken\", \"png\": \"broken.png\"},\n"
+              "  {\"script\": \"a_b\", \"png\": \"a_b.png\"},\n"
+              "  {\"script\": \"A/B\", \"png\": \"A_B-2.png\"}\n]\n");
+    for (const char* png : {"broken.png", "a_b.png", "A_B-2.png"}) {
+        Picture picture = readPng(path("thumbs/") + png);
+        EXPECT_EQ(picture.width, 32) << png;
+        EXPECT_EQ(picture.height, 32) << png;
+    }
+    const auto entries = std::filesystem::directory_iterator(path("thumbs"));
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);  // the PNGs and the index
+    EXPECT_EQ(safeFileName("../x y"), "_.._x_y");
+}
