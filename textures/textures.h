@@ -1,6 +1,6 @@
 // The program-wide table of OpenGL textures, the resolution of a script's
 // texture names through the finder its program installs, the placeholder
-// texture, and the loading of image files through DevIL.
+// texture, and the loading of image files (DevIL gives the error texts).
 #pragma once
 
 #include "platform.h"
