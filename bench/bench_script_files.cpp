@@ -7,59 +7,43 @@
 // run first leaves the memory mapped (a long-running editor). Times are CPU
 // time (user + system), medians of several children.
 #include <malloc.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "script_file.h"
 #include "script_file_text.h"
 
-static double cpuSeconds() {
-    timespec now;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
+constexpr int RUNS = 15;
+constexpr int SIZES[2] = {1000, 50000};
+enum Figure { FIRST_READ, SECOND_READ, SPLIT, WRITE, FWRITE, FIGURES };
+const char* const FIGURE_NAMES[FIGURES] = {"first read", "second read", "split into words", "write",
+                                           "one fwrite + fsync"};
 
 struct Measurement {
     std::function<void()> prepare, measured, cleanUp;  // only measured() is timed
 };
 
-// The CPU time of a measurement in a fresh child process; negative if the
-// child failed. Warm, the child first runs it once untimed, keeping the heap.
+// The CPU seconds of measured() in a fresh child process. Warm, the child
+// first runs it once untimed, keeping the heap.
 static double timeInChild(const Measurement& m, bool warm) {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return -1;
-    pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
+    return figureInChild([&] {
         if (warm) {
             mallopt(M_TRIM_THRESHOLD, 1 << 30);
             mallopt(M_MMAP_THRESHOLD, 32 << 20);
-            m.prepare(), m.measured(), m.cleanUp();
+            m.prepare();
+            m.measured();
+            m.cleanUp();
         }
         m.prepare();
-        double start = cpuSeconds();
+        const double start = cpuSeconds();
         m.measured();
-        double elapsed = cpuSeconds() - start;
-        _exit(write(channel[1], &elapsed, sizeof elapsed) == sizeof elapsed ? 0 : 1);
-    }
-    close(channel[1]);
-    double elapsed = -1;
-    if (child < 0 || read(channel[0], &elapsed, sizeof elapsed) != sizeof elapsed)
-        elapsed = -1;
-    close(channel[0]);
-    waitpid(child, nullptr, 0);
-    return elapsed;
+        return cpuSeconds() - start;
+    });
 }
 
 static void splitWords(std::string& text) {
@@ -77,84 +61,85 @@ static void writeWithOneFwrite(const std::string& path, const std::string& bytes
     }
 }
 
-struct Figures {
-    int scripts;
-    double read, secondRead, split, write, fwrite;
-};
-static constexpr double Figures::*TIMES[] = {&Figures::read, &Figures::secondRead, &Figures::split, &Figures::write,
-                                             &Figures::fwrite};
-
-// Each figure once, for the file of the given size, each in a child of its own.
-static Figures measure(int scripts, const std::string& bytes, const std::string& folder, bool warm) {
-    const std::string path = folder + "/" + std::to_string(scripts) + ".txt", written = folder + "/written.txt";
-    std::string words;
+static Measurement measurementOf(Figure figure, const std::string& path, const std::string& bytes,
+                                 const std::string& folder, std::string& words) {
     auto nothing = [] {};
-    auto readFile = [&] { readScriptFile(path.c_str()); };
-    return {scripts, timeInChild({nothing, readFile, freeAllScripts}, warm),
-            timeInChild({readFile, readFile, freeAllScripts}, warm),
-            timeInChild({[&] { words = bytes; }, [&] { splitWords(words); }, nothing}, warm),
-            timeInChild({readFile, [&] { writeScriptFile(written.c_str()); }, freeAllScripts}, warm),
-            timeInChild({nothing, [&] { writeWithOneFwrite(folder + "/fwrite.txt", bytes); }, nothing}, warm)};
-}
-
-// read / split, first and second read per script at the largest size / at
-// the smallest, write / one fwrite.
-static std::array<double, 4> ratios(const std::vector<Figures>& all) {
-    const Figures &small = all.front(), &large = all.back();
-    auto perScript = [&](double Figures::*field) { return (large.*field / large.scripts) / (small.*field / small.scripts); };
-    return {large.read / large.split, perScript(&Figures::read), perScript(&Figures::secondRead), large.write / large.fwrite};
+    auto readFile = [&path] { readScriptFile(path.c_str()); };
+    switch (figure) {
+        case FIRST_READ:
+            return {nothing, readFile, freeAllScripts};
+        case SECOND_READ:
+            return {readFile, readFile, freeAllScripts};
+        case SPLIT:
+            return {[&] { words = bytes; }, [&] { splitWords(words); }, nothing};
+        case WRITE:
+            return {readFile, [&] { writeScriptFile((folder + "/written.txt").c_str()); },
+                    freeAllScripts};
+        default:
+            return {nothing, [&] { writeWithOneFwrite(folder + "/fwrite.txt", bytes); }, nothing};
+    }
 }
 
 int main() {
     char folder[] = "/tmp/bench-script-files-XXXXXX";
-    if (!mkdtemp(folder))
-        return perror("mkdtemp"), 1;
-    const int sizes[] = {1000, 10000, 50000};
-    std::string texts[3];
-    for (int i = 0; i < 3; i++) {
-        texts[i] = makeFileText(sizes[i]);
-        writeWithOneFwrite(std::string(folder) + "/" + std::to_string(sizes[i]) + ".txt", texts[i]);
+    if (!mkdtemp(folder)) {
+        perror("mkdtemp");
+        return 1;
     }
-    // The runs go round the sizes and both heaps, so that a change in the
-    // load of the machine touches them all alike.
-    std::vector<Figures> samples[2][3], all[2];  // cold, warm
-    for (int run = 0; run < 15; run++)
-        for (int i = 0; i < 3; i++)
-            for (bool warm : {false, true})
-                samples[warm][i].push_back(measure(sizes[i], texts[i], folder, warm));
-    for (bool warm : {false, true})
-        for (int i = 0; i < 3; i++) {
-            Figures median = {sizes[i], 0, 0, 0, 0, 0};
-            for (auto field : TIMES) {
-                std::vector<double> times;
-                for (const Figures& f : samples[warm][i])
-                    times.push_back(f.*field);
-                std::sort(times.begin(), times.end());
-                median.*field = times[times.size() / 2];
-            }
-            all[warm].push_back(median);
-        }
+    std::string texts[2];
+    std::string paths[2];
+    for (int i = 0; i < 2; i++) {
+        texts[i] = makeFileText(SIZES[i]);
+        paths[i] = std::string(folder) + "/" + std::to_string(SIZES[i]) + ".txt";
+        writeWithOneFwrite(paths[i], texts[i]);
+    }
+    // The runs go round the sizes, both heaps and every figure, so that a
+    // change in the load of the machine touches them all alike.
+    std::vector<double> samples[2][2][FIGURES];  // cold or warm, size, figure
+    const std::string folderPath = folder;       // outlives every measurement
+    std::string words;
+    for (int run = 0; run < RUNS; run++)
+        for (int i = 0; i < 2; i++)
+            for (int warm = 0; warm < 2; warm++)
+                for (int f = 0; f < FIGURES; f++) {
+                    const Measurement m =
+                        measurementOf((Figure)f, paths[i], texts[i], folderPath, words);
+                    samples[warm][i][f].push_back(timeInChild(m, warm) * 1e3);
+                }
     std::filesystem::remove_all(folder);
 
-    printf("Median CPU ms of %zu runs, each in a fresh process   cold heap (first use)    warm heap (memory kept)\n%-20s",
-           samples[0][0].size(), "scripts");
-    for (const auto& figures : all)
-        for (const Figures& f : figures)
-            printf("%10d", f.scripts);
-    const char* rows[] = {"first read", "second read", "split into words", "write", "one fwrite + fsync"};
-    for (int row = 0; row < 5; row++) {
-        printf("\n%-20s", rows[row]);
-        for (const auto& figures : all)
-            for (const Figures& f : figures)
-                printf("%10.3f", f.*TIMES[row] * 1e3);
+    double ms[2][2][FIGURES];
+    printf(
+        "Median CPU ms of %d runs, each in a fresh process: cold heap (first use), "
+        "then warm heap (memory kept)\n%-20s",
+        RUNS, "scripts");
+    for (int warm = 0; warm < 2; warm++)
+        for (int i = 0; i < 2; i++) printf("%10d", SIZES[i]);
+    for (int f = 0; f < FIGURES; f++) {
+        printf("\n%-20s", FIGURE_NAMES[f]);
+        for (int warm = 0; warm < 2; warm++)
+            for (int i = 0; i < 2; i++) {
+                ms[warm][i][f] = median(samples[warm][i][f]);
+                printf("%10.3f", ms[warm][i][f]);
+            }
     }
-    const char* names[] = {"read / split into words, 50,000 scripts", "first read per script, 50,000 / 1,000",
-                           "second read per script, 50,000 / 1,000", "write / one fwrite + fsync, 50,000 scripts"};
+    printf("\n(%.2f MB at 50,000 scripts)\n\n%-44s %6s %6s  %s\n", (double)texts[1].size() / 1e6,
+           "ratio", "cold", "warm", "target");
+    const char* names[] = {
+        "read / split into words, 50,000 scripts", "first read per script, 50,000 / 1,000",
+        "second read per script, 50,000 / 1,000", "write / one fwrite + fsync, 50,000 scripts"};
     const char* targets[] = {"<= 4 cold, 1.5 warm", "<= 1.5", "<= 1.5", "<= 5"};
-    std::array<double, 4> cold = ratios(all[0]), warm = ratios(all[1]);
-    printf("\n(%.2f MB at 50,000 scripts)\n\n%-44s %6s %6s  %s\n", (double)texts[2].size() / 1e6, "ratio", "cold",
-           "warm", "target");
-    for (int i = 0; i < 4; i++)
-        printf("%-44s %6.2f %6.2f  %s\n", names[i], cold[i], warm[i], targets[i]);
+    for (int row = 0; row < 4; row++) {
+        printf("%-44s", names[row]);
+        for (const auto& heap : ms) {
+            const double perScript = (double)SIZES[0] / SIZES[1];
+            const double ratios[] = {heap[1][FIRST_READ] / heap[1][SPLIT],
+                                     heap[1][FIRST_READ] / heap[0][FIRST_READ] * perScript,
+                                     heap[1][SECOND_READ] / heap[0][SECOND_READ] * perScript,
+                                     heap[1][WRITE] / heap[1][FWRITE]};
+            printf(" %6.2f", ratios[row]);
+        }
+        printf("  %s\n", targets[row]);
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 // images, as a ratio to DevIL's decode and conversion of the same bytes
 // alone, both measured here in one run. Target: at most 1.5 for every image,
 // those resampled to powers of two included.
+#include "bench_timing.h"
 #include "headless_gl.h"
 #include "test_images.h"
 #include "textures.h"
@@ -9,34 +10,29 @@
 #include <GL/gl.h>
 #include <IL/il.h>
 
-#include <algorithm>
-#include <chrono>
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <unistd.h>
 
 constexpr int RUNS = 15;
-
-static double milliseconds(const std::function<void()>& call) {
-    auto start = std::chrono::steady_clock::now();
-    call();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 static void decodeAndConvert(const Bytes& file, int imageType) {
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    if (!ilLoadL(imageType, file.data(), (ILuint)file.size()) || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
+    if (!ilLoadL(imageType, file.data(), (ILuint)file.size()) ||
+        !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
         fprintf(stderr, "DevIL could not decode a benchmark image\n");
     ilDeleteImages(1, &image);
 }
 
 int main() {
     HeadlessGL* gl = createHeadlessGL(16, 16);
-    if (!gl) return fprintf(stderr, "no OpenGL context\n"), 1;
+    if (!gl) {
+        fprintf(stderr, "no OpenGL context\n");
+        return 1;
+    }
     initImageLibrary();
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -71,11 +67,9 @@ int main() {
                 loads.push_back(milliseconds([&] { loadTextureFile(path.c_str(), image.type); }));
                 decodes.push_back(milliseconds([&] { decodeAndConvert(image.bytes, image.type); }));
             }
-            std::sort(loads.begin(), loads.end());
-            std::sort(decodes.begin(), decodes.end());
-            double load = loads[RUNS / 2];
-            double decode = decodes[RUNS / 2];
-            double ratio = load / decode;
+            const double load = median(loads);
+            const double decode = median(decodes);
+            const double ratio = load / decode;
             if (ratio > 1.5) withinTarget = false;
             printf("%4dx%-4d %-4s %12.2f %12.2f %8.2f\n", width, height, image.kind, load, decode,
                    ratio);
