@@ -15,27 +15,30 @@
 #include <random>
 #include <string>
 
-static Bytes decoded(const Bytes& file, int imageType, int* error, int* width, int* height) {
+struct Decoded {
+    int error;
+    int width;
+    int height;
+    Bytes pixels;
+};
+
+static Decoded decoded(const Bytes& file, int imageType) {
     DecodedImage image;
-    *error = decodeImage(file.data(), file.size(), imageType, &image);
-    *width = image.width;
-    *height = image.height;
+    const int error = decodeImage(file.data(), file.size(), imageType, &image);
     Bytes pixels(image.pixels, image.pixels + (size_t)image.width * image.height * 4);
+    Decoded result = {error, image.width, image.height, pixels};
     freeImage(&image);
-    return pixels;
+    return result;
 }
 
 TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     for (const SampleImage& sample : subFormatSamples()) {
-        int error = 0;
-        int width = 0;
-        int height = 0;
-        Bytes pixels = decoded(sample.file, sample.imageType, &error, &width, &height);
-        ASSERT_EQ(error, IL_NO_ERROR) << sample.name;
-        ASSERT_EQ(width, sample.width) << sample.name;
-        ASSERT_EQ(height, sample.height) << sample.name;
-        for (size_t i = 0; i < pixels.size(); i++)
-            ASSERT_NEAR(pixels[i], sample.rgba[i], sample.tolerance)
+        const Decoded image = decoded(sample.file, sample.imageType);
+        ASSERT_EQ(image.error, IL_NO_ERROR) << sample.name;
+        ASSERT_EQ(image.width, sample.width) << sample.name;
+        ASSERT_EQ(image.height, sample.height) << sample.name;
+        for (size_t i = 0; i < image.pixels.size(); i++)
+            ASSERT_NEAR(image.pixels[i], sample.rgba[i], sample.tolerance)
                 << sample.name << " pixel " << i / 4 << " channel " << i % 4;
     }
 }
@@ -103,12 +106,9 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         {"wal of 65536 rows", IMAGE_TYPE_WAL, withByte(wal, 38, 1), IL_INVALID_FILE_HEADER},
     };
     for (const auto& c : cases) {
-        int error = 0;
-        int width = 0;
-        int height = 0;
-        Bytes pixels = decoded(c.file, c.imageType, &error, &width, &height);
-        EXPECT_EQ(error, c.error) << c.what;
-        EXPECT_TRUE(pixels.empty() && width == 0 && height == 0) << c.what;
+        const Decoded image = decoded(c.file, c.imageType);
+        EXPECT_EQ(image.error, c.error) << c.what;
+        EXPECT_TRUE(image.pixels.empty() && image.width == 0 && image.height == 0) << c.what;
     }
 }
 
@@ -116,17 +116,13 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
 // libjpeg's ends there too.
 TEST(ImageDecoders, JpegPastTheTimeLimitIsRefused) {
     Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
-    int error = 0;
-    int width = 0;
-    int height = 0;
-    decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
-    EXPECT_EQ(error, IL_NO_ERROR);
-    int32_t limit = decodeTimeLimitMs;
+    EXPECT_EQ(decoded(jpg, IMAGE_TYPE_JPG).error, IL_NO_ERROR);
+    const int32_t limit = decodeTimeLimitMs;
     decodeTimeLimitMs = 0;
-    Bytes pixels = decoded(jpg, IMAGE_TYPE_JPG, &error, &width, &height);
+    const Decoded late = decoded(jpg, IMAGE_TYPE_JPG);
     decodeTimeLimitMs = limit;
-    EXPECT_EQ(error, IL_LIB_JPEG_ERROR);
-    EXPECT_TRUE(pixels.empty());
+    EXPECT_EQ(late.error, IL_LIB_JPEG_ERROR);
+    EXPECT_TRUE(late.pixels.empty());
 }
 
 // Random pixels resized both ways on each axis, by whole and odd factors,
