@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 // Records that name only the fields a case sets.
@@ -26,12 +27,23 @@ const Rgba BLACK = {0, 0, 0, 255};
 const Rgba RED = {255, 0, 0, 255};
 const Rgba GREEN = {0, 255, 0, 255};
 const Rgba YELLOW = {255, 255, 0, 255};
+const Rgba CYAN = {0, 255, 255, 255};
+const Rgba LIGHT_GREY = {204, 204, 204, 255};
+const Rgba DARK_GREY = {153, 153, 153, 255};
 const Texels QUADRANTS = {RED, GREEN, WHITE, {0, 0, 0, 128}};  // a 2 x 2 texture, t = 0 row first
 
 static Rgba pixel(int x, int y) {
     Rgba p{};
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
     return p;
+}
+
+// A colour without its alpha.
+static std::array<uint8_t, 3> rgb(const Rgba& colour) {
+    return {colour[0], colour[1], colour[2]};
+}
+static std::array<uint8_t, 3> rgbAt(int x, int y) {
+    return rgb(pixel(x, y));
 }
 
 // A texture of one texel, or of 2 x 2.
@@ -62,7 +74,12 @@ struct PreviewFrame : ::testing::Test {
     }
     void TearDown() override {
         shutdownPreviewRendering();
+        currentScript = nullptr;
+        currentStage = nullptr;
         freeAllScripts();
+        previewStages = PREVIEW_WHOLE_SCRIPT;
+        previewBackground = BACKGROUND_BLUE;
+        previewPaused = false;
         platform = nullptr;
     }
     Stage* addStage(const Texels& texels) {
@@ -244,4 +261,130 @@ TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
         const bool dueAfter = stage.animNextTime * 1000.0 < c.now * 1000.0f;
         EXPECT_EQ(dueAfter, !(c.delay > 0)) << c.delay;
     }
+}
+
+// Which stages a frame draws, behind which background, and the clock's pause, step and restart,
+// on a script of three stages that each leave their own colour: red, replacing what is beneath;
+// green and blue added to it (GL_ONE, GL_ONE).
+struct PreviewModes : PreviewFrame {
+    Stage* stages[3] = {};
+
+    void SetUp() override {
+        PreviewFrame::SetUp();
+        const Rgba colours[3] = {RED, GREEN, {0, 0, 255, 255}};
+        for (int i = 0; i < 3; i++) {
+            stages[i] = addStage({colours[i]});
+            stages[i]->blendEnabled = i > 0;
+            stages[i]->blendSrc = GL_ONE;
+            stages[i]->blendDst = GL_ONE;
+        }
+    }
+};
+
+TEST_F(PreviewModes, StagesDrawnAndBackgroundByChoice) {
+    Script* other = appendScript("other");
+    Stage* elsewhere = appendStage(other);
+    const struct {
+        int stages;
+        Stage* selected;
+        int background;
+        Rgba centre;
+        Rgba corner;  // the bottom-left cell
+        Rgba nextCell;
+    } cases[] = {
+        {PREVIEW_WHOLE_SCRIPT, stages[1], BACKGROUND_BLUE, WHITE, BLUE, BLUE},
+        {PREVIEW_UP_TO_SELECTED_STAGE, stages[1], BACKGROUND_BLUE, YELLOW, BLUE, BLUE},
+        {PREVIEW_UP_TO_SELECTED_STAGE, stages[0], BACKGROUND_BLUE, RED, BLUE, BLUE},
+        {PREVIEW_UP_TO_SELECTED_STAGE, stages[2], BACKGROUND_BLACK, WHITE, BLACK, BLACK},
+        {PREVIEW_SELECTED_STAGE_ONLY, stages[1], BACKGROUND_BLUE, CYAN, BLUE, BLUE},
+        {PREVIEW_SELECTED_STAGE_ONLY, stages[2], BACKGROUND_BLACK, BLUE, BLACK, BLACK},
+        {PREVIEW_SELECTED_STAGE_ONLY, stages[0], BACKGROUND_CHECKERBOARD, RED, LIGHT_GREY,
+         DARK_GREY},
+        {PREVIEW_SELECTED_STAGE_ONLY, nullptr, BACKGROUND_BLACK, WHITE, BLACK, BLACK},
+        {PREVIEW_UP_TO_SELECTED_STAGE, elsewhere, BACKGROUND_BLUE, WHITE, BLUE, BLUE},
+        {PREVIEW_WHOLE_SCRIPT, nullptr, BACKGROUND_CHECKERBOARD, WHITE, LIGHT_GREY, DARK_GREY},
+    };
+    for (const auto& c : cases) {
+        previewStages = c.stages;
+        currentStage = c.selected;
+        previewBackground = c.background;
+        tickAt(0.05f);
+        const int cell = SIZE / 8;
+        EXPECT_EQ(rgbAt(MID, MID), rgb(c.centre)) << c.stages << " " << c.background;
+        EXPECT_EQ(rgbAt(2, 2), rgb(c.corner)) << c.stages << " " << c.background;
+        EXPECT_EQ(rgbAt(cell + 2, 2), rgb(c.nextCell)) << c.stages << " " << c.background;
+    }
+}
+
+// Paused, frames are drawn (edits show) but the clock stands; Step moves it
+// one step only while paused; Restart puts every animation back.
+TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
+    previewTime = 1.0f;
+    previewPaused = true;
+    const int swaps = store.swapCount;
+    tick();
+    stages[0]->texture = makeTexture({GREEN});
+    tick();
+    EXPECT_EQ(previewTime, 1.0f);
+    EXPECT_EQ(store.swapCount, swaps + 2);
+    previewStages = PREVIEW_SELECTED_STAGE_ONLY;
+    currentStage = stages[0];
+    tick();
+    EXPECT_EQ(rgbAt(MID, MID), rgb(GREEN));
+
+    stepPreviewClock();
+    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP);
+    previewPaused = false;
+    stepPreviewClock();
+    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP);
+    tick();
+    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP + PREVIEW_CLOCK_STEP);
+
+    AnimFrame frames[2] = {{0, "a", &frames[1]}, {0, "b", nullptr}};
+    Stage* animated = appendStage(appendScript("animated"));
+    for (Stage* stage : {stages[2], animated}) {
+        stage->animFrames = frames;
+        stage->animCurrent = &frames[1];
+        stage->animNextTime = 7.5f;
+    }
+    restartPreviewClock();
+    EXPECT_EQ(previewTime, 0.0f);
+    for (Stage* stage : {stages[2], animated}) {
+        EXPECT_EQ(stage->animCurrent, frames);
+        EXPECT_EQ(stage->animNextTime, 0.0f);
+        stage->animFrames = nullptr;  // the frames are the test's own
+        stage->animCurrent = nullptr;
+    }
+}
+
+// A stage hidden while the clock ran shows, once drawn again, the frame due
+// at the clock: one frame for every delay that passed.
+TEST_F(PreviewModes, AHiddenAnimationContinuesWhereTheClockIs) {
+    AnimFrame* frames[3];  // each its own heap record, as the model frees them
+    const Rgba colours[3] = {RED, GREEN, {0, 0, 255, 255}};
+    for (int i = 2; i >= 0; i--) {
+        frames[i] = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+        frames[i]->texture = makeTexture({colours[i]});
+        frames[i]->next = i < 2 ? frames[i + 1] : nullptr;
+    }
+    Stage* animated = stages[2];
+    animated->animFrames = frames[0];
+    animated->animCurrent = frames[0];
+    animated->animFrameCount = 3;
+    animated->animDelay = 0.3f;
+    animated->blendEnabled = 0;
+    previewStages = PREVIEW_SELECTED_STAGE_ONLY;
+    currentStage = stages[0];
+    for (int i = 0; i < 21; i++) tick();
+    EXPECT_EQ(animated->animCurrent, frames[0]);
+
+    previewStages = PREVIEW_WHOLE_SCRIPT;
+    previewTime = -0.05f;  // the frame drawn faces the viewer
+    tick();
+    EXPECT_EQ(animated->animCurrent, frames[0]);  // at 0: the due time 0 not yet passed
+    previewTime = 1.05f;  // due times 0, 0.3, 0.6 and 0.9 passed: four frames on
+    tick();
+    EXPECT_EQ(animated->animCurrent, frames[1]);
+    EXPECT_EQ(animated->animNextTime, 1.2f);
+    EXPECT_EQ(rgbAt(MID, MID), rgb(GREEN));
 }
