@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 // Records that name only the fields a case sets.
@@ -360,10 +359,10 @@ TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
 // A stage hidden while the clock ran shows, once drawn again, the frame due
 // at the clock: one frame for every delay that passed.
 TEST_F(PreviewModes, AHiddenAnimationContinuesWhereTheClockIs) {
-    AnimFrame* frames[3];  // each its own heap record, as the model frees them
+    AnimFrame* frames[3];  // the model's own records, as it frees them
     const Rgba colours[3] = {RED, GREEN, {0, 0, 255, 255}};
     for (int i = 2; i >= 0; i--) {
-        frames[i] = (AnimFrame*)calloc(1, sizeof(AnimFrame));
+        frames[i] = allocateFrame();
         frames[i]->texture = makeTexture({colours[i]});
         frames[i]->next = i < 2 ? frames[i + 1] : nullptr;
     }
