@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <random>
+#include <string>
 #include <vector>
 
 // Records that name only the fields a case sets.
@@ -260,6 +263,77 @@ TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
         const bool dueAfter = stage.animNextTime * 1000.0 < c.now * 1000.0f;
         EXPECT_EQ(dueAfter, !(c.delay > 0)) << c.delay;
     }
+}
+
+// The catch-up one delay at a time, in single precision, while each delay moves the due time;
+// gives up (rounds -1) past limit rounds.
+struct PlainCatchUp {
+    long rounds;
+    float due;
+    bool stuck;  // the last due time does not move by another delay
+};
+
+static PlainCatchUp catchUpOneByOne(float delay, float due, float now, long limit) {
+    long rounds = 0;
+    while ((double)due * 1000.0 < now) {
+        const float next = (float)((double)due + delay);
+        if (next == due) return {rounds, due, true};
+        due = next;
+        if (++rounds > limit) return {-1, due, false};
+    }
+    return {rounds, due, false};
+}
+
+static float logUniform(std::mt19937_64& random, double lowPower, double highPower) {
+    std::uniform_real_distribution<double> power(lowPower, highPower);
+    return (float)std::pow(10.0, power(random));
+}
+
+// Random delays, due times and draw times from tiny to huge, on both sides of zero, with up to
+// millions of delays: the same frame and the same due time, bit for bit, as one by one. Where a
+// delay stops moving the due time partway, the result is that of a draw from the stuck point.
+TEST(Animation, EqualsOneDelayAtATime) {
+    std::mt19937_64 random(10);
+    std::uniform_real_distribution<double> roundsPower(0, 6.3);
+    AnimFrame frames[5] = {};
+    for (int i = 0; i < 4; i++) frames[i].next = &frames[i + 1];
+    int compared = 0;
+    int stuck = 0;
+    for (int i = 0; i < 3000; i++) {
+        const float delay = logUniform(random, -9, 30);
+        const float sign = random() % 4 == 0 ? -1.0f : 1.0f;
+        const float due = random() % 8 == 0 ? 0.0f : sign * logUniform(random, -42, 32);
+        const double rounds = std::pow(10.0, roundsPower(random));
+        const bool anyTime = random() % 5 == 0;
+        const float time = anyTime ? logUniform(random, -3, 38) : (float)(due + rounds * delay);
+        const float now = (float)((double)time * 1000.0);
+        const PlainCatchUp plain = catchUpOneByOne(delay, due, now, 3000000);
+        if (plain.rounds < 0) continue;
+        Stage stage{.animFrames = frames, .animDelay = delay, .animNextTime = due};
+        stage.animFrameCount = 5;
+        stage.animCurrent = &frames[1];
+        previewTime = time;
+        advanceAnimation(&stage);
+        float expectedDue = plain.due;
+        long expectedFrame = (1 + plain.rounds) % 5;
+        if (plain.stuck) {
+            Stage fromStuck = stage;
+            fromStuck.animNextTime = plain.due;
+            fromStuck.animCurrent = &frames[expectedFrame];
+            advanceAnimation(&fromStuck);
+            expectedDue = fromStuck.animNextTime;
+            expectedFrame = fromStuck.animCurrent - frames;
+            stuck++;
+        }
+        const std::string inputs = "delay " + std::to_string(delay) + " due " +
+                                   std::to_string(due) + " time " + std::to_string(time);
+        ASSERT_EQ(std::bit_cast<uint32_t>(stage.animNextTime), std::bit_cast<uint32_t>(expectedDue))
+            << inputs;
+        ASSERT_EQ(stage.animCurrent - frames, expectedFrame) << inputs;
+        compared++;
+    }
+    EXPECT_GT(compared, 2000);
+    EXPECT_GT(stuck, 100);
 }
 
 // Which stages a frame draws, behind which background, and the clock's pause, step and restart,
