@@ -34,12 +34,6 @@ struct RunResult {
     int steps;
 };
 
-static double cpuSeconds() {
-    timespec now;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
-
 static double mebibytes(size_t bytes) {
     return (double)bytes / (1024.0 * 1024.0);
 }
@@ -101,20 +95,8 @@ static RunResult measure(bool withHistory) {
 }
 
 static RunResult inChild(bool withHistory) {
-    int channel[2];
-    RunResult result = {-1, 0, 0, 0, 0};
-    if (pipe(channel) != 0) return result;
-    pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        RunResult measured = measure(withHistory);
-        _exit(write(channel[1], &measured, sizeof measured) == sizeof measured ? 0 : 1);
-    }
-    close(channel[1]);
-    if (child < 0 || read(channel[0], &result, sizeof result) != sizeof result) result.seconds = -1;
-    close(channel[0]);
-    waitpid(child, nullptr, 0);
-    return result;
+    const RunResult failed = {-1, 0, 0, 0, 0};
+    return resultInChild<RunResult>([=] { return measure(withHistory); }, failed);
 }
 
 // Sorted by time: the fastest run is the one least disturbed by other load.

@@ -30,21 +30,27 @@ inline double cpuSeconds() {
     return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
 }
 
-// The figure that measure() gives in a fresh child process, so that every
-// measurement meets the same heap; negative when the child failed.
-inline double figureInChild(const std::function<double()>& measure) {
+// What measure() returns, computed in a fresh child process so that every
+// measurement meets the same heap; failed when the child failed.
+template <class Result>
+Result resultInChild(const std::function<Result()>& measure, Result failed) {
     int channel[2];
-    if (pipe(channel) != 0) return -1;
+    if (pipe(channel) != 0) return failed;
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        const double figure = measure();
-        _exit(write(channel[1], &figure, sizeof figure) == sizeof figure ? 0 : 1);
+        const Result result = measure();
+        _exit(write(channel[1], &result, sizeof result) == sizeof result ? 0 : 1);
     }
     close(channel[1]);
-    double figure = -1;
-    if (child < 0 || read(channel[0], &figure, sizeof figure) != sizeof figure) figure = -1;
+    Result result = failed;
+    if (child < 0 || read(channel[0], &result, sizeof result) != sizeof result) result = failed;
     close(channel[0]);
     waitpid(child, nullptr, 0);
-    return figure;
+    return result;
+}
+
+// A figure measured in a fresh child process; negative when the child failed.
+inline double figureInChild(const std::function<double()>& measure) {
+    return resultInChild<double>(measure, -1);
 }

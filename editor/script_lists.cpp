@@ -33,7 +33,8 @@ static int countStages(const Script* script) {
 
 void fillScriptList() {
     std::vector<const char*> names;
-    for (Script* script = scriptLibrary; script; script = script->next) names.push_back(script->name);
+    for (Script* script = scriptLibrary; script; script = script->next)
+        names.push_back(script->name);
     platform->listFill(IDC_SCRIPT_LIST, names.data(), (int)names.size());
 }
 

@@ -71,7 +71,8 @@ static void fillCombo(int id, const char* const* names, int count) {
 // Show and read
 
 void initEditorControls() {
-    const int waveLists[] = {IDC_SCROLL_TYPE_X, IDC_SCROLL_TYPE_Y, IDC_SCALE_TYPE_X, IDC_SCALE_TYPE_Y};
+    const int waveLists[] = {IDC_SCROLL_TYPE_X, IDC_SCROLL_TYPE_Y, IDC_SCALE_TYPE_X,
+                             IDC_SCALE_TYPE_Y};
     for (int id : waveLists) fillCombo(id, WAVE_NAMES, 3);
     fillCombo(IDC_BLEND_SRC, SOURCE_BLEND_NAMES, 9);
     fillCombo(IDC_BLEND_DST, DEST_BLEND_NAMES, 8);

@@ -22,7 +22,8 @@ static void checkLibrary() {
                 if (!memchr(frame->name, '\0', sizeof frame->name))
                     __builtin_trap();
             }
-            if (frames != stage->animFrameCount || !currentIsOwn || !memchr(stage->map, '\0', sizeof stage->map))
+            if (frames != stage->animFrameCount || !currentIsOwn ||
+                !memchr(stage->map, '\0', sizeof stage->map))
                 __builtin_trap();
         }
     }

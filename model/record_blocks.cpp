@@ -71,7 +71,9 @@ struct RecordKind {
     size_t inUse = 0;
 
     RecordKind(Arena& carvedFrom, size_t recordSize)
-        : arena(carvedFrom), size(recordSize), stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
+        : arena(carvedFrom),
+          size(recordSize),
+          stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
 };
 
 static RecordKind scriptKind(scriptArena, sizeof(Script));
@@ -83,7 +85,8 @@ static RecordKind* const KINDS[] = {&scriptKind, &stageKind, &frameKind};
 // one huge page.
 static char* mapBlock() {
     const int protection = PROT_READ | PROT_WRITE;
-    char* mapped = (char*)mmap(nullptr, 2 * BLOCK_SIZE, protection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    char* mapped =
+        (char*)mmap(nullptr, 2 * BLOCK_SIZE, protection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         return nullptr;
     char* block = (char*)(((uintptr_t)mapped + BLOCK_SIZE - 1) & ~(uintptr_t)(BLOCK_SIZE - 1));

@@ -212,7 +212,7 @@ struct LibraryIndex {
     bool built = false;
     std::vector<IndexedScript> scripts;  // the library in list order, then the new scripts
     std::vector<NameChain> chains;
-    std::vector<uint32_t> slots;         // open addressing, at most half full: chain index + 1, or 0
+    std::vector<uint32_t> slots;  // open addressing, at most half full: chain index + 1, or 0
 
     // The slot of the name's chain, or the free slot where it belongs.
     uint32_t& slotFor(const char* name, uint64_t hash) {

@@ -101,7 +101,8 @@ static void writeThreeNumbers(TextBuilder& out, const char* keyword, float a, fl
 }
 
 // A scroll or scale line: a wave word and a value for each axis.
-static void writeWaveLine(TextBuilder& out, const char* keyword, WaveType typeX, float x, WaveType typeY, float y) {
+static void writeWaveLine(TextBuilder& out, const char* keyword, WaveType typeX, float x,
+                          WaveType typeY, float y) {
     out.add(keyword);
     out.add(waveTypeName(typeX));
     out.add(" ");
@@ -126,7 +127,8 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
     if (stage->envmap)
         out.add("\t\tenvmap\n");
     if (stage->alphaSpeed > 0.0f || stage->alphaMin > 0.0f)
-        writeThreeNumbers(out, "\t\talphashift ", stage->alphaSpeed, stage->alphaMin, stage->alphaMax);
+        writeThreeNumbers(out, "\t\talphashift ", stage->alphaSpeed, stage->alphaMin,
+                          stage->alphaMax);
     if (stage->blendEnabled) {
         out.add("\t\tblendfunc ");
         out.add(blendFactorName(stage->blendSrc));
@@ -135,9 +137,11 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
         out.add("\n");
     }
     if (stage->scrollX != 0.0f || stage->scrollY != 0.0f)
-        writeWaveLine(out, "\t\tscroll ", stage->scrollTypeX, stage->scrollX, stage->scrollTypeY, stage->scrollY);
+        writeWaveLine(out, "\t\tscroll ", stage->scrollTypeX, stage->scrollX, stage->scrollTypeY,
+                      stage->scrollY);
     if (stage->scaleX != 0.0f || stage->scaleY != 0.0f)
-        writeWaveLine(out, "\t\tscale ", stage->scaleTypeX, stage->scaleX, stage->scaleTypeY, stage->scaleY);
+        writeWaveLine(out, "\t\tscale ", stage->scaleTypeX, stage->scaleX, stage->scaleTypeY,
+                      stage->scaleY);
     if (stage->animFrameCount)
         writeAnimation(out, stage, image);
     if (stage->rotateSpeed != 0.0f) {
@@ -160,7 +164,8 @@ static void writeScript(TextBuilder& out, const Script* script) {
     if (script->safe)
         out.add("\tsafe\n");
     if (script->warpDistance != 0.0f)
-        writeThreeNumbers(out, "\tvertexwarp ", script->warpSpeed, script->warpDistance, script->warpSmoothness);
+        writeThreeNumbers(out, "\tvertexwarp ", script->warpSpeed, script->warpDistance,
+                          script->warpSmoothness);
     for (const Stage* stage = script->stages; stage; stage = stage->next)
         writeStage(out, stage, image);
     if (image.name[0]) {

@@ -21,7 +21,9 @@ static bool validIndex(const StoredControl& c, int index) {
 ControlStore::~ControlStore() { destroyPreviewContext(); }
 
 void ControlStore::setText(int id, const char* text) { control(id).text = text ? text : ""; }
-int ControlStore::getText(int id, char* buf, int size) { return copyOut(control(id).text, buf, size); }
+int ControlStore::getText(int id, char* buf, int size) {
+    return copyOut(control(id).text, buf, size);
+}
 void ControlStore::setCheck(int id, bool checked) { control(id).checked = checked; }
 bool ControlStore::isChecked(int id) { return control(id).checked; }
 
@@ -34,7 +36,9 @@ void ControlStore::comboSetSelection(int id, int index) {
 }
 
 int ControlStore::comboSelection(int id) { return control(id).selection; }
-int ControlStore::comboItemText(int id, int index, char* buf, int size) { return listItemText(id, index, buf, size); }
+int ControlStore::comboItemText(int id, int index, char* buf, int size) {
+    return listItemText(id, index, buf, size);
+}
 
 void ControlStore::listReset(int id) {
     StoredControl& c = control(id);

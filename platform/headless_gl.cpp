@@ -15,7 +15,8 @@ static EGLDisplay openSurfacelessDisplay() {
     auto getPlatformDisplay =
         (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
     if (!getPlatformDisplay) return EGL_NO_DISPLAY;
-    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLDisplay display =
+        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) return EGL_NO_DISPLAY;
     if (!eglInitialize(display, nullptr, nullptr)) return EGL_NO_DISPLAY;
     return display;
@@ -55,7 +56,8 @@ void makeHeadlessGLCurrent(HeadlessGL* gl) {
 
 void releaseHeadlessGLCurrent() {
     EGLDisplay display = eglGetCurrentDisplay();
-    if (display != EGL_NO_DISPLAY) eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (display != EGL_NO_DISPLAY)
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
 void destroyHeadlessGL(HeadlessGL* gl) {

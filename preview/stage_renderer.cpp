@@ -27,7 +27,9 @@ static const QuadCorner QUAD_CORNERS[4] = {
 };
 
 // Swings between -30 and +30 degrees, about 11 clock units per period.
-static float swayAngle() { return (float)(30.0 * sin((double)previewTime / 100.0 / 3.1415 * 180.0)); }
+static float swayAngle() {
+    return (float)(30.0 * sin((double)previewTime / 100.0 / 3.1415 * 180.0));
+}
 
 // The cases are tried in this order, each comparison with 0 exact. A negative
 // minimum with no speed matches none of them and draws the stage invisible.

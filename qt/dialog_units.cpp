@@ -7,7 +7,8 @@
 DialogUnits DialogUnits::forFont(const QFont& font) {
     // The average width is taken over the 52 letters and rounded as the
     // classic dialog manager does: (width / 26 + 1) / 2.
-    static const QString ALPHABET = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    static const QString ALPHABET =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const QFontMetrics metrics(font);
     DialogUnits units;
     units.averageCharWidth = qMax(1, (metrics.horizontalAdvance(ALPHABET) / 26 + 1) / 2);
@@ -25,7 +26,8 @@ QFont templateFont(const DialogTemplate& dialog) {
 Qt::WindowFlags templateWindowFlags(const DialogTemplate& dialog) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
     if (dialog.style & WINDOW_CAPTION) flags |= Qt::WindowTitleHint;
-    if (dialog.style & WINDOW_CLOSE_BOX) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialog.style & WINDOW_CLOSE_BOX)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
     return flags;
 }

@@ -24,7 +24,8 @@ private:
     // units * base / divisor, rounded to the nearest pixel
     static int scale(int units, int base, int divisor) {
         const int product = units * base;
-        return product >= 0 ? (product + divisor / 2) / divisor : -((-product + divisor / 2) / divisor);
+        return product >= 0 ? (product + divisor / 2) / divisor
+                            : -((-product + divisor / 2) / divisor);
     }
 };
 

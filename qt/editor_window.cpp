@@ -16,7 +16,9 @@
 
 #include <cstring>
 
-int EntryListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= count()) return QVariant();
@@ -65,7 +67,8 @@ NotifyingListBox::NotifyingListBox(QWidget* parent) : QListView(parent) {
     // Entries are one line of plain text: measuring one measures them all,
     // so a library of thousands of scripts is laid out at once.
     setUniformItemSizes(true);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &NotifyingListBox::onSelectionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &NotifyingListBox::onSelectionChanged);
     connect(this, &QListView::clicked, this, &NotifyingListBox::onClicked);
     connect(this, &QListView::doubleClicked, this, &NotifyingListBox::notified);
 }
@@ -75,7 +78,8 @@ NotifyingListBox::NotifyingListBox(QWidget* parent) : QListView(parent) {
 // focus change inside the window; reporting it would run the command that
 // opened the dialog a second time, nested in itself.
 static bool isFocusChangeInsideWindow(const QFocusEvent* event) {
-    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+    return event->reason() != Qt::ActiveWindowFocusReason &&
+           event->reason() != Qt::PopupFocusReason;
 }
 
 void NotifyingListBox::focusInEvent(QFocusEvent* event) {
@@ -169,7 +173,8 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
     switch (control.kind) {
     case CONTROL_STATIC_TEXT: {
         auto* label = new QLabel(caption, parent);
-        Qt::Alignment alignment = (control.style & CONTROL_TEXT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+        Qt::Alignment alignment =
+            (control.style & CONTROL_TEXT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
         alignment |= (control.style & CONTROL_TEXT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
         label->setAlignment(alignment);
         return label;

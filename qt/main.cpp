@@ -13,16 +13,21 @@
 
 // With VELTRAED_REPORT_FIRST_FRAME=1 the program reports on stderr when its
 // first preview frame is presented, for measuring start-up time.
-static void reportFirstFrame(QtPlatform& qtPlatform, std::chrono::steady_clock::time_point mainStarted) {
+static void reportFirstFrame(QtPlatform& qtPlatform,
+                             std::chrono::steady_clock::time_point mainStarted) {
     const char* wanted = getenv("VELTRAED_REPORT_FIRST_FRAME");
     if (!wanted || wanted[0] != '1') return;
     qtPlatform.frameObserver = [mainStarted, reported = false]() mutable {
         if (reported) return;
         reported = true;
         const auto now = std::chrono::steady_clock::now();
-        const double sinceMain = std::chrono::duration<double, std::milli>(now - mainStarted).count();
-        const double wallClock = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-        fprintf(stderr, "veltraed: first preview frame at %.6f, %.1f ms after main\n", wallClock, sinceMain);
+        const double sinceMain =
+            std::chrono::duration<double, std::milli>(now - mainStarted).count();
+        const double wallClock =
+            std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
+        fprintf(stderr, "veltraed: first preview frame at %.6f, %.1f ms after main\n", wallClock,
+                sinceMain);
     };
 }
 

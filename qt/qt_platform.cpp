@@ -252,7 +252,9 @@ int QtPlatform::listDelete(int id, int index) {
         const QSignalBlocker quiet(list);
         list->entries().remove(index);
     }
-    selectQuietly(list, selected == index ? NO_SELECTION : selected > index ? selected - 1 : selected);
+    selectQuietly(list, selected == index  ? NO_SELECTION
+                        : selected > index ? selected - 1
+                                           : selected);
     return list->count();
 }
 
@@ -283,7 +285,8 @@ int QtPlatform::listItemText(int id, int index, char* buf, int size) {
 static QString nameFilter(const FileDialogRequest& request) {
     QString patterns = fromCore(request.filterPattern).replace(QLatin1Char(';'), QLatin1Char(' '));
     if (patterns.isEmpty()) patterns = QStringLiteral("*");
-    const QString name = request.filterName ? fromCore(request.filterName) : QStringLiteral("All files");
+    const QString name =
+        request.filterName ? fromCore(request.filterName) : QStringLiteral("All files");
     return QStringLiteral("%1 (%2)").arg(name, patterns);
 }
 
@@ -299,9 +302,10 @@ public:
         if (acceptMode() == AcceptSave && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
             const QDir folder = QFileInfo(files.first()).dir();
             if (!folder.exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     tr("%1\nFolder not found.\nPlease verify the correct path was given.")
-                                         .arg(QDir::toNativeSeparators(folder.path())));
+                QMessageBox::warning(
+                    this, windowTitle(),
+                    tr("%1\nFolder not found.\nPlease verify the correct path was given.")
+                        .arg(QDir::toNativeSeparators(folder.path())));
                 return;
             }
         }
@@ -338,7 +342,8 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
 }
 
 void QtPlatform::showMessageBox(const char* caption, const char* text) {
-    QMessageBox box(QMessageBox::Critical, fromCore(caption), fromCore(text), QMessageBox::Ok, editor.get());
+    QMessageBox box(QMessageBox::Critical, fromCore(caption), fromCore(text), QMessageBox::Ok,
+                    editor.get());
     box.exec();
     makePreviewCurrent();
 }
@@ -397,7 +402,8 @@ bool QtPlatform::createPreviewContext() {
     // The viewport given here stays for the whole run: the whole window. (A
     // window made before it was sized may hand the context a smaller one.)
     const qreal scale = preview->devicePixelRatio();
-    made->functions()->glViewport(0, 0, qRound(preview->width() * scale), qRound(preview->height() * scale));
+    made->functions()->glViewport(0, 0, qRound(preview->width() * scale),
+                                  qRound(preview->height() * scale));
     context = std::move(made);
     return true;
 }

@@ -28,12 +28,14 @@ static void answerFileDialogs(const QDir& examples) {
         if (!dialog || !dialog->isVisible()) return;
         const QString locate = QStringLiteral("Locate ");
         const QString title = dialog->windowTitle();
-        const QString path = title.startsWith(locate) ? examples.filePath(title.mid(locate.size()))
-                                                      : examples.filePath(QStringLiteral("demo.txt"));
+        const QString path = title.startsWith(locate)
+                                 ? examples.filePath(title.mid(locate.size()))
+                                 : examples.filePath(QStringLiteral("demo.txt"));
         // Chosen, then typed into the file name box, as the dialog has the
         // keyboard focus; choosing first clears the file it offered.
         dialog->selectFile(path);
-        if (auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) fileName->setText(path);
+        if (auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            fileName->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
     poll->start(50);
@@ -48,7 +50,8 @@ static void chooseEntry(QtPlatform& qt, int listId, int row) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");
-    const QDir examples(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELTRA_EXAMPLES_DIR));
+    const QDir examples(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QStringLiteral(VELTRA_EXAMPLES_DIR));
     const int scriptRow = argc > 2 ? atoi(argv[2]) : 2;
 
     QtPlatform qt;

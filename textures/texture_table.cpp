@@ -151,7 +151,8 @@ void dropLoadedTextures() {
     for (int i = 0; i < textureCount; i++) {
         TextureSlot& slot = textureTable[i];
         if (i == placeholderSlot) continue;
-        if (slot.glTexture != placeholder && texturesHaveContext) glDeleteTextures(1, &slot.glTexture);
+        if (slot.glTexture != placeholder && texturesHaveContext)
+            glDeleteTextures(1, &slot.glTexture);
         slot.glTexture = placeholder;
         slot.dropped = true;
     }

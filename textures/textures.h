@@ -24,7 +24,8 @@ struct TextureSlot {
 // that loads. The program installs it at start-up; either may be null.
 struct TextureFileFinder {
     // Offers candidate files to tryFile, best first, until one loads (true).
-    bool (*searchFolders)(const char* name, bool (*tryFile)(const char* path, void* context), void* context);
+    bool (*searchFolders)(const char* name, bool (*tryFile)(const char* path, void* context),
+                          void* context);
     // The file the user chose for the name, or null when the user declined.
     const char* (*askUser)(const char* name);
 };
