@@ -89,16 +89,6 @@ class QtHistoryTest : public QtEditorTest {
             return true;
         };
     }
-    // Ends a run that went wrong: closes any dialog and leaves without asking.
-    void giveUpAfter(int milliseconds) {
-        QTimer::singleShot(milliseconds, &timers, [this] {
-            ADD_FAILURE() << "the main loop did not end";
-            qDeleteAll(timers.findChildren<QTimer*>());
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-            markLibrarySaved();
-            QTimer::singleShot(100, [this] { trigger(IDM_FILE_EXIT); });
-        });
-    }
     std::function<bool()> check(std::function<void()> expectations) {
         return [expectations] {
             expectations();
