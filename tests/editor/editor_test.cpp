@@ -130,8 +130,10 @@ TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
 // its own settings.
 TEST_F(Editor, ScriptAndStageListsCommitBeforeSwitchAndRefuse) {
     openText(TWO_SCRIPTS, 0);
-    Script *first = scriptLibrary, *second = first->next;
-    Stage *s0 = first->stages, *s2 = s0->next->next;
+    Script* first = scriptLibrary;
+    Script* second = first->next;
+    Stage* s0 = first->stages;
+    Stage* s2 = s0->next->next;
     EXPECT_EQ(pick(IDC_STAGE_LIST, NO_SELECTION), 0);
     EXPECT_EQ(tuple(currentStage, shown(IDC_ROTATE_SPEED)), tuple(s0, "1.500000"));
     pick(IDC_STAGE_LIST, 2, {{IDC_ROTATE_SPEED, "2.5x"}});

@@ -39,7 +39,9 @@ class QtJourneyTest : public QtEditorTest {
             std::vector<GLubyte> rgba(size_t(view[2]) * view[3] * 4);
             glReadPixels(0, 0, view[2], view[3], GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
             for (size_t i = 0; i < rgba.size() && !seen; i += 4) {
-                const int r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
+                const int r = rgba[i];
+                const int g = rgba[i + 1];
+                const int b = rgba[i + 2];
                 colours.blue += r < 10 && g < 10 && b > 245;
                 colours.white += r > 245 && g > 245 && b > 245;
                 colours.black += r < 10 && g < 10 && b < 10;
