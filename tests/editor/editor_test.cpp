@@ -191,7 +191,7 @@ TEST_F(Editor, ScriptAndStageListsCommitBeforeSwitchAndRefuse) {
 
 // The source list's "GL_DST_COLOR" is GL_SRC_COLOR and back; a factor without
 // an entry shows and stores none. Numbers pass through atof and "%f" with '.'.
-TEST_F(Editor, PanelBlendListsNumbersAndSubdivide) {
+TEST_F(Editor, PanelBlendListsAndNumbers) {
     openText(
         "s\n{\n\t{\n\t\tblendfunc GL_SRC_COLOR GL_DST_COLOR\n\t\tscroll sine 0.1234567 cosine "
         "2\n\t}\n}\n",
@@ -222,10 +222,6 @@ TEST_F(Editor, PanelBlendListsNumbersAndSubdivide) {
     readStageProperties(currentStage);
     EXPECT_EQ(tuple(store.comboSelection(IDC_BLEND_DST), currentStage->blendDst),
               tuple(NO_SELECTION, 0.0f));
-    for (auto [typed, stored] : {std::pair{"300", 44}, {"256", 0}, {"-1", 255}, {"16", 16}}) {
-        pick(IDC_SCRIPT_LIST, 0, {{IDC_SUBDIVIDE, typed}});  // keeps the low 8 bits
-        EXPECT_EQ(currentScript->subdivide, stored) << typed;
-    }
 }
 
 // Each frame button rebuilds the frames, count, current frame and list box.
