@@ -71,10 +71,16 @@ Picture previewFrame(const std::string& file, const char* name, int size, int ti
     return picture;
 }
 
+// A 2x2 image of one colour.
 Bytes solid(uint8_t r, uint8_t g, uint8_t b) {
     Bytes rgba;
     for (int i = 0; i < 4; i++) rgba.insert(rgba.end(), {r, g, b, 255});
     return rgba;
+}
+
+std::string tga(int side, const Bytes& rgba) {
+    const Bytes file = encodeTga(side, side, rgba);
+    return std::string(file.begin(), file.end());
 }
 
 const char* const MOVING =
@@ -85,10 +91,9 @@ const char* const MOVING =
 }  // namespace
 
 TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
-    std::ofstream(path("base.tga"), std::ios::binary)
-        << std::string((const char*)encodeTga(8, 8, testPattern(8, 8)).data(), 8 * 8 * 4 + 18);
-    write("red.tga", std::string((const char*)encodeTga(2, 2, solid(255, 0, 0)).data(), 34));
-    write("green.tga", std::string((const char*)encodeTga(2, 2, solid(0, 255, 0)).data(), 34));
+    write("base.tga", tga(8, testPattern(8, 8)));
+    write("red.tga", tga(2, solid(255, 0, 0)));
+    write("green.tga", tga(2, solid(0, 255, 0)));
     std::string file = write("lib.txt", MOVING);
     std::vector<uint8_t> previous;
     for (int ticks : {0, 10, 27}) {
@@ -123,7 +128,7 @@ TEST_F(CliTest, RenderDrawsThePlaceholderForNamesFoundNowhere) {
 }
 
 TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndADamagedImage) {
-    write("good.tga", std::string((const char*)encodeTga(2, 2, solid(255, 0, 0)).data(), 34));
+    write("good.tga", tga(2, solid(255, 0, 0)));
     write("broken.tga", "not an image at all, only words");
     std::string first =
         write("one.txt", "a/b { { map good.tga } }\nbroken { { map broken.tga } }\n");

@@ -123,55 +123,46 @@ TEST_F(EditorTextures, ExampleScriptsShowTheirTexturesWithoutAsking) {
     EXPECT_EQ(dialogTitles(), Texts{});
 }
 
-// Beside the script in another case, with another extension, in a texture
-// folder chosen through its dialog; a name found nowhere asks once.
-TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogForANameFoundNowhere) {
+// Beside the script in another case, with another extension, in a texture folder chosen
+// through its dialog, or the file chosen in the Locate dialog that a name found nowhere
+// raises once. Reload shows changed and newly added images in the same slots, without
+// asking again; the file chosen in the Locate dialog is read again too.
+TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     writeImage("scripts/Pics/Wall.tga", RED);
     writeImage("library/sky.tga", BLUE);
     writeImage("library/pics/wall.tga", GREEN);  // beside the script comes first
+    const std::string elsewhere = writeImage("elsewhere/located.tga", RED);
     store.folderListAnswers.push_back({(dir / "library").string()});
     EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_TEXTURE_FOLDERS), 0);
     EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_TEXTURE_FOLDERS), 1);  // cancelled: kept
     EXPECT_EQ(store.folderListsShown.back(), Texts{(dir / "library").string()});
 
-    openText("s\n{\n{\nmap PICS/WALL.TGA\n}\n{\nmap sky.wal\n}\n{\nmap missing.tga\n}\n}\n");
-    store.cancelDialog();
-    pickScript(0);
-    EXPECT_EQ(dialogTitles(), Texts{"Locate missing.tga"});
-    const std::vector<int> slots = stageSlots(currentScript);
-    EXPECT_EQ(shown(slots[0]), RED);
-    EXPECT_EQ(shown(slots[1]), BLUE);
-    EXPECT_EQ(textureTable[slots[2]].glTexture, textureTable[placeholderSlot].glTexture);
-
-    currentScript->texturesResolved = 0;
-    pickScript(0);
-    EXPECT_EQ(stageSlots(currentScript), slots);
-    EXPECT_EQ(dialogTitles().size(), 1u);
-}
-
-// Reload shows changed and newly added images in the same slots without
-// asking again; a file chosen in the Locate dialog is read again too.
-TEST_F(EditorTextures, ReloadShowsChangedImagesInTheSameSlots) {
-    writeImage("scripts/wall.tga", RED);
-    const std::string elsewhere = writeImage("elsewhere/located.tga", RED);
-    openText("s\n{\n{\nmap wall.tga\n}\n{\nmap located.tga\n}\n{\nmap late.tga\n}\n}\n");
+    openText(
+        "s\n{\n{\nmap PICS/WALL.TGA\n}\n{\nmap sky.wal\n}\n{\nmap located.tga\n}\n"
+        "{\nmap missing.tga\n}\n}\n");
     store.answerDialog(elsewhere);
     store.cancelDialog();
     pickScript(0);
-    EXPECT_EQ(dialogTitles(), (Texts{"Locate located.tga", "Locate late.tga"}));
+    EXPECT_EQ(dialogTitles(), (Texts{"Locate located.tga", "Locate missing.tga"}));
     const std::vector<int> slots = stageSlots(currentScript);
-    const int tableSize = textureCount;
-
-    writeImage("scripts/wall.tga", GREEN);
-    writeImage("elsewhere/located.tga", BLUE);
-    writeImage("scripts/late.tga", GREEN);
     EXPECT_EQ(shown(slots[0]), RED);
+    EXPECT_EQ(shown(slots[1]), BLUE);
+    EXPECT_EQ(shown(slots[2]), RED);
+    EXPECT_EQ(textureTable[slots[3]].glTexture, textureTable[placeholderSlot].glTexture);
+    currentScript->texturesResolved = 0;
+    pickScript(0);
+    EXPECT_EQ(stageSlots(currentScript), slots);
+
+    const int tableSize = textureCount;
+    writeImage("scripts/Pics/Wall.tga", GREEN);
+    writeImage("elsewhere/located.tga", BLUE);
+    writeImage("scripts/missing.tga", GREEN);
     EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_RELOAD_TEXTURES), 0);
     EXPECT_EQ(stageSlots(currentScript), slots);
     EXPECT_EQ(textureCount, tableSize);
     EXPECT_EQ(shown(slots[0]), GREEN);
-    EXPECT_EQ(shown(slots[1]), BLUE);
-    EXPECT_EQ(shown(slots[2]), GREEN);
+    EXPECT_EQ(shown(slots[2]), BLUE);
+    EXPECT_EQ(shown(slots[3]), GREEN);
     EXPECT_EQ(shown(placeholderSlot), WHITE);
     EXPECT_EQ(dialogTitles().size(), 2u);
 }

@@ -15,17 +15,7 @@
 static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
 
 class QtChoicesTest : public QtEditorTest {
-protected:
-    // Runs step on the next dialog of that class shown, from inside its loop.
-    template <class Dialog>
-    void answer(std::function<void(Dialog*)> step) {
-        poll([step] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible()) return false;
-            step(dialog);
-            return true;
-        });
-    }
+  protected:
     void press(int key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(qt.editorWindow(), Qt::Key(key), modifiers);
     }

@@ -19,17 +19,15 @@
 static const QString EXAMPLES = QStringLiteral(VELTRA_EXAMPLES_DIR "/");
 
 // Pixels of a preview frame: the background, the placeholder's, stone or flame.
-struct FrameColours { int blue = 0, white = 0, black = 0, warm = 0; };
-
-// The file named in the dialog's name box, then Open or Save pressed.
-static void chooseFile(QFileDialog* dialog, const QString& path) {
-    dialog->selectFile(path);  // drops the file offered; leaves the box alone while it has the focus
-    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-    static_cast<QDialog*>(dialog)->accept();
-}
+struct FrameColours {
+    int blue = 0;
+    int white = 0;
+    int black = 0;
+    int warm = 0;
+};
 
 class QtJourneyTest : public QtEditorTest {
-protected:
+  protected:
     // The next frame, drawn at time 0 so the square faces the viewer.
     FrameColours nextFrame() {
         FrameColours colours;
@@ -41,7 +39,9 @@ protected:
             std::vector<GLubyte> rgba(size_t(view[2]) * view[3] * 4);
             glReadPixels(0, 0, view[2], view[3], GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
             for (size_t i = 0; i < rgba.size() && !seen; i += 4) {
-                const int r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
+                const int r = rgba[i];
+                const int g = rgba[i + 1];
+                const int b = rgba[i + 2];
                 colours.blue += r < 10 && g < 10 && b > 245;
                 colours.white += r > 245 && g > 245 && b > 245;
                 colours.black += r < 10 && g < 10 && b < 10;
@@ -69,7 +69,8 @@ protected:
     void answerLocates() {
         poll([this] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible() || !dialog->windowTitle().startsWith("Locate ")) return false;
+            if (!dialog || !dialog->isVisible() || !dialog->windowTitle().startsWith("Locate "))
+                return false;
             located.push_back(dialog->windowTitle().mid(7));
             chooseFile(dialog, EXAMPLES + "pics/demo/" + located.back().section('/', -1).toLower());
             return false;
@@ -82,7 +83,7 @@ TEST_F(QtJourneyTest, OpenEditAndSaveTheExampleFile) {
     startOnScreen();
     const FrameColours placeholder = nextFrame();
     EXPECT_TRUE(placeholder.white > 0 && placeholder.black > 0 && placeholder.blue > 0);
-    answerFileDialog([](QFileDialog* dialog) { chooseFile(dialog, EXAMPLES + "demo.txt"); });
+    answer<QFileDialog>([](QFileDialog* dialog) { chooseFile(dialog, EXAMPLES + "demo.txt"); });
     trigger(IDM_FILE_OPEN);
     ASSERT_EQ(qt.listCount(IDC_SCRIPT_LIST), 4);
     answerLocates();
@@ -94,12 +95,16 @@ TEST_F(QtJourneyTest, OpenEditAndSaveTheExampleFile) {
     type(IDC_SCROLL_X, "0.25");
     click(IDC_ALPHA_MASK);
     click(IDC_SUBMIT);
-    for (const char* frame : {"pics/demo/flame1.tga", "pics/demo/flame2.tga"}) type(IDC_FRAME_NAME, frame), click(IDC_FRAME_ADD);
+    for (const char* frame : {"pics/demo/flame1.tga", "pics/demo/flame2.tga"}) {
+        type(IDC_FRAME_NAME, frame);
+        click(IDC_FRAME_ADD);
+    }
     clickEntry(IDC_FRAME_LIST, 1);
     type(IDC_FRAME_NAME, "moved/FLAME3.tga");
     click(IDC_FRAME_UPDATE);
     type(IDC_ANIM_DELAY, "0.5");  // shown as 0 while the stage had no frames
-    click(IDC_SUBMIT);  // finds flame1 beside the file, asks for the one found nowhere
+    // Submit finds flame1 beside the file and asks for the one found nowhere.
+    click(IDC_SUBMIT);
     EXPECT_EQ(located, std::vector<QString>{"moved/FLAME3.tga"});
     const FrameColours whole = nextFrame();
     trigger(IDM_PREVIEW_SELECTED_STAGE_ONLY);
@@ -109,18 +114,19 @@ TEST_F(QtJourneyTest, OpenEditAndSaveTheExampleFile) {
     // Saved twice to one file: the second time asks before replacing it.
     QTemporaryDir dir;
     bool confirmed = false;
-    poll([&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box) confirmed = true, box->button(QMessageBox::Yes)->click();
-        return box != nullptr;
+    answer<QMessageBox>([&](QMessageBox* box) {
+        confirmed = true;
+        box->button(QMessageBox::Yes)->click();
     });
     for (int save = 0; save < 2; save++) {
-        answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, dir.filePath("saved")); });
+        answer<QFileDialog>(
+            [&](QFileDialog* dialog) { chooseFile(dialog, dir.filePath("saved")); });
         trigger(IDM_FILE_SAVE);
     }
     EXPECT_TRUE(confirmed);
     freeAllScripts();
-    currentScript = nullptr, currentStage = nullptr;
+    currentScript = nullptr;
+    currentStage = nullptr;
     readScriptFile(QFile::encodeName(dir.filePath("saved.txt")).constData());
     const Script* script = findScript("demo/stone_wall");
     ASSERT_TRUE(script && script->stages && script->stages->animFrameCount == 2);
@@ -137,14 +143,10 @@ TEST_F(QtJourneyTest, SaveDialogRefusesAFolderThatDoesNotExist) {
     const QString missing = dir.filePath("missing/saved.txt");
     QString warning;
     bool stayedOpen = false;
-    answerFileDialog([&](QFileDialog* dialog) {
-        poll([&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box) {
-                warning = box->text();
-                box->accept();
-            }
-            return box != nullptr;
+    answer<QFileDialog>([&](QFileDialog* dialog) {
+        answer<QMessageBox>([&](QMessageBox* box) {
+            warning = box->text();
+            box->accept();
         });
         chooseFile(dialog, missing);
         stayedOpen = dialog->isVisible();
@@ -152,7 +154,8 @@ TEST_F(QtJourneyTest, SaveDialogRefusesAFolderThatDoesNotExist) {
     });
     trigger(IDM_FILE_SAVE);
     EXPECT_TRUE(stayedOpen);
-    EXPECT_TRUE(warning.startsWith(dir.filePath("missing") + "\nFolder not found.")) << warning.toStdString();
+    EXPECT_TRUE(warning.startsWith(dir.filePath("missing") + "\nFolder not found."))
+        << warning.toStdString();
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
@@ -167,7 +170,7 @@ TEST_F(QtJourneyTest, EveryControlLandsInItsOwnFieldAndShowsIt) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("a { { anim 1 f.tga end } } b { }");
     file.close();
-    answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, file.fileName()); });
+    answer<QFileDialog>([&](QFileDialog* dialog) { chooseFile(dialog, file.fileName()); });
     trigger(IDM_FILE_OPEN);
     poll([] {  // every Locate dialog cancelled: the names show the placeholder
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -197,7 +200,7 @@ TEST_F(QtJourneyTest, EveryControlLandsInItsOwnFieldAndShowsIt) {
                 QTest::keyClick(control, Qt::Key_Down);
         }
         const QString saved = dir.filePath(QString("saved%1.txt").arg(round));
-        answerFileDialog([&](QFileDialog* dialog) { chooseFile(dialog, saved); });
+        answer<QFileDialog>([&](QFileDialog* dialog) { chooseFile(dialog, saved); });
         trigger(IDM_FILE_SAVE);
         clickEntry(IDC_SCRIPT_LIST, 1);
         clickEntry(IDC_SCRIPT_LIST, 0);

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 
@@ -30,14 +31,25 @@ inline void resetPreviewChoicesAndFolders() {
     forgetFolderContents();
 }
 
+// The file named in the dialog's name box, then Open or Save pressed.
+inline void chooseFile(QFileDialog* dialog, const QString& path) {
+    // Drops the file offered; leaves the box alone while it has the focus.
+    dialog->selectFile(path);
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog*>(dialog)->accept();
+}
+
 class QtEditorTest : public testing::Test {
-protected:
-    void SetUp() override { qt.commandObserver = [this](int id) { commands.push_back(id); }; }
+  protected:
+    void SetUp() override {
+        qt.commandObserver = [this](int id) { commands.push_back(id); };
+    }
     void TearDown() override {
         qDeleteAll(timers.children());
         if (started) tearDownEditor();
         platform = nullptr;
-        currentScript = nullptr, currentStage = nullptr;
+        currentScript = nullptr;
+        currentStage = nullptr;
         quitRequested = 0;
         resetPreviewChoicesAndFolders();
         QSettings(settingsApplicationName(), settingsApplicationName()).clear();
@@ -62,17 +74,34 @@ protected:
         });
         timer->start(10);
     }
-    // Runs answer on the next file dialog shown, from inside its event loop.
-    void answerFileDialog(std::function<void(QFileDialog*)> answer) {
-        poll([answer] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            return dialog && dialog->isVisible() && (answer(dialog), true);
+    // Runs step on the next dialog of that class shown, from inside its event loop.
+    template <class Dialog>
+    void answer(std::function<void(Dialog*)> step) {
+        poll([step] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) return false;
+            step(dialog);
+            return true;
+        });
+    }
+    // Ends a run that went wrong: closes any dialog and leaves without asking.
+    void giveUpAfter(int milliseconds) {
+        QTimer::singleShot(milliseconds, &timers, [this] {
+            ADD_FAILURE() << "the main loop did not end";
+            qDeleteAll(timers.findChildren<QTimer*>());
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            markLibrarySaved();
+            QTimer::singleShot(100, [this] { trigger(IDM_FILE_EXIT); });
         });
     }
     // Runs the whole program, taking wayOut once the preview has drawn.
     int runTaking(std::function<void()> wayOut) {
-        poll([this, wayOut] { return qt.framesSwapped() >= 2 ? wayOut(), true : false; });
-        QTimer::singleShot(10000, &timers, [this] { ADD_FAILURE() << "the main loop did not end", trigger(IDM_FILE_EXIT); });
+        poll([this, wayOut] {
+            if (qt.framesSwapped() < 2) return false;
+            wayOut();
+            return true;
+        });
+        giveUpAfter(10000);
         return runEditor(qt);
     }
     void trigger(int menuId) { qt.editorWindow()->menuAction(menuId)->trigger(); }
