@@ -143,8 +143,6 @@ int main() {
     printf("time:   fastest with history %.3f s, without %.3f s, ratio %.2f\n",
            withSorted[0].seconds, withoutSorted[0].seconds,
            withSorted[0].seconds / withoutSorted[0].seconds);
-    printf("        median with history %.3f s, without %.3f s, ratio %.2f\n", a.seconds, b.seconds,
-           a.seconds / b.seconds);
     printf("memory: peak with %.1f MiB, without %.1f MiB, ratio %.2f\n", a.peakMiB, b.peakMiB,
            a.peakMiB / b.peakMiB);
     printf(
