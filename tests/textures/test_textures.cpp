@@ -267,8 +267,8 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
     EXPECT_EQ(dialogs().size(), 255u);
 }
 
-// DevIL's errors, one box each, latest first; refused bytes (past crashers, damaged WAL) one box,
-// cut-off files at least one; an unreadable file none.
+// DevIL's errors, one box each, latest first; a damaged WAL one box, cut-off files at least one;
+// an unreadable file none.
 TEST_F(TextureTest, FailuresShowDevilErrorsAndLeaveNothingBehind) {
     EXPECT_FALSE(loadTextureFile("/nonexistent/wall.tga", IMAGE_TYPE_TGA));
     EXPECT_EQ(boxes(), Texts());
@@ -289,12 +289,6 @@ TEST_F(TextureTest, FailuresShowDevilErrorsAndLeaveNothingBehind) {
     for (int i = 0; i < 4; i++)
         for (size_t length : {size_t(0), size_t(10), valid[i].size() / 2})
             broken.push_back({types[i], Bytes(valid[i].begin(), valid[i].begin() + length), 0});
-    // Past crashers: a byte choosing the type, then the file.
-    for (const auto& entry : std::filesystem::directory_iterator(TEXTURE_CRASHERS_DIR)) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        Bytes input((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        broken.push_back({types[input.at(0) & 3], Bytes(input.begin() + 1, input.end()), 1});
-    }
     for (const auto& [type, file, count] : broken) {
         const Texts shown = load("broken", file, type) ? Texts() : boxes();  // none when it loads
         EXPECT_TRUE(count ? shown.size() == count : !shown.empty()) << type << " " << file.size();
