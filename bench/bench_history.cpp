@@ -12,12 +12,9 @@
 #include "script_file.h"
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -118,15 +115,12 @@ static void measureRecoverySlices() {
             longest = std::max(longest,
                                milliseconds([&] { complete = continueSnapshot(snapshot, 0.004); }));
     });
-    const std::string path = "/tmp/veltra-bench-recovery-" + std::to_string(getpid()) + ".txt";
-    const double writing = milliseconds([&] { writeScriptList(snapshot.head, path.c_str()); });
-    unlink(path.c_str());
     freeSnapshot(snapshot);
     freeAllScripts();
     printf(
         "recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
-        "copy %.0f ms in all; the write, on its own thread, %.0f ms\n",
-        LIBRARY_SCRIPTS, slices, longest, longest / 50.0, copying, writing);
+        "copy %.0f ms in all\n",
+        LIBRARY_SCRIPTS, slices, longest, longest / 50.0, copying);
 }
 
 int main() {
@@ -149,8 +143,6 @@ int main() {
     printf("time:   fastest with history %.3f s, without %.3f s, ratio %.2f\n",
            withSorted[0].seconds, withoutSorted[0].seconds,
            withSorted[0].seconds / withoutSorted[0].seconds);
-    printf("        median with history %.3f s, without %.3f s, ratio %.2f\n", a.seconds, b.seconds,
-           a.seconds / b.seconds);
     printf("memory: peak with %.1f MiB, without %.1f MiB, ratio %.2f\n", a.peakMiB, b.peakMiB,
            a.peakMiB / b.peakMiB);
     printf(

@@ -21,8 +21,6 @@
 constexpr int RUNS = 15;
 constexpr int SIZES[2] = {1000, 50000};
 enum Figure { FIRST_READ, SECOND_READ, SPLIT, WRITE, FWRITE, FIGURES };
-const char* const FIGURE_NAMES[FIGURES] = {"first read", "second read", "split into words", "write",
-                                           "one fwrite + fsync"};
 
 struct Measurement {
     std::function<void()> prepare, measured, cleanUp;  // only measured() is timed
@@ -109,22 +107,12 @@ int main() {
     std::filesystem::remove_all(folder);
 
     double ms[2][2][FIGURES];
-    printf(
-        "Median CPU ms of %d runs, each in a fresh process: cold heap (first use), "
-        "then warm heap (memory kept)\n%-20s",
-        RUNS, "scripts");
     for (int warm = 0; warm < 2; warm++)
-        for (int i = 0; i < 2; i++) printf("%10d", SIZES[i]);
-    for (int f = 0; f < FIGURES; f++) {
-        printf("\n%-20s", FIGURE_NAMES[f]);
-        for (int warm = 0; warm < 2; warm++)
-            for (int i = 0; i < 2; i++) {
-                ms[warm][i][f] = median(samples[warm][i][f]);
-                printf("%10.3f", ms[warm][i][f]);
-            }
-    }
-    printf("\n(%.2f MB at 50,000 scripts)\n\n%-44s %6s %6s  %s\n", (double)texts[1].size() / 1e6,
-           "ratio", "cold", "warm", "target");
+        for (int i = 0; i < 2; i++)
+            for (int f = 0; f < FIGURES; f++) ms[warm][i][f] = median(samples[warm][i][f]);
+    printf("Ratios of median CPU times of %d runs, each in a fresh process (%.2f MB)\n", RUNS,
+           (double)texts[1].size() / 1e6);
+    printf("%-44s %6s %6s  %s\n", "ratio", "cold", "warm", "target");
     const char* names[] = {
         "read / split into words, 50,000 scripts", "first read per script, 50,000 / 1,000",
         "second read per script, 50,000 / 1,000", "write / one fwrite + fsync, 50,000 scripts"};

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
+
+#include <jpeglib.h>  // after <cstdio>: it uses size_t and FILE
 
 static void putLittle16(Bytes& out, int value) {
     out.push_back(uint8_t(value));
@@ -14,35 +15,62 @@ static void putLittle32(Bytes& out, uint32_t value) {
     putLittle16(out, int(value >> 16));
 }
 
-// Uncompressed 32-bit BGRA, top row first (descriptor 0x28).
-Bytes encodeTga(int width, int height, const Bytes& rgba) {
-    Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+static Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int width,
+                       int height, int pixelBits, int descriptor) {
+    Bytes out = {0, uint8_t(mapLength > 0), uint8_t(imageType)};
+    putLittle16(out, mapFirst);
+    putLittle16(out, mapLength);
+    out.push_back(uint8_t(mapBits));
+    out.resize(12);
     putLittle16(out, width);
     putLittle16(out, height);
-    out.push_back(32);
-    out.push_back(0x28);
+    out.push_back(uint8_t(pixelBits));
+    out.push_back(uint8_t(descriptor));
+    return out;
+}
+
+static void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
+
+static Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
+                       const Bytes& palette) {
+    Bytes out = {10, 5, 1, uint8_t(bitsPerPixel), 0, 0, 0, 0};
+    putLittle16(out, width - 1);
+    putLittle16(out, height - 1);
+    out.resize(16);
+    append(out, palette);
+    out.resize(65);
+    out.push_back(uint8_t(planes));
+    putLittle16(out, bytesPerLine);
+    out.resize(128);
+    return out;
+}
+
+// Bytes of 192 and up would read as run counts: they go as runs of one.
+static void putPcxBytes(Bytes& out, const Bytes& bytes) {
+    for (uint8_t byte : bytes) {
+        if (byte >= 192) out.push_back(0xC1);
+        out.push_back(byte);
+    }
+}
+
+// Uncompressed 32-bit BGRA, top row first (descriptor 0x28).
+Bytes encodeTga(int width, int height, const Bytes& rgba) {
+    Bytes out = tgaHeader(2, 0, 0, 0, width, height, 32, 0x28);
     for (size_t i = 0; i < rgba.size(); i += 4)
         out.insert(out.end(), {rgba[i + 2], rgba[i + 1], rgba[i], rgba[i + 3]});
     return out;
 }
 
-// Version 5, one plane, lines of even length, every byte coded as a run of
-// one; the palette behind the byte 12.
+// Version 5, one plane, lines of even length; the palette behind the byte 12.
 Bytes encodePcx(int width, int height, const Bytes& rgba) {
-    int line = (width + 1) & ~1;
-    Bytes out = {10, 5, 1, 8, 0, 0, 0, 0};
-    putLittle16(out, width - 1);
-    putLittle16(out, height - 1);
-    out.resize(65);
-    out.push_back(1);
-    putLittle16(out, line);
-    putLittle16(out, 1);
-    out.resize(128);
+    const int line = (width + 1) & ~1;
+    Bytes out = pcxHeader(8, width, height, 1, line, {});
     for (int y = 0; y < height; y++) {
-        for (int x = 0; x < line; x++) {
-            out.push_back(0xC1);
-            out.push_back(x < width ? rgba[(y * width + x) * 4] : 0);
-        }
+        Bytes row(line, 0);
+        for (int x = 0; x < width; x++) row[x] = rgba[(y * width + x) * 4];
+        putPcxBytes(out, row);
     }
     out.push_back(12);
     for (int k = 0; k < 256; k++)
@@ -114,24 +142,6 @@ Bytes testPattern(int width, int height) {
     return rgba;
 }
 
-static Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int width,
-                       int height, int pixelBits, int descriptor) {
-    Bytes out = {0, uint8_t(mapLength > 0), uint8_t(imageType)};
-    putLittle16(out, mapFirst);
-    putLittle16(out, mapLength);
-    out.push_back(uint8_t(mapBits));
-    out.resize(12);
-    putLittle16(out, width);
-    putLittle16(out, height);
-    out.push_back(uint8_t(pixelBits));
-    out.push_back(uint8_t(descriptor));
-    return out;
-}
-
-static void append(Bytes& out, const Bytes& more) {
-    out.insert(out.end(), more.begin(), more.end());
-}
-
 static std::vector<SampleImage> tgaSamples() {
     const Bytes red = {255, 0, 0, 255};
     const Bytes blue = {0, 0, 255, 255};
@@ -169,28 +179,6 @@ static std::vector<SampleImage> tgaSamples() {
         {"runs.tga", tga, runs, 2, 2, runPixels, 0},
         {"alphabit.tga", tga, alphaBit, 2, 1, alphaBitPixels, 0},
     };
-}
-
-static Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
-                       const Bytes& palette) {
-    Bytes out = {10, 5, 1, uint8_t(bitsPerPixel), 0, 0, 0, 0};
-    putLittle16(out, width - 1);
-    putLittle16(out, height - 1);
-    out.resize(16);
-    append(out, palette);
-    out.resize(65);
-    out.push_back(uint8_t(planes));
-    putLittle16(out, bytesPerLine);
-    out.resize(128);
-    return out;
-}
-
-// Bytes of 192 and up would read as run counts: they go as runs of one.
-static void putPcxBytes(Bytes& out, const Bytes& bytes) {
-    for (uint8_t byte : bytes) {
-        if (byte >= 192) out.push_back(0xC1);
-        out.push_back(byte);
-    }
 }
 
 static std::vector<SampleImage> pcxSamples() {
@@ -238,7 +226,7 @@ static std::vector<SampleImage> jpgSamples() {
     const Bytes expected = {104, 212, 106, 255};
     Bytes flat;
     for (int i = 0; i < 64; i++) append(flat, expected);
-    Bytes inverted; // Adobe's CMYK: ink stored as 255 - ink
+    Bytes inverted;  // Adobe's CMYK: ink stored as 255 - ink
     Bytes plain;
     Bytes grey(64, 77);
     Bytes rgb;

@@ -43,10 +43,6 @@ struct TextureFolders : ::testing::Test {
         std::ofstream(path) << "image";
         return path.string();
     }
-    std::string folder(const std::string& relative) {
-        fs::create_directories(root / relative);
-        return (root / relative).string();
-    }
     // The first file offered for name, accepting the first; "" when none.
     std::string found(const char* name) {
         Offers offers;
@@ -69,7 +65,6 @@ TEST_F(TextureFolders, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAft
         const char* name;
         std::string expected;
     } cases[] = {
-        {"pics/demo/flame1.tga", flame},
         {"PICS\\DEMO\\flame1.Tga", flame},  // written on another system
         {"pics//demo/./flame1.tga", flame},
         {"textures/wall.tga", wall},  // the .tga is missing: .jpg
@@ -78,7 +73,6 @@ TEST_F(TextureFolders, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAft
         {"stone.wal", stoneTga},  // .tga comes first of the others
         {"pics/demo", ""},        // a folder is no image
         {"pics/demo/flame1.tga/x.tga", ""},
-        {"missing.tga", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(found(c.name), c.expected) << c.name;
 }
@@ -112,7 +106,7 @@ TEST_F(TextureFolders, SearchOrderAndFilesThatDoNotLoad) {
 TEST_F(TextureFolders, NamesAndLinksThatLeaveTheFolderAreRefused) {
     const std::string outside = file("outside/secret.tga");
     const std::string inside = file("textures/real/wall.tga");
-    folder("textures/sub");
+    fs::create_directories(root / "textures/sub");
     fs::create_symlink(root / "outside", root / "textures/escape");
     fs::create_symlink(root / "outside/secret.tga", root / "textures/secret.tga");
     fs::create_symlink(root / "textures/real", root / "textures/alias");
