@@ -23,6 +23,7 @@
 #include "control_ids.h"
 #include "editor_app.h"
 #include "editor_window.h"
+#include "history.h"
 #include "qt_platform.h"
 #include "script_file.h"
 #include "script_file_text.h"
@@ -85,6 +86,7 @@ static double editorOpen(const std::string& path) {
                              done = true;
                              elapsed = cpuSeconds() - start;
                              QTimer::singleShot(0, &qt, [&] {
+                                 markLibrarySaved();  // quit without the save prompt
                                  qt.editorWindow()->menuAction(IDM_FILE_EXIT)->trigger();
                              });
                          });
