@@ -18,8 +18,8 @@ void initPreviewRendering() {
     previewContextReady = true;
 
     glClearColor(0, 0, 1, 0);                                    // pure blue background
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE,
-              GL_MODULATE);  // the stage alpha scales the texture
+    // The stage alpha scales the texture.
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glAlphaFunc(GL_GEQUAL, 0.05f);                               // the cut of alpha-masked stages
     createPlaceholderTexture();
     platform->startRedrawTimer();

@@ -77,8 +77,8 @@ static float addDelay(float time, float delay) { return (float)((double)time + d
 // The earliest due time that is no longer due at `now`.
 static float firstTimeNotDue(float now) {
     float time = (float)((double)now / 1000.0);
-    while (frameIsDue(time, now))
-        time = std::nextafter(time, INFINITY);  // an ulp or two of rounding
+    // An ulp or two of rounding.
+    while (frameIsDue(time, now)) time = std::nextafter(time, INFINITY);
     return time;
 }
 
@@ -89,13 +89,13 @@ static float firstTimeNotDue(float now) {
 static AnimFrame* skipElapsedDelays(Stage* stage, AnimFrame* cur, float now) {
     const double behind = (double)now / 1000.0 - stage->animNextTime;
     const double delays = std::fmax(1.0, std::ceil(behind / stage->animDelay));
-    const double frames =
-        std::fmod(delays, frameListLength(stage));  // not a number for endless delays
+    // Not a number for endless delays.
+    const double frames = std::fmod(delays, frameListLength(stage));
     cur = framesAfter(stage, cur, frames >= 1 ? (int)frames : 0);
 
     const float nextTime = (float)(stage->animNextTime + delays * stage->animDelay);
-    const bool passesNow =
-        (double)nextTime * 1000.0 >= now;  // false for rounding short of now, or not a number
+    // False for rounding short of now, or not a number.
+    const bool passesNow = (double)nextTime * 1000.0 >= now;
     stage->animNextTime = passesNow ? nextTime : firstTimeNotDue(now);
     return cur;
 }
