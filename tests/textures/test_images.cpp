@@ -1,5 +1,7 @@
 #include "test_images.h"
 
+#include "textures.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -170,7 +172,7 @@ static std::vector<SampleImage> tgaSamples() {
     const Bytes mirroredPixels = {9, 8, 7, 255, 6, 5, 4, 255, 3, 2, 1, 255};
     const Bytes runPixels = {255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255};
     const Bytes alphaBitPixels = {255, 0, 0, 255, 0, 255, 0, 0};
-    const int tga = 0x042D;
+    const int tga = IMAGE_TYPE_TGA;
     return {
         {"bgra.tga", tga, bgra, 5, 1, bgraPixels, 0},
         {"map16.tga", tga, mapped, 2, 2, mappedPixels, 0},
@@ -212,7 +214,7 @@ static std::vector<SampleImage> pcxSamples() {
     const Bytes oddPixels = {10,  40, 70, 255, 20,  50, 80, 255, 30,  60, 90, 255,
                              200, 1,  4,  255, 210, 2,  5,  255, 220, 3,  6,  255};
     const Bytes nibblePixels = {0, 255, 0, 255, 16, 239, 1, 255, 32, 223, 2, 255, 240, 15, 15, 255};
-    const int pcx = 0x0428;
+    const int pcx = IMAGE_TYPE_PCX;
     return {
         {"oddline.pcx", pcx, odd, 3, 2, oddPixels, 0},
         {"nibbles.pcx", pcx, nibbles, 4, 1, nibblePixels, 0},
@@ -239,12 +241,13 @@ static std::vector<SampleImage> jpgSamples() {
     for (int i = 0; i < 64; i++) append(greyPixels, {77, 77, 77, 255});
     Bytes withoutEndMarker = encodeJpgSamples(8, 8, 3, rgb, false, false);
     withoutEndMarker.resize(withoutEndMarker.size() - 2);
+    const int jpg = IMAGE_TYPE_JPG;
     return {
-        {"adobe.jpg", 0x0425, encodeJpgSamples(8, 8, 4, inverted, true, false), 8, 8, flat, 2},
-        {"cmyk.jpg", 0x0425, encodeJpgSamples(8, 8, 4, plain, false, false), 8, 8, flat, 2},
-        {"grey.jpg", 0x0425, encodeJpgSamples(8, 8, 1, grey, false, false), 8, 8, greyPixels, 1},
-        {"progressive.jpg", 0x0425, encodeJpgSamples(8, 8, 3, rgb, false, true), 8, 8, flat, 2},
-        {"noend.jpg", 0x0425, withoutEndMarker, 8, 8, flat, 2},
+        {"adobe.jpg", jpg, encodeJpgSamples(8, 8, 4, inverted, true, false), 8, 8, flat, 2},
+        {"cmyk.jpg", jpg, encodeJpgSamples(8, 8, 4, plain, false, false), 8, 8, flat, 2},
+        {"grey.jpg", jpg, encodeJpgSamples(8, 8, 1, grey, false, false), 8, 8, greyPixels, 1},
+        {"progressive.jpg", jpg, encodeJpgSamples(8, 8, 3, rgb, false, true), 8, 8, flat, 2},
+        {"noend.jpg", jpg, withoutEndMarker, 8, 8, flat, 2},
     };
 }
 
