@@ -4,6 +4,7 @@
 #include "preview.h"
 
 #include "editor_state.h"
+#include "script_copy.h"
 
 #include <GL/gl.h>
 
@@ -26,16 +27,11 @@ void restartPreviewClock() {
         }
 }
 
-static bool holdsStage(const Script* script, const Stage* wanted) {
-    for (const Stage* stage = script->stages; stage; stage = stage->next)
-        if (stage == wanted) return true;
-    return false;
-}
-
 void choosePreviewStages(Script* script, Stage*& first, Stage*& last) {
     first = script->stages;
     last = nullptr;
-    if (previewStages == PREVIEW_WHOLE_SCRIPT || !currentStage || !holdsStage(script, currentStage))
+    if (previewStages == PREVIEW_WHOLE_SCRIPT || !currentStage ||
+        stageIndex(script, currentStage) < 0)
         return;
     last = currentStage;
     if (previewStages == PREVIEW_SELECTED_STAGE_ONLY) first = currentStage;
