@@ -170,8 +170,7 @@ static std::vector<std::pair<Script*, Script*>> copiesOfReplaced;
 
 static void keepReleasedScript(Script* released) {
     if (released == currentScript) currentScript = nullptr;
-    for (Stage* stage = released->stages; stage; stage = stage->next)
-        if (stage == currentStage) currentStage = nullptr;
+    if (stageIndex(released, currentStage) >= 0) currentStage = nullptr;
     auto found = positionsBeforeRead.find(released);
     if (found == positionsBeforeRead.end() || !historyEnabled) return;
     Script* copy = copyScript(released);
