@@ -9,13 +9,20 @@ constexpr unsigned LABEL_STYLE = CONTROL_TEXT_RIGHT | CONTROL_TEXT_VCENTER | CON
 constexpr unsigned BUTTON_STYLE = CONTROL_FIT_CAPTION;
 
 // Labels sit left of their control, on its line, right-aligned against it.
-#define LABEL(text, x, y, w, h) {NO_CONTROL_ID, CONTROL_STATIC_TEXT, text, x, y, w, h, LABEL_STYLE}
-#define GROUP(text, x, y, w, h) {NO_CONTROL_ID, CONTROL_GROUP_BOX, text, x, y, w, h, 0}
-#define BUTTON(id, text, x, y, w) {id, CONTROL_PUSH_BUTTON, text, x, y, w, 14, BUTTON_STYLE}
-#define CHECK(id, text, x, y, w) {id, CONTROL_CHECK_BOX, text, x, y, w, 10, CONTROL_FIT_CAPTION}
-#define EDIT(id, x, y, w) {id, CONTROL_EDIT, "", x, y, w, 14, EDIT_STYLE}
-#define DROP_DOWN(id, x, y, w) {id, CONTROL_DROP_DOWN_LIST, "", x, y, w, 14, 0}
-#define LIST(id, x, y, w, h, style) {id, CONTROL_LIST_BOX, "", x, y, w, h, style}
+#define LABEL(text, x, y, w, h) \
+    { NO_CONTROL_ID, CONTROL_STATIC_TEXT, text, x, y, w, h, LABEL_STYLE }
+#define GROUP(text, x, y, w, h) \
+    { NO_CONTROL_ID, CONTROL_GROUP_BOX, text, x, y, w, h, 0 }
+#define BUTTON(id, text, x, y, w) \
+    { id, CONTROL_PUSH_BUTTON, text, x, y, w, 14, BUTTON_STYLE }
+#define CHECK(id, text, x, y, w) \
+    { id, CONTROL_CHECK_BOX, text, x, y, w, 10, CONTROL_FIT_CAPTION }
+#define EDIT(id, x, y, w) \
+    { id, CONTROL_EDIT, "", x, y, w, 14, EDIT_STYLE }
+#define DROP_DOWN(id, x, y, w) \
+    { id, CONTROL_DROP_DOWN_LIST, "", x, y, w, 14, 0 }
+#define LIST(id, x, y, w, h, style) \
+    { id, CONTROL_LIST_BOX, "", x, y, w, h, style }
 
 static const DialogControl EDITOR_CONTROLS[] = {
     // Script and stage lists
@@ -93,22 +100,39 @@ static const DialogControl EDITOR_CONTROLS[] = {
 #undef LIST
 
 const DialogTemplate EDITOR_TEMPLATE = {
-    IDD_EDITOR, "VeltraEd", 0, 0, 377, 294,
+    IDD_EDITOR,
+    "VeltraEd",
+    0,
+    0,
+    377,
+    294,
     WINDOW_CAPTION | WINDOW_CLOSE_BOX | WINDOW_MINIMIZE_BOX | WINDOW_CENTERED,
-    "MS Sans Serif", 8, IDR_EDITOR_MENU,
-    EDITOR_CONTROLS, (int)(sizeof EDITOR_CONTROLS / sizeof EDITOR_CONTROLS[0]),
+    "MS Sans Serif",
+    8,
+    IDR_EDITOR_MENU,
+    EDITOR_CONTROLS,
+    (int)(sizeof EDITOR_CONTROLS / sizeof EDITOR_CONTROLS[0]),
 };
 
 // The preview has no close box: it cannot be closed, only minimized.
 const DialogTemplate PREVIEW_TEMPLATE = {
-    IDD_PREVIEW, "VeltraEd Preview", 0, 0, 203, 174,
+    IDD_PREVIEW,
+    "VeltraEd Preview",
+    0,
+    0,
+    203,
+    174,
     WINDOW_CAPTION | WINDOW_MINIMIZE_BOX,
-    "MS Sans Serif", 8, 0,
-    nullptr, 0,
+    "MS Sans Serif",
+    8,
+    0,
+    nullptr,
+    0,
 };
 
 #define COUNT_OF(items) (int)(sizeof items / sizeof items[0])
-#define SEPARATOR {0, nullptr, nullptr, MENU_SEPARATOR}
+#define SEPARATOR \
+    { 0, nullptr, nullptr, MENU_SEPARATOR }
 
 static const MenuItemTemplate FILE_MENU_ITEMS[] = {
     {IDM_FILE_OPEN, "&Open", "Ctrl+O"},
@@ -121,7 +145,10 @@ static const MenuItemTemplate FILE_MENU_ITEMS[] = {
 };
 
 const MenuTemplate EDITOR_MENU = {
-    IDR_EDITOR_MENU, "&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS),
+    IDR_EDITOR_MENU,
+    "&File",
+    FILE_MENU_ITEMS,
+    COUNT_OF(FILE_MENU_ITEMS),
 };
 
 // The Qt layer names the step in Undo and Redo ("Undo Script Delete").
@@ -160,7 +187,9 @@ const MenuTemplate PREVIEW_MENU = {0, "&Preview", PREVIEW_MENU_ITEMS, COUNT_OF(P
 static const MenuTemplate* const EDITOR_MENU_POPUPS[] = {&EDITOR_MENU, &EDIT_MENU, &PREVIEW_MENU};
 
 const MenuBarTemplate EDITOR_MENU_BAR = {
-    IDR_EDITOR_MENU, EDITOR_MENU_POPUPS, COUNT_OF(EDITOR_MENU_POPUPS),
+    IDR_EDITOR_MENU,
+    EDITOR_MENU_POPUPS,
+    COUNT_OF(EDITOR_MENU_POPUPS),
 };
 
 #undef SEPARATOR

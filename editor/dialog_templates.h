@@ -20,10 +20,10 @@ enum ControlKind {
 
 // Window styles of a template.
 enum : unsigned {
-    WINDOW_CAPTION = 1u << 0,       // title bar
-    WINDOW_CLOSE_BOX = 1u << 1,     // system menu with its close box
+    WINDOW_CAPTION = 1u << 0,    // title bar
+    WINDOW_CLOSE_BOX = 1u << 1,  // system menu with its close box
     WINDOW_MINIMIZE_BOX = 1u << 2,
-    WINDOW_CENTERED = 1u << 3,      // centred on the screen, else at x, y
+    WINDOW_CENTERED = 1u << 3,  // centred on the screen, else at x, y
 };
 
 // Control styles.
@@ -67,7 +67,7 @@ struct MenuTemplate;
 
 struct MenuItemTemplate {
     int id;
-    const char* caption;  // '&' marks the mnemonic
+    const char* caption;   // '&' marks the mnemonic
     const char* shortcut;  // for example "Ctrl+O"; "; " separates alternatives
     unsigned style = 0;
     const MenuTemplate* submenu = nullptr;  // the item opens this popup

@@ -14,13 +14,13 @@ int mainDialogProc(int message, int commandId);
 // Script and stage lists
 void fillScriptList();
 void fillStageList(Script* script);
-int onScriptListCommand();   // 1003
-int onStageListCommand();    // 1002
-int onStageAdd();            // 1026
-int onStageDelete();         // 1027
-int onScriptAdd();           // 1028
-int onScriptDelete();        // 1029
-int onScriptUpdate();        // 1034
+int onScriptListCommand();  // 1003
+int onStageListCommand();   // 1002
+int onStageAdd();           // 1026
+int onStageDelete();        // 1027
+int onScriptAdd();          // 1028
+int onScriptDelete();       // 1029
+int onScriptUpdate();       // 1034
 
 // Stage properties panel
 extern const char* const SOURCE_BLEND_NAMES[9];
@@ -38,46 +38,46 @@ void readStageSettings(StageSettings& settings);
 void readStageProperties(Stage* stage);
 int blendFactorToComboIndex(float factor);
 void showFrameNames(const Stage* stage);
-int onSubmit();              // 1032
-int onFrameListCommand();    // 1021
-int onFrameAdd();            // 1023
-int onFrameDelete();         // 1024
-int onFrameUpdate();         // 1031
+int onSubmit();            // 1032
+int onFrameListCommand();  // 1021
+int onFrameAdd();          // 1023
+int onFrameDelete();       // 1024
+int onFrameUpdate();       // 1031
 
 // File commands
 const char* askOpenFileName();
 const char* askSaveFileName();
 // Reads the file as File, Open does; false when it cannot be opened.
 bool openLibraryFile(const char* path);
-int onFileOpen();            // 40001
-int onFileSave();            // 40002
-int onFileExit();            // 40003
+int onFileOpen();  // 40001
+int onFileSave();  // 40002
+int onFileExit();  // 40003
 
 // Edit commands
-int onEditUndo();            // 40010
-int onEditRedo();            // 40011
+int onEditUndo();  // 40010
+int onEditRedo();  // 40011
 // Texture names: the editor's answer to which file holds a name (the folders
 // of opened script files and the texture folders, then the Locate dialog)
 void installTextureFinder();  // at start-up
 const char* locateImageFile(const char* title);
 extern char locatedPath[MAX_PATH_SIZE];  // the Locate dialog's last choice
-int onTextureFolders();      // 40020
-int onReloadTextures();      // 40021
+int onTextureFolders();                  // 40020
+int onReloadTextures();                  // 40021
 
 // Finding a script by name
 constexpr int MAX_SCRIPT_MATCHES = 100;
 // The scripts whose names contain typed without regard to ASCII case, best
 // first, at most max of them; returns how many were written.
 int findScriptMatches(const char* typed, Script** matches, int max);
-int onFindScript();          // 40022
+int onFindScript();  // 40022
 
 // Preview menu
-int onPreviewWholeScript();         // 40023
-int onPreviewUpToSelectedStage();   // 40024
-int onPreviewSelectedStageOnly();   // 40025
-int onPreviewPause();               // 40026
-int onPreviewStepFrame();           // 40027
-int onPreviewRestartClock();        // 40028
-int onBackgroundBlue();             // 40029
-int onBackgroundBlack();            // 40030
-int onBackgroundCheckerboard();     // 40031
+int onPreviewWholeScript();        // 40023
+int onPreviewUpToSelectedStage();  // 40024
+int onPreviewSelectedStageOnly();  // 40025
+int onPreviewPause();              // 40026
+int onPreviewStepFrame();          // 40027
+int onPreviewRestartClock();       // 40028
+int onBackgroundBlue();            // 40029
+int onBackgroundBlack();           // 40030
+int onBackgroundCheckerboard();    // 40031

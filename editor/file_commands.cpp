@@ -26,8 +26,12 @@ static const char* askScriptFileName(char (&path)[MAX_PATH_SIZE], bool save) {
     return platform->askFileName(request) ? path : nullptr;
 }
 
-const char* askOpenFileName() { return askScriptFileName(openPath, false); }
-const char* askSaveFileName() { return askScriptFileName(savePath, true); }
+const char* askOpenFileName() {
+    return askScriptFileName(openPath, false);
+}
+const char* askSaveFileName() {
+    return askScriptFileName(savePath, true);
+}
 
 // Reading may release the current script, or the script that owns the
 // current stage (it may not be the current script): those references become

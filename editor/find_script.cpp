@@ -16,7 +16,9 @@ struct ScriptMatch {
     Script* script;
 };
 
-static char foldLetter(char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; }
+static char foldLetter(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
 
 // typed (already folded) begins text, without regard to ASCII case.
 static bool startsWithFolded(const char* text, const char* typed, size_t length) {
@@ -26,7 +28,9 @@ static bool startsWithFolded(const char* text, const char* typed, size_t length)
 }
 
 // Script names are paths of words: "demo/water_deep".
-static bool isWordBreak(char c) { return c == '/' || c == '_' || c == '-' || c == '.' || c == ' '; }
+static bool isWordBreak(char c) {
+    return c == '/' || c == '_' || c == '-' || c == '.' || c == ' ';
+}
 
 static int rankName(const char* name, const char* typed, size_t length) {
     int best = RANK_NONE;

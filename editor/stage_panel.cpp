@@ -20,13 +20,21 @@ static constexpr int NUMBER_TEXT_SIZE = 128;
 // source colour pair in the destination list; blendFactorToComboIndex maps
 // both pairs to the same indices.
 const char* const SOURCE_BLEND_NAMES[9] = {
-    "GL_ZERO",      "GL_ONE",                 "GL_DST_COLOR", "GL_ONE_MINUS_DST_COLOR",
-    "GL_SRC_ALPHA", "GL_ONE_MINUS_SRC_ALPHA", "GL_DST_ALPHA", "GL_ONE_MINUS_DST_ALPHA",
+    "GL_ZERO",
+    "GL_ONE",
+    "GL_DST_COLOR",
+    "GL_ONE_MINUS_DST_COLOR",
+    "GL_SRC_ALPHA",
+    "GL_ONE_MINUS_SRC_ALPHA",
+    "GL_DST_ALPHA",
+    "GL_ONE_MINUS_DST_ALPHA",
     "GL_SRC_ALPHA_SATURATE",
 };
 const char* const DEST_BLEND_NAMES[8] = {
-    "GL_ZERO",      "GL_ONE",                 "GL_SRC_COLOR", "GL_ONE_MINUS_SRC_COLOR",
-    "GL_SRC_ALPHA", "GL_ONE_MINUS_SRC_ALPHA", "GL_DST_ALPHA", "GL_ONE_MINUS_DST_ALPHA",
+    "GL_ZERO",      "GL_ONE",
+    "GL_SRC_COLOR", "GL_ONE_MINUS_SRC_COLOR",
+    "GL_SRC_ALPHA", "GL_ONE_MINUS_SRC_ALPHA",
+    "GL_DST_ALPHA", "GL_ONE_MINUS_DST_ALPHA",
 };
 
 static const char* const WAVE_NAMES[3] = {"Static", "Sine", "Cosine"};
@@ -46,14 +54,20 @@ static float readNumber(int id) {
     return (float)textToDouble(text);
 }
 
-static int32_t readCheck(int id) { return platform->isChecked(id) ? 1 : 0; }
+static int32_t readCheck(int id) {
+    return platform->isChecked(id) ? 1 : 0;
+}
 
 // The stored byte is taken as signed, so 255 (a list read without a
 // selection) selects nothing again.
-static void showWave(int id, WaveType wave) { platform->comboSetSelection(id, (int8_t)wave); }
+static void showWave(int id, WaveType wave) {
+    platform->comboSetSelection(id, (int8_t)wave);
+}
 
 // No selection stores 255.
-static WaveType readWave(int id) { return (WaveType)platform->comboSelection(id); }
+static WaveType readWave(int id) {
+    return (WaveType)platform->comboSelection(id);
+}
 
 // The factor named by the selected entry; GL_ZERO without a selection.
 static float readBlendFactor(int id) {
@@ -106,7 +120,7 @@ void readScriptProperties(Script* script) {
 
 int blendFactorToComboIndex(float factor) {
     static const float FACTORS_BY_INDEX[][2] = {
-        {0, 0}, {1, 1}, {768, 774}, {769, 775}, {770, 770},
+        {0, 0},     {1, 1},     {768, 774}, {769, 775}, {770, 770},
         {771, 771}, {772, 772}, {773, 773}, {776, 776},
     };
     for (int i = 0; i < 9; i++)
@@ -185,9 +199,13 @@ void readStageProperties(Stage* stage) {
 // ---------------------------------------------------------------------------
 // Animation frames
 
-static bool haveScriptAndStage() { return currentScript && currentStage; }
+static bool haveScriptAndStage() {
+    return currentScript && currentStage;
+}
 
-static int selectedFrame() { return platform->listSelection(IDC_FRAME_LIST); }
+static int selectedFrame() {
+    return platform->listSelection(IDC_FRAME_LIST);
+}
 
 static void readFrameName(char (&name)[TEXTURE_NAME_SIZE]) {
     memset(name, 0, sizeof name);

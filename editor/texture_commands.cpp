@@ -28,7 +28,9 @@ static const char* askLocateDialog(const char* name) {
     return locateImageFile(title.c_str());
 }
 
-void installTextureFinder() { textureFileFinder = {searchTextureFolders, askLocateDialog}; }
+void installTextureFinder() {
+    textureFileFinder = {searchTextureFolders, askLocateDialog};
+}
 
 // The list is edited as a copy and replaces the folders only when accepted.
 int onTextureFolders() {

@@ -11,16 +11,14 @@
 
 static void checkLibrary() {
     for (const Script* script = scriptLibrary; script; script = script->next) {
-        if (!memchr(script->name, '\0', sizeof script->name))
-            __builtin_trap();
+        if (!memchr(script->name, '\0', sizeof script->name)) __builtin_trap();
         for (const Stage* stage = script->stages; stage; stage = stage->next) {
             int frames = 0;
             bool currentIsOwn = stage->animCurrent == nullptr;
             for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next) {
                 frames++;
                 currentIsOwn |= frame == stage->animCurrent;
-                if (!memchr(frame->name, '\0', sizeof frame->name))
-                    __builtin_trap();
+                if (!memchr(frame->name, '\0', sizeof frame->name)) __builtin_trap();
             }
             if (frames != stage->animFrameCount || !currentIsOwn ||
                 !memchr(stage->map, '\0', sizeof stage->map))

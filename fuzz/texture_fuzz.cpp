@@ -12,17 +12,17 @@
 #include <GL/gl.h>
 #include <IL/il.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 static const int IMAGE_TYPES[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
 static ControlStore store;
 static std::string imagePath = "/tmp/veltra-texture-fuzz-" + std::to_string(getpid());
-static HeadlessGL* context = nullptr; // kept for the whole run
+static HeadlessGL* context = nullptr;  // kept for the whole run
 
 static void fail(const char* why) {
     fprintf(stderr, "%s\n", why);
@@ -72,10 +72,14 @@ static uint32_t interestingValue(std::minstd_rand& random, uint32_t old) {
         24,   32,     127,    128,    191,     192,        255,        256,       4000,
         4096, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
     switch (random() % 4) {
-    case 0: return old + 1;
-    case 1: return old - 1;
-    case 2: return (uint32_t)random();
-    default: return VALUES[random() % (sizeof VALUES / sizeof VALUES[0])];
+        case 0:
+            return old + 1;
+        case 1:
+            return old - 1;
+        case 2:
+            return (uint32_t)random();
+        default:
+            return VALUES[random() % (sizeof VALUES / sizeof VALUES[0])];
     }
 }
 
@@ -105,12 +109,15 @@ static size_t mutateJpegSegment(uint8_t* file, size_t size, std::minstd_rand& ra
     uint32_t at = markers[random() % count];
     bool frame = file[at + 1] == 0xC0 || file[at + 1] == 0xC2;
     switch (random() % 4) {
-    case 0: return at + 4 <= size ? at + 4 : size;
-    case 1:
-        if (frame)
-            setField(file, size, Field{at + 5 + 2 * (uint32_t)(random() % 3), 2}, random, true);
-        return size;
-    default: setField(file, size, Field{at + 2, 2}, random, true); return size;
+        case 0:
+            return at + 4 <= size ? at + 4 : size;
+        case 1:
+            if (frame)
+                setField(file, size, Field{at + 5 + 2 * (uint32_t)(random() % 3), 2}, random, true);
+            return size;
+        default:
+            setField(file, size, Field{at + 2, 2}, random, true);
+            return size;
     }
 }
 
@@ -118,10 +125,16 @@ static size_t mutateHeader(uint8_t* data, size_t size, std::minstd_rand& random)
     uint8_t* file = data + 1;
     size_t fileSize = size - 1;
     switch (data[0] & 3) {
-    case 0: setField(file, fileSize, TGA_FIELDS[random() % 10], random, false); break;
-    case 1: return 1 + mutateJpegSegment(file, fileSize, random);
-    case 2: setField(file, fileSize, PCX_FIELDS[random() % 10], random, false); break;
-    default: setField(file, fileSize, WAL_FIELDS[random() % 6], random, false);
+        case 0:
+            setField(file, fileSize, TGA_FIELDS[random() % 10], random, false);
+            break;
+        case 1:
+            return 1 + mutateJpegSegment(file, fileSize, random);
+        case 2:
+            setField(file, fileSize, PCX_FIELDS[random() % 10], random, false);
+            break;
+        default:
+            setField(file, fileSize, WAL_FIELDS[random() % 6], random, false);
     }
     return size;
 }

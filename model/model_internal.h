@@ -5,7 +5,9 @@
 #include "script_model.h"
 
 // ASCII letter case folding, independent of the process locale.
-inline int foldCase(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+inline int foldCase(int c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
 
 // An unlinked script with the defaults of appendScript.
 Script* newScript(const char* name);

@@ -4,13 +4,13 @@
 // through one C locale object instead.
 #include "numbers.h"
 
+#include <locale.h>
 #include <climits>
-#include <cstdint>
-#include <cstring>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
+#include <cstring>
 
 static locale_t cLocale() {
     static locale_t locale = newlocale(LC_ALL_MASK, "C", (locale_t)0);
@@ -25,18 +25,15 @@ static locale_t cLocale() {
 static bool readPlainDecimal(const char* text, double* value) {
     const char* c = text;
     const bool negative = *c == '-';
-    if (*c == '-' || *c == '+')
-        c++;
-    if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X'))
-        return false;
+    if (*c == '-' || *c == '+') c++;
+    if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X')) return false;
     uint64_t digits = 0;
     int count = 0;
     int decimals = 0;
     bool point = false;
     for (;; c++) {
         if (*c >= '0' && *c <= '9') {
-            if (++count > 19)
-                return false;
+            if (++count > 19) return false;
             digits = digits * 10 + (uint64_t)(*c - '0');
             decimals += point;
         } else if (*c == '.' && !point) {
@@ -57,17 +54,14 @@ static bool readPlainDecimal(const char* text, double* value) {
 
 double textToDouble(const char* text) {
     double value;
-    if (readPlainDecimal(text, &value))
-        return value;
+    if (readPlainDecimal(text, &value)) return value;
     return strtod_l(text, nullptr, cLocale());
 }
 
 int textToInt(const char* text) {
     long value = strtol_l(text, nullptr, 10, cLocale());
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
     return (int)value;
 }
 
@@ -81,8 +75,7 @@ static int formatFiniteFloat(char* out, float value) {
     uint32_t bits;
     memcpy(&bits, &value, sizeof bits);
     int biasedExponent = (int)((bits >> 23) & 0xff);
-    if (biasedExponent == 0xff)
-        return -1;
+    if (biasedExponent == 0xff) return -1;
     uint64_t mantissa = bits & 0x7fffff;
     int exponent = -149;  // denormals
     if (biasedExponent) {
@@ -97,7 +90,7 @@ static int formatFiniteFloat(char* out, float value) {
     } else {
         int shift = -exponent;
         uint64_t scaled = mantissa * 1000000;  // below 2^44
-        uint64_t rounded = 0;                   // a shift of 64 or more leaves less than 0.5
+        uint64_t rounded = 0;                  // a shift of 64 or more leaves less than 0.5
         if (shift < 64) {
             uint64_t quotient = scaled >> shift;
             uint64_t remainder = scaled & ((1ull << shift) - 1);
@@ -123,11 +116,9 @@ static int formatFiniteFloat(char* out, float value) {
     int length = 0;
     if (bits >> 31)  // the C library keeps the sign of -0.0 and of tiny negatives
         out[length++] = '-';
-    while (count)
-        out[length++] = digits[--count];
+    while (count) out[length++] = digits[--count];
     out[length++] = '.';
-    for (int i = 5; i >= 0; i--, millionths /= 10)
-        out[length + i] = (char)('0' + millionths % 10);
+    for (int i = 5; i >= 0; i--, millionths /= 10) out[length + i] = (char)('0' + millionths % 10);
     length += 6;
     out[length] = '\0';
     return length;

@@ -26,8 +26,12 @@
 // poisoned, so that a use after release or a write past a record is caught
 // as it would be for a heap object.
 constexpr size_t GUARD_SIZE = 32;
-static void poison(void* start, size_t size) { ASAN_POISON_MEMORY_REGION(start, size); }
-static void unpoison(void* start, size_t size) { ASAN_UNPOISON_MEMORY_REGION(start, size); }
+static void poison(void* start, size_t size) {
+    ASAN_POISON_MEMORY_REGION(start, size);
+}
+static void unpoison(void* start, size_t size) {
+    ASAN_UNPOISON_MEMORY_REGION(start, size);
+}
 #else
 constexpr size_t GUARD_SIZE = 0;
 static void poison(void*, size_t) {}
@@ -87,11 +91,9 @@ static char* mapBlock() {
     const int protection = PROT_READ | PROT_WRITE;
     char* mapped =
         (char*)mmap(nullptr, 2 * BLOCK_SIZE, protection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        return nullptr;
+    if (mapped == MAP_FAILED) return nullptr;
     char* block = (char*)(((uintptr_t)mapped + BLOCK_SIZE - 1) & ~(uintptr_t)(BLOCK_SIZE - 1));
-    if (block > mapped)
-        munmap(mapped, (size_t)(block - mapped));
+    if (block > mapped) munmap(mapped, (size_t)(block - mapped));
     munmap(block + BLOCK_SIZE, (size_t)(mapped + BLOCK_SIZE - block));
     madvise(block, BLOCK_SIZE, MADV_HUGEPAGE);
     return block;
@@ -112,8 +114,7 @@ static bool nextBlock(Arena& arena) {
         return true;
     }
     Block* block = (Block*)mapBlock();
-    if (!block)
-        return false;
+    if (!block) return false;
     block->next = nullptr;
     if (arena.carving)
         arena.carving->next = block;
@@ -123,17 +124,17 @@ static bool nextBlock(Arena& arena) {
     return true;
 }
 
-size_t recordsInUse() { return scriptKind.inUse + stageKind.inUse + frameKind.inUse; }
+size_t recordsInUse() {
+    return scriptKind.inUse + stageKind.inUse + frameKind.inUse;
+}
 
 // With no record in use, every block is free: carving starts over.
 static void carveFromTheStart() {
-    for (RecordKind* kind : KINDS)
-        kind->released = nullptr;
+    for (RecordKind* kind : KINDS) kind->released = nullptr;
     for (Arena* arena : ARENAS) {
         for (Block* block = arena->blocks; block; block = block->next)
             poison((char*)block + BLOCK_HEADER_SIZE, BLOCK_SIZE - BLOCK_HEADER_SIZE);
-        if (arena->blocks)
-            startCarving(*arena, arena->blocks, true);
+        if (arena->blocks) startCarving(*arena, arena->blocks, true);
     }
 }
 
@@ -160,27 +161,36 @@ static void* allocateRecord(RecordKind& kind) {
 }
 
 static void freeRecord(RecordKind& kind, void* record) {
-    if (!record)
-        return;
+    if (!record) return;
     FreeRecord* released = (FreeRecord*)record;
     released->next = kind.released;
     kind.released = released;
     poison((char*)record + sizeof(FreeRecord), kind.size - sizeof(FreeRecord));
     kind.inUse--;
-    if (recordsInUse() == 0)
-        carveFromTheStart();
+    if (recordsInUse() == 0) carveFromTheStart();
 }
 
-Script* allocateScript() { return (Script*)allocateRecord(scriptKind); }
-Stage* allocateStage() { return (Stage*)allocateRecord(stageKind); }
-AnimFrame* allocateFrame() { return (AnimFrame*)allocateRecord(frameKind); }
-void freeScriptRecord(Script* script) { freeRecord(scriptKind, script); }
-void freeStageRecord(Stage* stage) { freeRecord(stageKind, stage); }
-void freeFrameRecord(AnimFrame* frame) { freeRecord(frameKind, frame); }
+Script* allocateScript() {
+    return (Script*)allocateRecord(scriptKind);
+}
+Stage* allocateStage() {
+    return (Stage*)allocateRecord(stageKind);
+}
+AnimFrame* allocateFrame() {
+    return (AnimFrame*)allocateRecord(frameKind);
+}
+void freeScriptRecord(Script* script) {
+    freeRecord(scriptKind, script);
+}
+void freeStageRecord(Stage* stage) {
+    freeRecord(stageKind, stage);
+}
+void freeFrameRecord(AnimFrame* frame) {
+    freeRecord(frameKind, frame);
+}
 
 void releaseRecordBlocks() {
-    if (recordsInUse() != 0)
-        return;
+    if (recordsInUse() != 0) return;
     for (Arena* arena : ARENAS) {
         while (Block* block = arena->blocks) {
             arena->blocks = block->next;
@@ -189,28 +199,28 @@ void releaseRecordBlocks() {
         }
         *arena = Arena();
     }
-    for (RecordKind* kind : KINDS)
-        kind->released = nullptr;
+    for (RecordKind* kind : KINDS) kind->released = nullptr;
 }
 
 // Large buffers (the text of a file being read) are mapped on their own,
 // backed by huge pages where the system has them. Under AddressSanitizer
 // they stay heap objects, so that a read past the text is caught.
 #ifdef RECORDS_CHECKED_BY_ASAN
-void* allocateLarge(size_t size) { return malloc(size); }
-void freeLarge(void* buffer, size_t) { free(buffer); }
+void* allocateLarge(size_t size) {
+    return malloc(size);
+}
+void freeLarge(void* buffer, size_t) {
+    free(buffer);
+}
 #else
 void* allocateLarge(size_t size) {
     void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        return nullptr;
-    if (size >= BLOCK_SIZE)
-        madvise(mapped, size, MADV_HUGEPAGE);
+    if (mapped == MAP_FAILED) return nullptr;
+    if (size >= BLOCK_SIZE) madvise(mapped, size, MADV_HUGEPAGE);
     return mapped;
 }
 
 void freeLarge(void* buffer, size_t size) {
-    if (buffer)
-        munmap(buffer, size);
+    if (buffer) munmap(buffer, size);
 }
 #endif

@@ -10,8 +10,7 @@ Script* scriptLibrary = nullptr;
 void (*scriptReleasedHook)(Script* script) = nullptr;
 
 void copyText(char* dst, int dstSize, const char* src) {
-    if (dstSize <= 0)
-        return;
+    if (dstSize <= 0) return;
     size_t length = src ? strnlen(src, (size_t)dstSize - 1) : 0;
     memcpy(dst, src, length);
     dst[length] = '\0';
@@ -24,20 +23,17 @@ int compareNoCase(const char* a, const char* b) {
     for (;; a++, b++) {
         unsigned char ca = (unsigned char)*a, cb = (unsigned char)*b;
         if (ca == cb) {  // the common case: the same byte
-            if (ca == 0)
-                return 0;
+            if (ca == 0) return 0;
             continue;
         }
         int difference = foldCase(ca) - foldCase(cb);
-        if (difference)
-            return difference;
+        if (difference) return difference;
     }
 }
 
 Script* newScript(const char* name) {
     Script* script = allocateScript();
-    if (!script)
-        return nullptr;
+    if (!script) return nullptr;
     copyText(script->name, name);
     // Records come zeroed: so are subdivide, the warp values, safe,
     // texturesResolved, stages and next.
@@ -46,19 +42,16 @@ Script* newScript(const char* name) {
 
 Script* appendScript(const char* name) {
     Script* script = newScript(name);
-    if (!script)
-        return nullptr;
+    if (!script) return nullptr;
     Script** link = &scriptLibrary;
-    while (*link)
-        link = &(*link)->next;
+    while (*link) link = &(*link)->next;
     *link = script;
     return script;
 }
 
 Script* findScript(const char* name) {
     for (Script* script = scriptLibrary; script; script = script->next)
-        if (compareNoCase(script->name, name) == 0)
-            return script;
+        if (compareNoCase(script->name, name) == 0) return script;
     return nullptr;
 }
 
@@ -77,8 +70,7 @@ void freeFrames(Stage* stage) {
 void emptyScript(Script* script) {
     // Every release of a script (removeScript, the reader's replacing,
     // freeAllScripts) goes through here first.
-    if (scriptReleasedHook)
-        scriptReleasedHook(script);
+    if (scriptReleasedHook) scriptReleasedHook(script);
     script->name[0] = '\0';
     Stage* stage = script->stages;
     while (stage) {
@@ -97,8 +89,7 @@ void emptyScript(Script* script) {
 }
 
 void removeScript(Script* script) {
-    if (!script)
-        return;
+    if (!script) return;
     for (Script** link = &scriptLibrary; *link; link = &(*link)->next) {
         if (*link == script) {
             *link = script->next;
@@ -150,8 +141,7 @@ void resetStage(Stage* stage) {
 
 Stage* newStage(const char* map) {
     Stage* stage = allocateStage();
-    if (!stage)
-        return nullptr;
+    if (!stage) return nullptr;
     copyText(stage->map, map);
     resetStage(stage);
     return stage;
@@ -159,11 +149,9 @@ Stage* newStage(const char* map) {
 
 static Stage* appendStageWithMap(Script* script, const char* map) {
     Stage* stage = newStage(map);
-    if (!stage)
-        return nullptr;
+    if (!stage) return nullptr;
     Stage** link = &script->stages;
-    while (*link)
-        link = &(*link)->next;
+    while (*link) link = &(*link)->next;
     *link = stage;
     return stage;
 }
@@ -177,14 +165,11 @@ Stage* appendEmptyStage(Script* script) {
 }
 
 void deleteStageAt(Script* script, int index) {
-    if (index < 0)
-        return;
+    if (index < 0) return;
     Stage** link = &script->stages;
-    for (int i = 0; *link && i < index; i++)
-        link = &(*link)->next;
+    for (int i = 0; *link && i < index; i++) link = &(*link)->next;
     Stage* stage = *link;
-    if (!stage)
-        return;
+    if (!stage) return;
     *link = stage->next;
     resetStage(stage);
     freeStageRecord(stage);

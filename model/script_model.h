@@ -13,20 +13,20 @@ typedef uint8_t WaveType;
 enum : WaveType { WAVE_STATIC = 0, WAVE_SINE = 1, WAVE_COSINE = 2 };
 
 struct AnimFrame {
-    int32_t texture;                 // texture slot of name; 0 until resolved
+    int32_t texture;  // texture slot of name; 0 until resolved
     char name[TEXTURE_NAME_SIZE];
     AnimFrame* next;
 };
 
 struct Stage {
-    int32_t texture;                 // texture slot of map; 0 until resolved
+    int32_t texture;  // texture slot of map; 0 until resolved
     char map[TEXTURE_NAME_SIZE];
-    AnimFrame* animFrames;           // owned
+    AnimFrame* animFrames;  // owned
     float animDelay;
     float animNextTime;
-    uint8_t animFrameCount;          // always the length of animFrames
-    AnimFrame* animCurrent;          // one of animFrames, or null
-    float blendSrc;                  // GL blend-factor enum value held as a float
+    uint8_t animFrameCount;  // always the length of animFrames
+    AnimFrame* animCurrent;  // one of animFrames, or null
+    float blendSrc;          // GL blend-factor enum value held as a float
     float blendDst;
     int32_t blendEnabled;
     float alphaMin;
@@ -55,7 +55,7 @@ struct Script {
     float warpSpeed;
     int32_t safe;
     int32_t texturesResolved;
-    Stage* stages;                   // owned
+    Stage* stages;  // owned
     Script* next;
 };
 
@@ -102,7 +102,9 @@ void deleteStageAt(Script* script, int index);
 // Copies src into a fixed array of dstSize bytes, cutting it to fit.
 void copyText(char* dst, int dstSize, const char* src);
 template <int N>
-inline void copyText(char (&dst)[N], const char* src) { copyText(dst, N, src); }
+inline void copyText(char (&dst)[N], const char* src) {
+    copyText(dst, N, src);
+}
 
 // Compares two texts ignoring ASCII letter case, whatever the process
 // locale; negative, zero or positive like strcmp.

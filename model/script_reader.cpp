@@ -41,8 +41,7 @@ static const BlendFactor BLEND_FACTORS[] = {
 
 WaveType waveTypeFromName(const char* word) {
     for (int i = 0; i < 3; i++)
-        if (compareNoCase(word, WAVE_NAMES[i]) == 0)
-            return (WaveType)i;
+        if (compareNoCase(word, WAVE_NAMES[i]) == 0) return (WaveType)i;
     return WAVE_STATIC;
 }
 
@@ -54,8 +53,7 @@ const char* waveTypeName(WaveType value) {
 
 float blendFactorFromName(const char* name) {
     for (const BlendFactor& factor : BLEND_FACTORS)
-        if (compareNoCase(name, factor.name) == 0)
-            return (float)factor.value;
+        if (compareNoCase(name, factor.name) == 0) return (float)factor.value;
     return 0.0f;
 }
 
@@ -63,8 +61,7 @@ float blendFactorFromName(const char* name) {
 // "GL_ZERO", the name an unknown factor reads back as.
 const char* blendFactorName(float value) {
     for (const BlendFactor& factor : BLEND_FACTORS)
-        if (value == (float)factor.value)
-            return factor.name;
+        if (value == (float)factor.value) return factor.name;
     return BLEND_FACTORS[0].name;
 }
 
@@ -75,8 +72,7 @@ const char* blendFactorName(float value) {
 struct SeparatorTable {
     bool isSeparator[256] = {};
     constexpr SeparatorTable() {
-        for (const char* c = TOKEN_SEPARATORS; *c; c++)
-            isSeparator[(unsigned char)*c] = true;
+        for (const char* c = TOKEN_SEPARATORS; *c; c++) isSeparator[(unsigned char)*c] = true;
     }
 };
 static constexpr SeparatorTable SEPARATORS;
@@ -131,17 +127,13 @@ struct WordReader {
 
     // The next word, or null when the text is used up.
     char* next() {
-        while (pos < end && isSeparator(*pos))
-            pos++;
-        if (pos == end)
-            return nullptr;
+        while (pos < end && isSeparator(*pos)) pos++;
+        if (pos == end) return nullptr;
         char* word = pos;
-        while (pos < end && !isSeparator(*pos))
-            pos++;
+        while (pos < end && !isSeparator(*pos)) pos++;
         length = (size_t)(pos - word);
         last = word;
-        if (pos < end)
-            *pos++ = '\0';
+        if (pos < end) *pos++ = '\0';
         return word;
     }
 
@@ -161,15 +153,13 @@ struct WordReader {
 
 static bool nextNumber(WordReader& words, float* target) {
     const char* word = words.argument();
-    if (word)
-        *target = (float)textToDouble(word);
+    if (word) *target = (float)textToDouble(word);
     return word != nullptr;
 }
 
 static bool nextWave(WordReader& words, WaveType* target) {
     const char* word = words.argument();
-    if (word)
-        *target = waveTypeFromName(word);
+    if (word) *target = waveTypeFromName(word);
     if (word && *target == WAVE_STATIC && compareNoCase(word, WAVE_NAMES[WAVE_STATIC]) != 0)
         words.notes.tell(NOTE_UNKNOWN_WAVE, word);
     return word != nullptr;
@@ -220,8 +210,7 @@ struct LibraryIndex {
         size_t i = hash & mask;
         for (; slots[i]; i = (i + 1) & mask) {
             const NameChain& chain = chains[slots[i] - 1];
-            if (chain.hash == hash && compareNoCase(chain.name, name) == 0)
-                break;
+            if (chain.hash == hash && compareNoCase(chain.name, name) == 0) break;
         }
         return slots[i];
     }
@@ -266,21 +255,18 @@ struct LibraryIndex {
     // finish(). The caller appends a script to the chain next, which points
     // the chain's name away from the emptied record.
     void releaseFirst(NameChain& chain) {
-        if (chain.first == NO_SCRIPT)
-            return;
+        if (chain.first == NO_SCRIPT) return;
         IndexedScript& first = scripts[chain.first];
         first.released = true;
         emptyScript(first.script);
         chain.first = first.nextSameName;
-        if (chain.first == NO_SCRIPT)
-            chain.last = NO_SCRIPT;
+        if (chain.first == NO_SCRIPT) chain.last = NO_SCRIPT;
     }
 
     // Relinks the library from the live scripts and frees the records of
     // the released ones.
     void finish() {
-        if (!built)
-            return;
+        if (!built) return;
         chains.clear();
         slots.clear();
         Script** link = &scriptLibrary;
@@ -313,13 +299,12 @@ struct ScriptReader {
     Script ownerless = {};
     Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
-    Stage* lastStage = nullptr;  // tail of script's stages
+    Stage* lastStage = nullptr;        // tail of script's stages
     const char* bodyBrace = nullptr;   // the "{" of the open body, for the observer
     const char* stageBrace = nullptr;  // the "{" of the open stage
 
     void beginScript(const char* word) {
-        if (!library.built)
-            library.build();
+        if (!library.built) library.build();
         Script* created = newScript(word);  // cuts the name to fit
         words.notes.script = created;
         words.notes.keyword = nullptr;
@@ -345,8 +330,7 @@ struct ScriptReader {
 
     void beginStage() {
         Stage* created = newStage("pics/noimage.tga");
-        if (!created)
-            return;
+        if (!created) return;
         if (lastStage)
             lastStage->next = created;
         else
@@ -363,13 +347,12 @@ struct ScriptReader {
             script->safe = 1;
         } else if (words.lastIs(word, "subdivide")) {
             const char* value = words.argument();
-            if (value)
-                script->subdivide = roundSubdivision(textToInt(value));
+            if (value) script->subdivide = roundSubdivision(textToInt(value));
             if (value && script->subdivide != textToInt(value))
                 words.notes.tell(NOTE_SUBDIVIDE_ROUNDED, value, script->subdivide);
         } else if (words.lastIs(word, "vertexwarp")) {
             (void)(nextNumber(words, &script->warpSpeed) &&
-                nextNumber(words, &script->warpDistance) &&
+                   nextNumber(words, &script->warpDistance) &&
                    nextNumber(words, &script->warpSmoothness));
             const float smoothness = script->warpSmoothness;
             clampSmoothness(script);
@@ -381,13 +364,10 @@ struct ScriptReader {
     }
 
     static uint8_t roundSubdivision(int count) {
-        if (count >= 128)
-            count = 128;
-        if (count <= 8)
-            count = 8;
+        if (count >= 128) count = 128;
+        if (count <= 8) count = 8;
         int power = 2;
-        while (power <= count)
-            power *= 2;
+        while (power <= count) power *= 2;
         return (uint8_t)(power / 2);
     }
 
@@ -403,8 +383,7 @@ struct ScriptReader {
         words.notes.inStage = true;
         if (words.lastIs(word, "map")) {
             const char* name = words.argument();
-            if (name)
-                copyText(stage->map, name);
+            if (name) copyText(stage->map, name);
             if (name && words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
         } else if (words.lastIs(word, "scroll")) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
@@ -417,13 +396,11 @@ struct ScriptReader {
         } else if (words.lastIs(word, "blendfunc")) {
             stage->blendEnabled = 1;
             const char* source = words.argument();
-            if (!source)
-                return;
+            if (!source) return;
             stage->blendSrc = blendFactorFromName(source);
             checkBlendName(source, stage->blendSrc);
             const char* destination = words.argument();
-            if (destination)
-                stage->blendDst = blendFactorFromName(destination);
+            if (destination) stage->blendDst = blendFactorFromName(destination);
             if (destination) checkBlendName(destination, stage->blendDst);
         } else if (words.lastIs(word, "alphashift")) {
             (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
@@ -450,8 +427,7 @@ struct ScriptReader {
     // 255th, which the 8-bit count cannot hold, are skipped up to "end".
     void readAnimation() {
         const char* anim = words.last;
-        if (!nextNumber(words, &stage->animDelay))
-            return;
+        if (!nextNumber(words, &stage->animDelay)) return;
         if (stage->animFrames) words.notes.tell(NOTE_ANIM_REPLACED, anim);
         freeFrames(stage);
         AnimFrame* lastFrame = nullptr;
@@ -466,8 +442,7 @@ struct ScriptReader {
                 continue;
             }
             AnimFrame* frame = allocateFrame();
-            if (!frame)
-                continue;
+            if (!frame) continue;
             copyText(frame->name, name);
             if (lastFrame)
                 lastFrame->next = frame;
@@ -519,8 +494,7 @@ struct ScriptReader {
     }
 
     void run() {
-        while (const char* word = words.next())
-            readWord(word);
+        while (const char* word = words.next()) readWord(word);
         if (inBody && script != &ownerless)
             words.notes.tell(NOTE_BODY_UNCLOSED, inStage ? stageBrace : bodyBrace);
         library.finish();
@@ -557,8 +531,7 @@ void readScriptText(const char* text, size_t size) {
 
 void readScriptText(const char* text, size_t size, const ReadObserver* observer) {
     char* copy = (char*)allocateLarge(size + 1);
-    if (!copy)
-        return;
+    if (!copy) return;
     memcpy(copy, text, size);
     copy[size] = '\0';
     readBuffer(copy, size, observer);
@@ -567,8 +540,7 @@ void readScriptText(const char* text, size_t size, const ReadObserver* observer)
 
 void readScriptFile(const char* path) {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
+    if (fd < 0) return;
     struct stat info;
     char* text = nullptr;
     size_t size = 0;
@@ -577,17 +549,14 @@ void readScriptFile(const char* path) {
     if (text) {
         while (size < (size_t)info.st_size) {
             ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0)
-                break;
+            if (count < 0 && errno == EINTR) continue;
+            if (count <= 0) break;
             size += (size_t)count;
         }
         text[size] = '\0';
     }
     close(fd);
-    if (!text)
-        return;
+    if (!text) return;
     readBuffer(text, size);
     freeLarge(text, (size_t)info.st_size + 1);
 }

@@ -32,8 +32,7 @@ struct TextBuilder {
 
     void append(const char* part, size_t length) {
         while (length > 0) {
-            if (used == sizeof buffer)
-                flush();
+            if (used == sizeof buffer) flush();
             size_t count = length < sizeof buffer - used ? length : sizeof buffer - used;
             memcpy(buffer + used, part, count);
             used += count;
@@ -70,8 +69,7 @@ struct EditorImage {
     char name[TEXTURE_NAME_SIZE] = "";
 
     void offer(const char* texture) {
-        if (name[0] == '\0')
-            copyText(name, texture);
+        if (name[0] == '\0') copyText(name, texture);
     }
 };
 
@@ -122,10 +120,8 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
         out.add("\n");
         image.offer(stage->map);
     }
-    if (stage->alphamask)
-        out.add("\t\talphamask\n");
-    if (stage->envmap)
-        out.add("\t\tenvmap\n");
+    if (stage->alphamask) out.add("\t\talphamask\n");
+    if (stage->envmap) out.add("\t\tenvmap\n");
     if (stage->alphaSpeed > 0.0f || stage->alphaMin > 0.0f)
         writeThreeNumbers(out, "\t\talphashift ", stage->alphaSpeed, stage->alphaMin,
                           stage->alphaMax);
@@ -142,8 +138,7 @@ static void writeStage(TextBuilder& out, const Stage* stage, EditorImage& image)
     if (stage->scaleX != 0.0f || stage->scaleY != 0.0f)
         writeWaveLine(out, "\t\tscale ", stage->scaleTypeX, stage->scaleX, stage->scaleTypeY,
                       stage->scaleY);
-    if (stage->animFrameCount)
-        writeAnimation(out, stage, image);
+    if (stage->animFrameCount) writeAnimation(out, stage, image);
     if (stage->rotateSpeed != 0.0f) {
         out.add("\t\trotate ");
         out.addFloat(stage->rotateSpeed);
@@ -161,8 +156,7 @@ static void writeScript(TextBuilder& out, const Script* script) {
         out.addUnsigned(script->subdivide);
         out.add("\n");
     }
-    if (script->safe)
-        out.add("\tsafe\n");
+    if (script->safe) out.add("\tsafe\n");
     if (script->warpDistance != 0.0f)
         writeThreeNumbers(out, "\tvertexwarp ", script->warpSpeed, script->warpDistance,
                           script->warpSmoothness);
@@ -181,8 +175,7 @@ static void writeScript(TextBuilder& out, const Script* script) {
 
 static std::string directoryOf(const std::string& path) {
     size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
+    if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -198,8 +191,7 @@ static std::string resolveTarget(const char* path) {
     for (int hops = 0; hops < 40; hops++) {
         char link[PATH_MAX];
         ssize_t length = readlink(target.c_str(), link, sizeof link - 1);
-        if (length < 0)
-            break;
+        if (length < 0) break;
         link[length] = '\0';
         target = link[0] == '/' ? std::string(link) : directoryOf(target) + "/" + link;
     }
@@ -216,8 +208,7 @@ static int createTemporary(const std::string& target, std::string& temporary) {
         temporary = directoryOf(target) + "/." + baseName + "." + std::to_string(getpid()) + "." +
                     std::to_string(++serial) + ".tmp";
         int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
 }
@@ -225,8 +216,7 @@ static int createTemporary(const std::string& target, std::string& temporary) {
 // A replaced file keeps its permission bits.
 static bool keepPermissions(int fd, const std::string& target) {
     struct stat info;
-    if (stat(target.c_str(), &info) != 0)
-        return true;  // a new file
+    if (stat(target.c_str(), &info) != 0) return true;  // a new file
     return fchmod(fd, info.st_mode & 07777) == 0;
 }
 
@@ -234,11 +224,9 @@ static bool writeAll(int fd, const char* text, size_t size) {
     size_t written = 0;
     while (written < size) {
         ssize_t count = write(fd, text + written, size - written);
-        if (count < 0 && errno == EINTR)
-            continue;
+        if (count < 0 && errno == EINTR) continue;
         if (count <= 0) {
-            if (count == 0)
-                errno = EIO;
+            if (count == 0) errno = EIO;
             return false;
         }
         written += (size_t)count;
@@ -247,8 +235,7 @@ static bool writeAll(int fd, const char* text, size_t size) {
 }
 
 bool TextBuilder::flush() {
-    if (!failed && used > 0 && !writeAll(fd, buffer, used))
-        failed = true;
+    if (!failed && used > 0 && !writeAll(fd, buffer, used)) failed = true;
     used = 0;
     return !failed;
 }
@@ -257,8 +244,7 @@ bool TextBuilder::flush() {
 // old or the new contents, so it is not reported.
 static void syncDirectory(const std::string& directory) {
     int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
+    if (fd < 0) return;
     fsync(fd);
     close(fd);
 }
@@ -270,16 +256,19 @@ static bool writeScriptsTo(const Script* scripts, int fd) {
     return out->flush();
 }
 
-bool writeScriptLayout(int fd) { return writeScriptsTo(scriptLibrary, fd); }
+bool writeScriptLayout(int fd) {
+    return writeScriptsTo(scriptLibrary, fd);
+}
 
-bool writeScriptFile(const char* path) { return writeScriptList(scriptLibrary, path); }
+bool writeScriptFile(const char* path) {
+    return writeScriptList(scriptLibrary, path);
+}
 
 bool writeScriptList(const Script* scripts, const char* path) {
     std::string target = resolveTarget(path);
     std::string temporary;
     int fd = createTemporary(target, temporary);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     bool written = keepPermissions(fd, target) && writeScriptsTo(scripts, fd) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && written) {

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-
 // Copies text into buf as the window system would: cut to size - 1 characters.
 static int copyOut(const std::string& text, char* buf, int size) {
     if (size <= 0) return 0;
@@ -18,24 +17,38 @@ static bool validIndex(const StoredControl& c, int index) {
     return index >= 0 && index < (int)c.items.size();
 }
 
-ControlStore::~ControlStore() { destroyPreviewContext(); }
+ControlStore::~ControlStore() {
+    destroyPreviewContext();
+}
 
-void ControlStore::setText(int id, const char* text) { control(id).text = text ? text : ""; }
+void ControlStore::setText(int id, const char* text) {
+    control(id).text = text ? text : "";
+}
 int ControlStore::getText(int id, char* buf, int size) {
     return copyOut(control(id).text, buf, size);
 }
-void ControlStore::setCheck(int id, bool checked) { control(id).checked = checked; }
-bool ControlStore::isChecked(int id) { return control(id).checked; }
+void ControlStore::setCheck(int id, bool checked) {
+    control(id).checked = checked;
+}
+bool ControlStore::isChecked(int id) {
+    return control(id).checked;
+}
 
-void ControlStore::comboReset(int id) { listReset(id); }
-void ControlStore::comboAdd(int id, const char* text) { listAdd(id, text); }
+void ControlStore::comboReset(int id) {
+    listReset(id);
+}
+void ControlStore::comboAdd(int id, const char* text) {
+    listAdd(id, text);
+}
 
 void ControlStore::comboSetSelection(int id, int index) {
     StoredControl& c = control(id);
     c.selection = validIndex(c, index) ? index : NO_SELECTION;
 }
 
-int ControlStore::comboSelection(int id) { return control(id).selection; }
+int ControlStore::comboSelection(int id) {
+    return control(id).selection;
+}
 int ControlStore::comboItemText(int id, int index, char* buf, int size) {
     return listItemText(id, index, buf, size);
 }
@@ -64,14 +77,22 @@ int ControlStore::listDelete(int id, int index) {
     StoredControl& c = control(id);
     if (!validIndex(c, index)) return -1;
     c.items.erase(c.items.begin() + index);
-    if (c.selection == index) c.selection = NO_SELECTION;
-    else if (c.selection > index) c.selection--;
+    if (c.selection == index)
+        c.selection = NO_SELECTION;
+    else if (c.selection > index)
+        c.selection--;
     return (int)c.items.size();
 }
 
-int ControlStore::listCount(int id) { return (int)control(id).items.size(); }
-int ControlStore::listSelection(int id) { return control(id).selection; }
-void ControlStore::listSetSelection(int id, int index) { comboSetSelection(id, index); }
+int ControlStore::listCount(int id) {
+    return (int)control(id).items.size();
+}
+int ControlStore::listSelection(int id) {
+    return control(id).selection;
+}
+void ControlStore::listSetSelection(int id, int index) {
+    comboSetSelection(id, index);
+}
 
 int ControlStore::listItemText(int id, int index, char* buf, int size) {
     StoredControl& c = control(id);
@@ -129,8 +150,12 @@ bool ControlStore::createPreviewContext() {
     return previewGL != nullptr;
 }
 
-void ControlStore::makePreviewCurrent() { makeHeadlessGLCurrent(previewGL); }
-void ControlStore::swapPreviewBuffers() { swapCount++; }
+void ControlStore::makePreviewCurrent() {
+    makeHeadlessGLCurrent(previewGL);
+}
+void ControlStore::swapPreviewBuffers() {
+    swapCount++;
+}
 
 void ControlStore::destroyPreviewContext() {
     destroyHeadlessGL(previewGL);

@@ -46,7 +46,7 @@ struct ControlStore : Platform {
     std::deque<DialogAnswer> dialogAnswers;  // an empty queue cancels
     std::vector<DialogShown> dialogsShown;
     std::vector<MessageShown> messagesShown;
-    std::deque<DialogAnswer> scriptNameAnswers;                // Find Script; empty: cancel
+    std::deque<DialogAnswer> scriptNameAnswers;              // Find Script; empty: cancel
     std::deque<std::vector<std::string>> folderListAnswers;  // Texture Folders; empty: cancel
     std::vector<std::vector<std::string>> folderListsShown;
     int redrawTimerRunning = 0;

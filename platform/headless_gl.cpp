@@ -25,10 +25,23 @@ static EGLDisplay openSurfacelessDisplay() {
 HeadlessGL* createHeadlessGL(int width, int height) {
     EGLDisplay display = openSurfacelessDisplay();
     if (display == EGL_NO_DISPLAY) return nullptr;
-    const EGLint configAttribs[] = {
-        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-        EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_NONE};
+    const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                    EGL_PBUFFER_BIT,
+                                    EGL_RENDERABLE_TYPE,
+                                    EGL_OPENGL_BIT,
+                                    EGL_RED_SIZE,
+                                    8,
+                                    EGL_GREEN_SIZE,
+                                    8,
+                                    EGL_BLUE_SIZE,
+                                    8,
+                                    EGL_ALPHA_SIZE,
+                                    8,
+                                    EGL_DEPTH_SIZE,
+                                    24,
+                                    EGL_STENCIL_SIZE,
+                                    8,
+                                    EGL_NONE};
     EGLConfig config;
     EGLint found = 0;
     if (!eglChooseConfig(display, configAttribs, &config, 1, &found) || found == 0 ||

@@ -43,14 +43,14 @@ struct Platform {
 
     // List boxes. Refilling never selects anything.
     virtual void listReset(int id) = 0;
-    virtual int listAdd(int id, const char* text) = 0;                // index of the entry
+    virtual int listAdd(int id, const char* text) = 0;  // index of the entry
     // Replaces every entry with count texts: listReset, then listAdd of each.
     // A toolkit may take them in one go, which a list of thousands needs.
     virtual void listFill(int id, const char* const* texts, int count);
     virtual int listInsert(int id, int index, const char* text) = 0;  // -1: bad index
     virtual int listDelete(int id, int index) = 0;                    // entries left, -1: bad index
     virtual int listCount(int id) = 0;
-    virtual int listSelection(int id) = 0;                            // NO_SELECTION when none
+    virtual int listSelection(int id) = 0;  // NO_SELECTION when none
     virtual void listSetSelection(int id, int index) = 0;
     virtual int listItemText(int id, int index, char* buf, int size) = 0;  // as comboItemText
 

@@ -17,10 +17,10 @@ void initPreviewRendering() {
     if (!platform || !platform->createPreviewContext()) return;
     previewContextReady = true;
 
-    glClearColor(0, 0, 1, 0);                                    // pure blue background
+    glClearColor(0, 0, 1, 0);  // pure blue background
     // The stage alpha scales the texture.
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glAlphaFunc(GL_GEQUAL, 0.05f);                               // the cut of alpha-masked stages
+    glAlphaFunc(GL_GEQUAL, 0.05f);  // the cut of alpha-masked stages
     createPlaceholderTexture();
     platform->startRedrawTimer();
 }

@@ -16,20 +16,28 @@ uint32_t slotTexture(int32_t slot) {
 
 static double scaleWave(WaveType type, float scale, double coord, double time) {
     switch (type) {
-    case WAVE_STATIC: return coord * scale;
-    case WAVE_SINE: return sin(time * 0.05) * scale * coord;
-    case WAVE_COSINE: return cos(time * 0.05) * scale * coord;
-    default: return coord;
+        case WAVE_STATIC:
+            return coord * scale;
+        case WAVE_SINE:
+            return sin(time * 0.05) * scale * coord;
+        case WAVE_COSINE:
+            return cos(time * 0.05) * scale * coord;
+        default:
+            return coord;
     }
 }
 
 // A sine or cosine scroll swings one texture width at `scroll` radians per unit.
 static double scrollOffset(WaveType type, float scroll, double time) {
     switch (type) {
-    case WAVE_STATIC: return time * scroll;
-    case WAVE_SINE: return sin(time * scroll);
-    case WAVE_COSINE: return cos(time * scroll);
-    default: return 0.0;
+        case WAVE_STATIC:
+            return time * scroll;
+        case WAVE_SINE:
+            return sin(time * scroll);
+        case WAVE_COSINE:
+            return cos(time * scroll);
+        default:
+            return 0.0;
     }
 }
 
@@ -63,7 +71,9 @@ static AnimFrame* framesAfter(const Stage* stage, AnimFrame* frame, int count) {
     return frame;
 }
 
-static bool frameIsDue(float nextTime, float now) { return (double)nextTime * 1000.0 < now; }
+static bool frameIsDue(float nextTime, float now) {
+    return (double)nextTime * 1000.0 < now;
+}
 
 static int frameListLength(const Stage* stage) {
     int length = 0;
@@ -72,7 +82,9 @@ static int frameListLength(const Stage* stage) {
 }
 
 // One delay added to the due time, stored in single precision.
-static float addDelay(float time, float delay) { return (float)((double)time + delay); }
+static float addDelay(float time, float delay) {
+    return (float)((double)time + delay);
+}
 
 // The earliest due time that is no longer due at `now`.
 static float firstTimeNotDue(float now) {

@@ -20,7 +20,7 @@ struct DialogUnits {
         return QRect(toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height));
     }
 
-private:
+  private:
     // units * base / divisor, rounded to the nearest pixel
     static int scale(int units, int base, int divisor) {
         const int product = units * base;

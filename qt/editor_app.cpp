@@ -34,7 +34,9 @@ void startEditor(QtPlatform& qtPlatform) {
     qtPlatform.bringEditorToFront();
 }
 
-void runMainLoop(QtPlatform& qtPlatform) { qtPlatform.runUntilQuit(); }
+void runMainLoop(QtPlatform& qtPlatform) {
+    qtPlatform.runUntilQuit();
+}
 
 void tearDownEditor() {
     shutdownImageLibrary();
@@ -61,10 +63,9 @@ int runEditor(QtPlatform& qtPlatform, const QStringList& files) {
     RecoveryKeeper recovery;
     QObject::connect(&qtPlatform, &QtPlatform::libraryMayHaveChanged, &recovery,
                      &RecoveryKeeper::libraryMayHaveChanged);
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &recovery,
-                     [&qtPlatform](QSessionManager& manager) {
-                         askAtSessionEnd(qtPlatform, manager);
-                     });
+    QObject::connect(
+        qApp, &QGuiApplication::commitDataRequest, &recovery,
+        [&qtPlatform](QSessionManager& manager) { askAtSessionEnd(qtPlatform, manager); });
     recovery.offerRestore(qtPlatform.editorWindow());
     openFiles(qtPlatform, files);
     qtPlatform.libraryCommandDone();

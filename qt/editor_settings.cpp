@@ -11,7 +11,9 @@ static const QString STAGES_KEY = QStringLiteral("preview/stages");
 static const QString BACKGROUND_KEY = QStringLiteral("preview/background");
 static const QString FOLDERS_KEY = QStringLiteral("textures/folders");
 
-QString settingsApplicationName() { return QStringLiteral("VeltraEd"); }
+QString settingsApplicationName() {
+    return QStringLiteral("VeltraEd");
+}
 
 static QStringList currentTextureFolders() {
     QStringList paths;

@@ -171,46 +171,49 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
     const QString caption = QString::fromUtf8(control.caption);
     const int id = control.id;
     switch (control.kind) {
-    case CONTROL_STATIC_TEXT: {
-        auto* label = new QLabel(caption, parent);
-        Qt::Alignment alignment =
-            (control.style & CONTROL_TEXT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
-        alignment |= (control.style & CONTROL_TEXT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
-        label->setAlignment(alignment);
-        return label;
-    }
-    case CONTROL_GROUP_BOX: {
-        // The frame's top line runs through the middle of the caption.
-        auto* group = new QGroupBox(caption, parent);
-        group->setStyleSheet(QStringLiteral(
-            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
-            "QGroupBox::title { subcontrol-origin: margin; left: %2px; padding: 0 2px; }")
-            .arg(units.fontHeight / 2).arg(units.toPixelsX(2)));
-        return group;
-    }
-    case CONTROL_PUSH_BUTTON: {
-        auto* button = new QPushButton(caption, parent);
-        button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, id] { emit command(id); });
-        return button;
-    }
-    case CONTROL_CHECK_BOX:
-        return new QCheckBox(caption, parent);
-    case CONTROL_EDIT:
-        return new QLineEdit(parent);
-    case CONTROL_DROP_DOWN_LIST: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(false);
-        return combo;
-    }
-    case CONTROL_LIST_BOX: {
-        auto* list = new NotifyingListBox(parent);
-        if (!(control.style & CONTROL_VERTICAL_SCROLL))
-            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        if (control.style & CONTROL_NOTIFY)
-            connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
-        return list;
-    }
+        case CONTROL_STATIC_TEXT: {
+            auto* label = new QLabel(caption, parent);
+            Qt::Alignment alignment =
+                (control.style & CONTROL_TEXT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+            alignment |= (control.style & CONTROL_TEXT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
+            label->setAlignment(alignment);
+            return label;
+        }
+        case CONTROL_GROUP_BOX: {
+            // The frame's top line runs through the middle of the caption.
+            auto* group = new QGroupBox(caption, parent);
+            group->setStyleSheet(
+                QStringLiteral(
+                    "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: "
+                    "%1px; }"
+                    "QGroupBox::title { subcontrol-origin: margin; left: %2px; padding: 0 2px; }")
+                    .arg(units.fontHeight / 2)
+                    .arg(units.toPixelsX(2)));
+            return group;
+        }
+        case CONTROL_PUSH_BUTTON: {
+            auto* button = new QPushButton(caption, parent);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, this, [this, id] { emit command(id); });
+            return button;
+        }
+        case CONTROL_CHECK_BOX:
+            return new QCheckBox(caption, parent);
+        case CONTROL_EDIT:
+            return new QLineEdit(parent);
+        case CONTROL_DROP_DOWN_LIST: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(false);
+            return combo;
+        }
+        case CONTROL_LIST_BOX: {
+            auto* list = new NotifyingListBox(parent);
+            if (!(control.style & CONTROL_VERTICAL_SCROLL))
+                list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            if (control.style & CONTROL_NOTIFY)
+                connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
+            return list;
+        }
     }
     return new QWidget(parent);
 }

@@ -23,7 +23,7 @@ class QMenu;
 // (UTF-8, one after another), made into QStrings only for the rows drawn, so
 // that a list of a whole library of scripts is filled at once.
 class EntryListModel : public QAbstractListModel {
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -35,7 +35,7 @@ public:
     void insert(int row, const char* text);
     void remove(int row);
 
-private:
+  private:
     QByteArray bytes;
     std::vector<int> starts{0};  // of each entry in bytes, then the end
 };
@@ -46,7 +46,7 @@ private:
 // window. Changes made by the program (with signals blocked) report nothing.
 class NotifyingListBox : public QListView {
     Q_OBJECT
-public:
+  public:
     explicit NotifyingListBox(QWidget* parent);
 
     EntryListModel& entries() { return entryModel; }
@@ -56,15 +56,15 @@ public:
     // Selects the row and shows it, or selects nothing for a row outside the list.
     void selectRow(int row);
 
-signals:
+  signals:
     void notified();
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void onClicked();
     void onSelectionChanged();
 
@@ -74,7 +74,7 @@ private:
 
 class EditorWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar);
 
     QWidget* control(int id) const { return controls.value(id); }
@@ -82,17 +82,17 @@ public:
     const DialogUnits& dialogUnits() const { return units; }
     void centerOnScreen();
 
-signals:
+  signals:
     void command(int id);
     void closeRequested();
     void filesDropped(const QStringList& paths);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     QWidget* createControl(const DialogControl& control, QWidget* parent);
     void placeControl(QWidget* widget, const DialogControl& control);
     void buildMenu(QMenu* popup, const MenuTemplate& menu);

@@ -10,7 +10,7 @@ class QListWidget;
 
 class FindScriptDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit FindScriptDialog(QWidget* parent);
 
     QLineEdit* nameBox() const { return name; }
@@ -18,10 +18,10 @@ public:
     // The highlighted completion, or the typed text when none is listed.
     QString chosenName() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void complete(const QString& typed);
 
     QLineEdit* name;

@@ -14,9 +14,9 @@ QSurfaceFormat previewSurfaceFormat();
 
 class PreviewWindow : public QWindow {
     Q_OBJECT
-public:
+  public:
     explicit PreviewWindow(const DialogTemplate& dialog);
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 };

@@ -1,5 +1,6 @@
 #include "qt_platform.h"
 
+#include "command_line.h"
 #include "control_ids.h"
 #include "dialog_templates.h"
 #include "editor.h"
@@ -8,7 +9,6 @@
 #include "find_script_dialog.h"
 #include "preview.h"
 #include "preview_window.h"
-#include "command_line.h"
 #include "texture_folders_dialog.h"
 #include "unsaved_changes.h"
 #include "window_places.h"
@@ -18,8 +18,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QOpenGLContext>
@@ -50,7 +50,9 @@ static int copyItemOut(const QString& text, bool exists, char* buf, int size) {
     return copyOut(text.toUtf8(), buf, size);
 }
 
-static QString fromCore(const char* text) { return QString::fromUtf8(text ? text : ""); }
+static QString fromCore(const char* text) {
+    return QString::fromUtf8(text ? text : "");
+}
 
 QtPlatform::QtPlatform() {
     redrawTimer.setInterval(REDRAW_PERIOD_MS);
@@ -88,7 +90,9 @@ void QtPlatform::bringEditorToFront() {
     editor->activateWindow();
 }
 
-QWidget* QtPlatform::control(int id) const { return editor ? editor->control(id) : nullptr; }
+QWidget* QtPlatform::control(int id) const {
+    return editor ? editor->control(id) : nullptr;
+}
 
 template <class Widget>
 Widget* QtPlatform::controlOfKind(int id) const {
@@ -294,7 +298,7 @@ static QString nameFilter(const FileDialogRequest& request) {
 // path whose folder does not exist, as it refuses a missing file for Open;
 // the write then fails only for reasons the dialog cannot see.
 class EditorFileDialog : public QFileDialog {
-public:
+  public:
     using QFileDialog::QFileDialog;
 
     void accept() override {
@@ -427,5 +431,9 @@ void QtPlatform::destroyPreviewContext() {
     context.reset();
 }
 
-void QtPlatform::startRedrawTimer() { redrawTimer.start(); }
-void QtPlatform::stopRedrawTimer() { redrawTimer.stop(); }
+void QtPlatform::startRedrawTimer() {
+    redrawTimer.start();
+}
+void QtPlatform::stopRedrawTimer() {
+    redrawTimer.stop();
+}

@@ -20,7 +20,7 @@ class QWidget;
 
 class QtPlatform final : public QObject, public Platform {
     Q_OBJECT
-public:
+  public:
     QtPlatform();
     ~QtPlatform() override;
 
@@ -81,10 +81,10 @@ public:
     void startRedrawTimer() override;
     void stopRedrawTimer() override;
 
-signals:
+  signals:
     void libraryMayHaveChanged();
 
-private:
+  private:
     void endLoopIfQuitRequested();
     void dispatchCommand(int id);
     void dispatchClose();

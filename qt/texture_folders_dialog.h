@@ -10,7 +10,7 @@ class QPushButton;
 
 class TextureFoldersDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     TextureFoldersDialog(const QStringList& folders, int maxCount, QWidget* parent);
 
     QStringList folders() const;
@@ -18,7 +18,7 @@ public:
     // Adds a folder as the Add button does after its folder dialog.
     void addFolder(const QString& path);
 
-private:
+  private:
     void chooseFolderToAdd();
     void removeSelected();
     void moveSelected(int step);

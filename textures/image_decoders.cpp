@@ -26,11 +26,16 @@ void freeImage(DecodedImage* image) {
 int decodeImage(const uint8_t* bytes, size_t size, int imageType, DecodedImage* image) {
     *image = DecodedImage{};
     switch (imageType) {
-    case IMAGE_TYPE_TGA: return decodeTga(bytes, size, image);
-    case IMAGE_TYPE_JPG: return decodeJpg(bytes, size, image);
-    case IMAGE_TYPE_PCX: return decodePcx(bytes, size, image);
-    case IMAGE_TYPE_WAL: return decodeWal(bytes, size, image);
-    default: return IL_INVALID_PARAM;
+        case IMAGE_TYPE_TGA:
+            return decodeTga(bytes, size, image);
+        case IMAGE_TYPE_JPG:
+            return decodeJpg(bytes, size, image);
+        case IMAGE_TYPE_PCX:
+            return decodePcx(bytes, size, image);
+        case IMAGE_TYPE_WAL:
+            return decodeWal(bytes, size, image);
+        default:
+            return IL_INVALID_PARAM;
     }
 }
 

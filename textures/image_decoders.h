@@ -43,7 +43,9 @@ bool scaleImageRgba(const uint8_t* in, int inWidth, int inHeight, uint8_t* out, 
 
 extern const uint8_t QUAKE2_PALETTE[256 * 3];
 
-inline uint32_t readLittle16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
+inline uint32_t readLittle16(const uint8_t* p) {
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8;
+}
 inline uint32_t readLittle32(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }

@@ -7,11 +7,11 @@
 
 #include <IL/il.h>
 
+#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <jpeglib.h>
 
 #include <jerror.h>
 
@@ -27,7 +27,7 @@ struct JpegDecode {
     jmp_buf escape;
     timespec deadline;
     uint8_t* row;
-    bool reachedEnd; // the data ended before the end marker
+    bool reachedEnd;  // the data ended before the end marker
 };
 
 static void giveUp(j_common_ptr info) {
@@ -38,13 +38,15 @@ static void giveUp(j_common_ptr info) {
 // Warnings that mean the pixels would not be the image's.
 static bool warningInventsPixels(int code) {
     switch (code) {
-    case JWRN_ARITH_BAD_CODE:
-    case JWRN_BOGUS_PROGRESSION:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL: return true;
-    default: return false;
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_BOGUS_PROGRESSION:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL:
+            return true;
+        default:
+            return false;
     }
 }
 

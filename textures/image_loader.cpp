@@ -10,10 +10,10 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include <malloc.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 
 const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT] = {16,  32,   64,   128, 256,
                                                          512, 1024, 2048, 4096};
@@ -35,7 +35,9 @@ void initImageLibrary() {
     iluInit();
 }
 
-void shutdownImageLibrary() { ilShutDown(); }
+void shutdownImageLibrary() {
+    ilShutDown();
+}
 
 void showImageError(int errorCode) {
     char text[2048] = {};

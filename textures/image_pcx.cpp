@@ -21,10 +21,14 @@ struct PcxHeader {
 
 static bool pcxLayoutIsKnown(const PcxHeader& h) {
     switch (h.bitsPerPixel) {
-    case 1: return h.planes >= 1 && h.planes <= 4;
-    case 4: return h.planes == 1;
-    case 8: return h.planes == 1 || h.planes == 3 || h.planes == 4;
-    default: return false;
+        case 1:
+            return h.planes >= 1 && h.planes <= 4;
+        case 4:
+            return h.planes == 1;
+        case 8:
+            return h.planes == 1 || h.planes == 3 || h.planes == 4;
+        default:
+            return false;
     }
 }
 

@@ -25,9 +25,9 @@ typedef int32_t ChannelInts __attribute__((vector_size(16)));
 // that the loops over them have a fixed length.
 struct AxisTaps {
     int count;
-    int* index;         // out × count
-    Channels* weight;   // out × count, the same share in all four lanes
-    float* inverseArea; // 1 / the sum of each output pixel's shares
+    int* index;          // out × count
+    Channels* weight;    // out × count, the same share in all four lanes
+    float* inverseArea;  // 1 / the sum of each output pixel's shares
 };
 
 static void freeTaps(AxisTaps* taps) {
@@ -114,17 +114,22 @@ static void sumAnyRow(const uint8_t* row, int inWidth, Channels* floats, const A
                       int outWidth, Channels* sums) {
     for (int x = 0; x < inWidth; x++) floats[x] = pixelAt(row + 4 * x);
     switch (across.count) {
-    case 2: sumRow<2>(floats, across, outWidth, sums); return;
-    case 3: sumRow<3>(floats, across, outWidth, sums); return;
-    default: sumRow<0>(floats, across, outWidth, sums);
+        case 2:
+            sumRow<2>(floats, across, outWidth, sums);
+            return;
+        case 3:
+            sumRow<3>(floats, across, outWidth, sums);
+            return;
+        default:
+            sumRow<0>(floats, across, outWidth, sums);
     }
 }
 
 struct RowCache {
-    Channels* rows; // slots rows of outWidth sums
-    int* rowOf;     // the input row each slot holds, -1 for none
+    Channels* rows;  // slots rows of outWidth sums
+    int* rowOf;      // the input row each slot holds, -1 for none
     int slots;
-    Channels* floats; // one input row as floats
+    Channels* floats;  // one input row as floats
 };
 
 // The sums of an input row, from the cache when the last output row used it.

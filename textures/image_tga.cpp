@@ -41,10 +41,12 @@ static bool tgaHeaderIsSound(const TgaHeader& h, uint8_t imageType) {
         h.mapEntryBits != 32)
         return false;
     switch (h.kind) {
-    case TGA_MAPPED: return h.pixelBits == 8 || h.pixelBits == 16;
-    case TGA_GREY: return h.pixelBits == 8 || h.pixelBits == 16;
-    default:
-        return h.pixelBits == 15 || h.pixelBits == 16 || h.pixelBits == 24 || h.pixelBits == 32;
+        case TGA_MAPPED:
+            return h.pixelBits == 8 || h.pixelBits == 16;
+        case TGA_GREY:
+            return h.pixelBits == 8 || h.pixelBits == 16;
+        default:
+            return h.pixelBits == 15 || h.pixelBits == 16 || h.pixelBits == 24 || h.pixelBits == 32;
     }
 }
 
@@ -61,13 +63,15 @@ static void expand16(uint32_t v, bool alphaBit, uint8_t* out) {
 // One stored pixel or colour-map entry of the given size in bits, as RGBA.
 static void expandColour(const uint8_t* p, uint32_t bits, bool alphaBit, uint8_t* out) {
     switch (bits) {
-    case 15:
-    case 16: expand16(readLittle16(p), alphaBit && bits == 16, out); return;
-    default:
-        out[0] = p[2];
-        out[1] = p[1];
-        out[2] = p[0];
-        out[3] = bits == 32 ? p[3] : 255;
+        case 15:
+        case 16:
+            expand16(readLittle16(p), alphaBit && bits == 16, out);
+            return;
+        default:
+            out[0] = p[2];
+            out[1] = p[1];
+            out[2] = p[0];
+            out[3] = bits == 32 ? p[3] : 255;
     }
 }
 

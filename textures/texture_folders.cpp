@@ -54,8 +54,12 @@ int countFolders(const SearchFolder* list) {
     return count;
 }
 
-void clearTextureFolders() { freeFolders(textureFolders); }
-void clearScriptFolders() { freeFolders(scriptFolders); }
+void clearTextureFolders() {
+    freeFolders(textureFolders);
+}
+void clearScriptFolders() {
+    freeFolders(scriptFolders);
+}
 
 bool addTextureFolder(const char* path) {
     SearchFolder** link = &textureFolders;
@@ -130,7 +134,9 @@ struct DirectoryContents {
 
 static std::unordered_map<std::string, DirectoryContents> folderContents;
 
-void forgetFolderContents() { folderContents.clear(); }
+void forgetFolderContents() {
+    folderContents.clear();
+}
 
 static timespec modificationTime(const char* path) {
     struct stat info;
@@ -200,7 +206,9 @@ static const DirectoryEntry* findEntry(const std::string& directory, const std::
 // ---------------------------------------------------------------------------
 // Names inside one folder
 
-static bool isSeparator(char c) { return c == '/' || c == '\\'; }
+static bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
 bool isFolderSafeName(const char* name) {
     if (!name[0] || isSeparator(name[0])) return false;

@@ -6,7 +6,6 @@
 
 #include <GL/gl.h>
 
-
 TextureSlot textureTable[MAX_TEXTURE_SLOTS];
 int32_t textureCount = 0;
 int32_t placeholderSlot = 0;

@@ -8,15 +8,15 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-Bytes encodeTga(int width, int height, const Bytes& rgba); // 32-bit, top row first
-Bytes encodePcx(int width, int height, const Bytes& rgba); // 8-bit, entry k: (k, 255 - k, k / 2)
-Bytes encodeWal(int width, int height, const Bytes& rgba); // Quake 2's palette
-Bytes encodeJpg(int width, int height, const Bytes& rgba); // YCbCr, quality 95
+Bytes encodeTga(int width, int height, const Bytes& rgba);  // 32-bit, top row first
+Bytes encodePcx(int width, int height, const Bytes& rgba);  // 8-bit, entry k: (k, 255 - k, k / 2)
+Bytes encodeWal(int width, int height, const Bytes& rgba);  // Quake 2's palette
+Bytes encodeJpg(int width, int height, const Bytes& rgba);  // YCbCr, quality 95
 // A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK) samples a pixel, stored as given;
 // CMYK files carry Adobe's marker only when asked.
 Bytes encodeJpgSamples(int width, int height, int components, const Bytes& samples,
                        bool adobeMarker, bool progressive);
-Bytes testPattern(int width, int height); // sides of 2 or more; smooth red and green ramps
+Bytes testPattern(int width, int height);  // sides of 2 or more; smooth red and green ramps
 
 // A small file of one sub-format with the pixels it holds, as a viewer shows
 // them, written out by hand.
