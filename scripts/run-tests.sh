@@ -30,6 +30,9 @@ run_suite() {
   (cd "$dir" && ctest --output-on-failure -j"$JOBS")
 }
 
+echo "== Formatting (.clang-format)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 echo "== Tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake make pkg-config g++ clang libclang-rt-14-dev
+  build-essential cmake make pkg-config g++ clang clang-format libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
