@@ -6,6 +6,7 @@
 
 #include "cli.h"
 #include "script_file.h"
+#include "script_library.h"
 
 namespace {
 
@@ -242,7 +243,7 @@ void observe(const ReadNote& note, void* context) {
 }
 
 // The whole file through the reader, notes to checker; false when it cannot be read.
-bool readChecked(const std::string& path, Checker& checker, FILE* err) {
+bool readChecked(ScriptLibrary& library, const std::string& path, Checker& checker, FILE* err) {
     FileBytes bytes;
     if (!bytes.open(path)) {
         fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
@@ -254,7 +255,7 @@ bool readChecked(const std::string& path, Checker& checker, FILE* err) {
     checker.cursorLine = 1;
     checker.cursorColumn = 1;
     ReadObserver observer = {observe, &checker};
-    readScriptText(bytes.data, bytes.size, &observer);
+    readScriptText(library, bytes.data, bytes.size, &observer);
     checker.flushBlock();
     // The reader's text ends at its first NUL byte, as C text does.
     if (const char* nul = (const char*)memchr(bytes.data, '\0', bytes.size)) {
@@ -268,10 +269,12 @@ bool readChecked(const std::string& path, Checker& checker, FILE* err) {
 
 }  // namespace
 
-bool checkFiles(const std::vector<std::string>& files, std::vector<Finding>& findings, FILE* err) {
+bool checkFiles(ScriptLibrary& library, const std::vector<std::string>& files,
+                std::vector<Finding>& findings, FILE* err) {
     Checker checker(findings);
     bool allRead = true;
-    for (const std::string& path : files) allRead = readChecked(path, checker, err) && allRead;
+    for (const std::string& path : files)
+        allRead = readChecked(library, path, checker, err) && allRead;
     return allRead;
 }
 
@@ -343,9 +346,9 @@ void printFindings(const std::vector<Finding>& findings, bool json, FILE* out) {
 
 int commandCheck(const CheckOptions& options, CliStreams io) {
     std::vector<Finding> findings;
-    bool allRead = checkFiles(options.files, findings, io.err);
+    ScriptLibrary library;
+    bool allRead = checkFiles(library, options.files, findings, io.err);
     printFindings(findings, options.json, io.out);
-    freeAllScripts();
     if (!allRead) return EXIT_TROUBLE;
     return findings.empty() ? EXIT_CLEAN : EXIT_REPORTED;
 }
@@ -357,8 +360,9 @@ namespace {
 
 // What the layout cannot carry although the reader kept it: `nolightmap`
 // and map names under three characters are never written.
-void addWriterLosses(const std::string& path, std::vector<Finding>& findings) {
-    for (const Script* script = scriptLibrary; script; script = script->next) {
+void addWriterLosses(const ScriptLibrary& library, const std::string& path,
+                     std::vector<Finding>& findings) {
+    for (const Script* script = library.scripts; script; script = script->next) {
         int index = 0;
         for (const Stage* stage = script->stages; stage; stage = stage->next, index++) {
             std::string where =
@@ -375,10 +379,10 @@ void addWriterLosses(const std::string& path, std::vector<Finding>& findings) {
 }
 
 // The library's text in the writer's layout.
-bool layoutText(std::string& text) {
+bool layoutText(const ScriptLibrary& library, std::string& text) {
     FILE* scratch = tmpfile();
     if (!scratch) return false;
-    bool written = writeScriptLayout(fileno(scratch));
+    bool written = writeScriptLayout(library, fileno(scratch));
     text.clear();
     if (written) {
         rewind(scratch);
@@ -391,15 +395,15 @@ bool layoutText(std::string& text) {
 }
 
 int formatOne(const std::string& path, const FormatOptions& options, CliStreams io) {
-    freeAllScripts();
+    ScriptLibrary library;
     std::string before;
     if (!readWholeFile(path, before)) {
         fprintf(io.err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
         return EXIT_TROUBLE;
     }
     std::vector<Finding> findings;
-    if (!checkFiles({path}, findings, io.err)) return EXIT_TROUBLE;
-    addWriterLosses(path, findings);
+    if (!checkFiles(library, {path}, findings, io.err)) return EXIT_TROUBLE;
+    addWriterLosses(library, path, findings);
     std::vector<Finding> losses;
     for (const Finding& finding : findings)
         if (finding.losesWords) losses.push_back(finding);
@@ -408,7 +412,7 @@ int formatOne(const std::string& path, const FormatOptions& options, CliStreams 
         return EXIT_REPORTED;
     }
     std::string after;
-    if (!layoutText(after)) {
+    if (!layoutText(library, after)) {
         fprintf(io.err, "veltra: %s: cannot lay out: %s\n", path.c_str(), strerror(errno));
         return EXIT_TROUBLE;
     }
@@ -417,7 +421,7 @@ int formatOne(const std::string& path, const FormatOptions& options, CliStreams 
         fprintf(io.out, "%s: not in the writer's layout\n", path.c_str());
         return EXIT_REPORTED;
     }
-    if (!writeScriptFile(path.c_str())) {
+    if (!writeScriptFile(library, path.c_str())) {
         fprintf(io.err, "veltra: %s: cannot write: %s\n", path.c_str(), strerror(errno));
         return EXIT_TROUBLE;
     }
@@ -432,6 +436,5 @@ int commandFormat(const FormatOptions& options, CliStreams io) {
         int result = formatOne(path, options, io);
         if (result > status) status = result;
     }
-    freeAllScripts();
     return status;
 }

@@ -10,6 +10,8 @@
 
 #include "script_model.h"
 
+struct ScriptLibrary;
+
 // Exit statuses.
 constexpr int EXIT_CLEAN = 0;     // nothing to report
 constexpr int EXIT_REPORTED = 1;  // something reported, or a file not in the layout
@@ -36,7 +38,8 @@ struct Finding {
 // Reads the files in order into the library as File > Open would and
 // collects what the reader reports; false for a file that cannot be read
 // (told on err, the others still read).
-bool checkFiles(const std::vector<std::string>& files, std::vector<Finding>& findings, FILE* err);
+bool checkFiles(ScriptLibrary& library, const std::vector<std::string>& files,
+                std::vector<Finding>& findings, FILE* err);
 void printFindings(const std::vector<Finding>& findings, bool json, FILE* out);
 
 struct CheckOptions {

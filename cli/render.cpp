@@ -14,60 +14,83 @@
 #include "cli.h"
 #include "control_store.h"
 #include "dialog_templates.h"
-#include "editor_state.h"
 #include "preview.h"
 #include "script_file.h"
+#include "script_library.h"
 #include "texture_folders.h"
 #include "textures.h"
 
 namespace {
 
-FILE* messageStream = stderr;
-
 // The toolkit-free platform with a headless preview context; the image
 // library's error boxes become lines on standard error.
 struct CliPlatform : ControlStore {
+    FILE* messages = stderr;
+
     void showMessageBox(const char* caption, const char* text) override {
-        fprintf(messageStream, "veltra: %s: %s\n", caption, text);
+        fprintf(messages, "veltra: %s: %s\n", caption, text);
     }
 };
 
-const char* reportMissingTexture(const char* name) {
-    fprintf(messageStream, "veltra: no image for texture '%s'; drawing the placeholder\n", name);
+const char* reportMissingTexture(void* context, const char* name) {
+    FILE* messages = ((CliPlatform*)context)->messages;
+    fprintf(messages, "veltra: no image for texture '%s'; drawing the placeholder\n", name);
     return nullptr;
 }
 
-// The installed platform, image library and texture finder for one command.
-struct HeadlessPreview {
+// One command's library, texture table and headless preview: the files read
+// as File > Open reads them, each one's folder searched for its texture
+// names, then the given texture folders; nothing asks.
+struct RenderJob {
     CliPlatform store;
-    Platform* savedPlatform = platform;
-    TextureFileFinder savedFinder = textureFileFinder;
+    ScriptLibrary library;
+    TextureTable textures;
+    PreviewState preview;
     int width;
     int height;
+    bool started = false;
 
-    HeadlessPreview(int w, int h, FILE* err) : width(w), height(h) {
-        messageStream = err;
-        platform = &store;
-        store.previewWidth = w;
-        store.previewHeight = h;
-        textureCount = 0;
-        placeholderSlot = 0;
-        textureFileFinder = {searchTextureFolders, reportMissingTexture};
-        initImageLibrary();
-        initPreviewRendering();
+    RenderJob(const RenderOptions& options, FILE* err)
+        : width(options.width), height(options.height) {
+        store.messages = err;
+        store.previewWidth = width;
+        store.previewHeight = height;
+        textures.finder = {reportMissingTexture, &store};
+        textures.loading.platform = &store;
+        library.history.enabled = false;
     }
 
-    ~HeadlessPreview() {
-        forgetAllTextures();
-        shutdownPreviewRendering();
+    ~RenderJob() {
+        if (!started) return;
+        if (preview.previewContextReady) forgetAllTextures(textures);
+        shutdownPreviewRendering(preview, &store);
         shutdownImageLibrary();
-        currentScript = nullptr;
-        textureFileFinder = savedFinder;
-        platform = savedPlatform;
-        messageStream = stderr;
     }
 
-    bool ready() const { return previewContextReady; }
+    bool loadFiles(const RenderOptions& options, FILE* err) {
+        for (const std::string& folder : options.textureFolders) {
+            if (!addTextureFolder(textures.folders, folder.c_str())) {
+                fprintf(err, "veltra: %s: cannot be a texture folder\n", folder.c_str());
+                return false;
+            }
+        }
+        for (const std::string& path : options.files) {
+            std::string bytes;
+            if (!readWholeFile(path, bytes)) {
+                fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
+                return false;
+            }
+            readScriptText(library, bytes.data(), bytes.size());
+            addScriptFolder(textures.folders, path.c_str());
+        }
+        return true;
+    }
+
+    bool startPreview() {
+        started = true;
+        initImageLibrary();
+        return initPreviewRendering(preview, textures, &store);
+    }
 };
 
 std::string foldedName(const std::string& name) {
@@ -85,33 +108,36 @@ int stageNameCount(const Script* script) {
 
 // A library larger than the texture table starts the table afresh when the
 // next script's names might not fit.
-void makeRoomForTextures(const Script* script) {
-    if (textureCount + stageNameCount(script) <= MAX_TEXTURE_SLOTS) return;
-    forgetAllTextures();
-    createPlaceholderTexture();
-    for (Script* each = scriptLibrary; each; each = each->next) each->texturesResolved = 0;
+void makeRoomForTextures(RenderJob& job, const Script* script) {
+    if (job.textures.textureCount + stageNameCount(script) <= MAX_TEXTURE_SLOTS) return;
+    forgetAllTextures(job.textures);
+    createPlaceholderTexture(job.textures);
+    for (Script* each = job.library.scripts; each; each = each->next) each->texturesResolved = 0;
 }
 
 // The clock restarted and run as the preview's timer runs it: the frame
 // drawn is the one the preview draws `seconds` after a restart (the nearest
 // 50 ms tick), with every animation stepped on each tick before it.
-void drawAtTime(Script* script, double seconds) {
-    currentScript = script;
-    previewStages = PREVIEW_WHOLE_SCRIPT;
-    previewTime = 0.0f;
+PreviewScene sceneAtTime(RenderJob& job, Script* script, double seconds) {
+    PreviewState& clock = job.preview;
+    restartPreviewClock(clock, nullptr);
     for (Stage* stage = script->stages; stage; stage = stage->next) {
         stage->animCurrent = stage->animFrames;
         stage->animNextTime = 0.0f;
     }
     const long long ticks = std::llround(seconds / PREVIEW_CLOCK_STEP);
     for (long long tick = 1; tick < ticks; tick++) {
-        previewTime = previewTime + PREVIEW_CLOCK_STEP;
+        advancePreviewClock(clock);
         for (Stage* stage = script->stages; stage; stage = stage->next)
-            if (stage->animFrameCount != 0) advanceAnimation(stage);
+            if (stage->animFrameCount != 0)
+                advanceAnimation(job.textures, stage, clock.previewTime);
     }
-    previewPaused = ticks == 0;
-    renderPreviewFrame();
-    previewPaused = false;
+    if (ticks > 0) advancePreviewClock(clock);
+    PreviewScene scene;
+    scene.script = script;
+    scene.time = clock.previewTime;
+    scene.textures = &job.textures;
+    return scene;
 }
 
 // The frame as RGB rows, top row first.
@@ -128,43 +154,12 @@ std::vector<uint8_t> readFrame(int width, int height) {
     return rgb;
 }
 
-std::vector<uint8_t> renderScript(HeadlessPreview& preview, Script* script, double seconds) {
-    platform->makePreviewCurrent();
-    makeRoomForTextures(script);
-    resolveScriptTextures(script);
-    drawAtTime(script, seconds);
-    return readFrame(preview.width, preview.height);
-}
-
-// The files read into the library as File > Open reads them, each one's
-// folder searched for its texture names, then the given texture folders.
-bool loadLibrary(const RenderOptions& options, FILE* err) {
-    freeAllScripts();
-    clearScriptFolders();
-    clearTextureFolders();
-    forgetFolderContents();
-    for (const std::string& folder : options.textureFolders) {
-        if (!addTextureFolder(folder.c_str())) {
-            fprintf(err, "veltra: %s: cannot be a texture folder\n", folder.c_str());
-            return false;
-        }
-    }
-    for (const std::string& path : options.files) {
-        std::string bytes;
-        if (!readWholeFile(path, bytes)) {
-            fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
-            return false;
-        }
-        readScriptText(bytes.data(), bytes.size());
-        addScriptFolder(path.c_str());
-    }
-    return true;
-}
-
-void unloadLibrary() {
-    freeAllScripts();
-    clearScriptFolders();
-    clearTextureFolders();
+std::vector<uint8_t> renderScript(RenderJob& job, Script* script, double seconds) {
+    job.store.makePreviewCurrent();
+    makeRoomForTextures(job, script);
+    resolveScriptTextures(job.textures, script);
+    renderPreviewFrame(sceneAtTime(job, script, seconds));
+    return readFrame(job.width, job.height);
 }
 
 }  // namespace
@@ -176,29 +171,24 @@ void previewWindowSize(int& width, int& height) {
 }
 
 int commandRender(const RenderOptions& options, CliStreams io) {
-    int status = EXIT_TROUBLE;
-    Script* script = nullptr;
-    if (loadLibrary(options, io.err)) {
-        script = findScript(options.script.c_str());
-        if (!script)
-            fprintf(io.err, "veltra: %s: no script '%s'\n", options.files[0].c_str(),
-                    options.script.c_str());
+    RenderJob job(options, io.err);
+    if (!job.loadFiles(options, io.err)) return EXIT_TROUBLE;
+    Script* script = findScript(job.library, options.script.c_str());
+    if (!script) {
+        fprintf(io.err, "veltra: %s: no script '%s'\n", options.files[0].c_str(),
+                options.script.c_str());
+        return EXIT_TROUBLE;
     }
-    if (script) {
-        HeadlessPreview preview(options.width, options.height, io.err);
-        if (!preview.ready()) {
-            fprintf(io.err, "veltra: no OpenGL context could be made (EGL on Mesa)\n");
-        } else {
-            std::vector<uint8_t> rgb = renderScript(preview, script, options.seconds);
-            if (writePngFile(options.output, preview.width, preview.height, rgb.data()))
-                status = EXIT_CLEAN;
-            else
-                fprintf(io.err, "veltra: %s: cannot write: %s\n", options.output.c_str(),
-                        strerror(errno));
-        }
+    if (!job.startPreview()) {
+        fprintf(io.err, "veltra: no OpenGL context could be made (EGL on Mesa)\n");
+        return EXIT_TROUBLE;
     }
-    unloadLibrary();
-    return status;
+    std::vector<uint8_t> rgb = renderScript(job, script, options.seconds);
+    if (!writePngFile(options.output, job.width, job.height, rgb.data())) {
+        fprintf(io.err, "veltra: %s: cannot write: %s\n", options.output.c_str(), strerror(errno));
+        return EXIT_TROUBLE;
+    }
+    return EXIT_CLEAN;
 }
 
 // ---------------------------------------------------------------------------
@@ -250,33 +240,28 @@ bool makeFolder(const std::string& path) {
 }  // namespace
 
 int commandThumbnails(const RenderOptions& options, CliStreams io) {
-    if (!loadLibrary(options, io.err)) {
-        unloadLibrary();
-        return EXIT_TROUBLE;
-    }
+    RenderJob job(options, io.err);
+    if (!job.loadFiles(options, io.err)) return EXIT_TROUBLE;
     if (!makeFolder(options.output)) {
         fprintf(io.err, "veltra: %s: cannot make the folder: %s\n", options.output.c_str(),
                 strerror(errno));
-        unloadLibrary();
         return EXIT_TROUBLE;
     }
-    HeadlessPreview preview(options.width, options.height, io.err);
-    if (!preview.ready()) {
+    if (!job.startPreview()) {
         fprintf(io.err, "veltra: no OpenGL context could be made (EGL on Mesa)\n");
-        unloadLibrary();
         return EXIT_TROUBLE;
     }
     int total = 0;
-    for (const Script* script = scriptLibrary; script; script = script->next) total++;
+    for (const Script* script = job.library.scripts; script; script = script->next) total++;
     const bool terminal = isatty(fileno(io.err));
     std::set<std::string> taken = {"index.json"};
     std::string index = "[";
     int done = 0;
     int status = EXIT_CLEAN;
-    for (Script* script = scriptLibrary; script; script = script->next) {
+    for (Script* script = job.library.scripts; script; script = script->next) {
         const std::string png = uniquePngName(safeFileName(script->name), taken);
-        std::vector<uint8_t> rgb = renderScript(preview, script, options.seconds);
-        if (!writePngFile(options.output + "/" + png, preview.width, preview.height, rgb.data())) {
+        std::vector<uint8_t> rgb = renderScript(job, script, options.seconds);
+        if (!writePngFile(options.output + "/" + png, job.width, job.height, rgb.data())) {
             fprintf(io.err, "veltra: %s/%s: cannot write: %s\n", options.output.c_str(),
                     png.c_str(), strerror(errno));
             status = EXIT_TROUBLE;
@@ -297,6 +282,5 @@ int commandThumbnails(const RenderOptions& options, CliStreams io) {
                 strerror(errno));
         status = EXIT_TROUBLE;
     }
-    unloadLibrary();
     return status;
 }

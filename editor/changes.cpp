@@ -1,7 +1,5 @@
 #include "changes.h"
 
-#include "editor_state.h"
-#include "history.h"
 #include "script_file.h"
 
 #include <fcntl.h>
@@ -16,34 +14,36 @@
 // Applies apply to the script in place and records it as one step, from a
 // copy taken first. Without the copy (no memory) nothing is changed.
 template <class Apply>
-static bool changeScript(const char* stepName, Script* script, int stageBefore, int stageAfter,
-                         Apply apply) {
-    if (!historyEnabled) {
+static bool changeScript(ScriptLibrary& library, const char* stepName, Script* script,
+                         int stageBefore, int stageAfter, Apply apply) {
+    if (!library.history.enabled) {
         apply(script);
-        libraryEditCount++;
+        library.editCount++;
         return true;
     }
     Script* before = copyScript(script);
     if (!before) return false;
     apply(script);
-    return recordContentStep(stepName, script, before, stageBefore, stageAfter);
+    return recordContentStep(library, stepName, script, before, stageBefore, stageAfter);
 }
 
-static int currentStageIndexIn(const Script* script) {
-    return stageIndex(script, currentStage);
+static int currentStageIndexIn(const EditorContext& g, const Script* script) {
+    return stageIndex(script, g.selection.currentStage);
 }
 
 // The current stage nearly always belongs to the current script: look there
 // before walking the library.
-static Script* ownerOf(const Stage* stage) {
-    return stageIndex(currentScript, stage) >= 0 ? currentScript : stageOwner(stage);
+static Script* ownerOf(const EditorContext& g, const Stage* stage) {
+    Script* current = g.selection.currentScript;
+    return stageIndex(current, stage) >= 0 ? current : stageOwner(g.library, stage);
 }
 
-bool changeStageSettings(const char* stepName, Stage* stage, const StageSettings& settings) {
-    Script* owner = ownerOf(stage);
+bool changeStageSettings(EditorContext& g, const char* stepName, Stage* stage,
+                         const StageSettings& settings) {
+    Script* owner = ownerOf(g, stage);
     if (!owner) return false;
     int index = stageIndex(owner, stage);
-    return changeScript(stepName, owner, index, index, [&](Script* script) {
+    return changeScript(g.library, stepName, owner, index, index, [&](Script* script) {
         // The edited names must be resolved again before they are drawn.
         script->texturesResolved = 0;
         copyText(stage->map, settings.map);
@@ -68,9 +68,9 @@ bool changeStageSettings(const char* stepName, Stage* stage, const StageSettings
     });
 }
 
-bool changeScriptSettings(Script* script, const ScriptSettings& settings) {
-    int stage = currentStageIndexIn(script);
-    return changeScript("Script Settings", script, stage, stage, [&](Script* target) {
+bool changeScriptSettings(EditorContext& g, Script* script, const ScriptSettings& settings) {
+    int stage = currentStageIndexIn(g, script);
+    return changeScript(g.library, "Script Settings", script, stage, stage, [&](Script* target) {
         target->safe = settings.safe;
         target->subdivide = settings.subdivide;
         target->warpSmoothness = settings.warpSmoothness;
@@ -79,31 +79,31 @@ bool changeScriptSettings(Script* script, const ScriptSettings& settings) {
     });
 }
 
-bool renameScript(Script* script, const char* name) {
-    int stage = currentStageIndexIn(script);
-    return changeScript("Script Update", script, stage, stage,
+bool renameScript(EditorContext& g, Script* script, const char* name) {
+    int stage = currentStageIndexIn(g, script);
+    return changeScript(g.library, "Script Update", script, stage, stage,
                         [&](Script* target) { copyText(target->name, name); });
 }
 
-Script* addScript(const char* name) {
+Script* addScript(EditorContext& g, const char* name) {
     int index = 0;
-    Script* added = appendScriptAt(name, &index);
+    Script* added = appendScriptAt(g.library, name, &index);
     if (!added) return nullptr;
-    recordSpliceStep("Script Add", {}, {{index, added}});
-    if (!historyEnabled) libraryEditCount++;
+    recordSpliceStep(g.library, "Script Add", {}, {{index, added}});
+    if (!g.library.history.enabled) g.library.editCount++;
     return added;
 }
 
 // The record leaves the library but stays whole: the step keeps it for undo.
-bool deleteScript(Script* script) {
-    if (!historyEnabled) {
-        removeScript(script);
-        libraryEditCount++;
+bool deleteScript(EditorContext& g, Script* script) {
+    if (!g.library.history.enabled) {
+        removeScript(g.library, script);
+        g.library.editCount++;
         return true;
     }
-    int index = unlinkScript(script);
+    int index = unlinkScript(g.library, script);
     if (index < 0) return false;
-    recordSpliceStep("Script Delete", {{index, script}}, {});
+    recordSpliceStep(g.library, "Script Delete", {{index, script}}, {});
     return true;
 }
 
@@ -113,28 +113,28 @@ static int countStages(const Script* script) {
     return count;
 }
 
-Stage* addStage(Script* script) {
+Stage* addStage(EditorContext& g, Script* script) {
     int index = countStages(script);
     Stage* added = nullptr;
-    changeScript("Stage Add", script, currentStageIndexIn(script), index,
+    changeScript(g.library, "Stage Add", script, currentStageIndexIn(g, script), index,
                  [&](Script* target) { added = appendEmptyStage(target); });
     return added;
 }
 
-bool deleteStage(Script* script, int index) {
+bool deleteStage(EditorContext& g, Script* script, int index) {
     if (index < 0 || index >= countStages(script)) return false;
-    return changeScript("Stage Delete", script, index, -1,
+    return changeScript(g.library, "Stage Delete", script, index, -1,
                         [&](Script* target) { deleteStageAt(target, index); });
 }
 
 // The frames as names, edited, then made again: every frame starts
 // unresolved and the animation starts at its first frame.
-bool changeFrames(Stage* stage, FrameEdit edit, int index, const char* name) {
+bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, const char* name) {
     static const char* const STEP_NAMES[] = {"Frame Add", "Frame Delete", "Frame Update"};
-    Script* owner = ownerOf(stage);
+    Script* owner = ownerOf(g, stage);
     if (!owner) return false;
     int at = stageIndex(owner, stage);
-    return changeScript(STEP_NAMES[edit], owner, at, at, [&](Script*) {
+    return changeScript(g.library, STEP_NAMES[edit], owner, at, at, [&](Script*) {
         std::vector<std::string> names;
         for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
             names.push_back(frame->name);
@@ -161,22 +161,29 @@ bool changeFrames(Stage* stage, FrameEdit edit, int index, const char* name) {
 // ---------------------------------------------------------------------------
 // Reading a file
 
-// While a file is read, the reader releases the scripts it replaces. Each
-// one that was in the library is copied first, with its position, so that
-// undo can put it back; references to it are dropped.
-static std::unordered_map<const Script*, int> positionsBeforeRead;
-static std::vector<ScriptAt> replacedByRead;
-static std::vector<std::pair<Script*, Script*>> copiesOfReplaced;
+// What one read replaces: each script of the library that the reader is about
+// to release is copied first, with its position, so that undo can put it
+// back; references to it are dropped.
+struct ReadReplacements {
+    EditorContext& g;
+    std::unordered_map<const Script*, int> positionsBefore;
+    std::vector<ScriptAt> replaced;                   // the copies, at the old positions
+    std::vector<std::pair<Script*, Script*>> copies;  // released record, its copy
+};
 
-static void keepReleasedScript(Script* released) {
-    if (released == currentScript) currentScript = nullptr;
-    if (stageIndex(released, currentStage) >= 0) currentStage = nullptr;
-    auto found = positionsBeforeRead.find(released);
-    if (found == positionsBeforeRead.end() || !historyEnabled) return;
+static void keepReplacedScript(const ReadNote& note, void* context) {
+    if (note.kind != NOTE_SCRIPT_REPLACED) return;
+    ReadReplacements& read = *(ReadReplacements*)context;
+    Selection& s = read.g.selection;
+    Script* released = note.script;
+    if (released == s.currentScript) s.currentScript = nullptr;
+    if (stageIndex(released, s.currentStage) >= 0) s.currentStage = nullptr;
+    auto found = read.positionsBefore.find(released);
+    if (found == read.positionsBefore.end() || !read.g.library.history.enabled) return;
     Script* copy = copyScript(released);
     if (!copy) return;
-    replacedByRead.push_back({found->second, copy});
-    copiesOfReplaced.push_back({released, copy});
+    read.replaced.push_back({found->second, copy});
+    read.copies.push_back({released, copy});
 }
 
 static bool canOpen(const char* path) {
@@ -188,27 +195,25 @@ static bool canOpen(const char* path) {
     return regular;
 }
 
-bool readLibraryFile(const char* path) {
+bool readLibraryFile(EditorContext& g, const char* path) {
     if (!canOpen(path)) return false;
+    ScriptLibrary& library = g.library;
+    ReadReplacements read{g, {}, {}, {}};
     int index = 0;
-    for (const Script* script = scriptLibrary; script; script = script->next)
-        positionsBeforeRead[script] = index++;
+    for (const Script* script = library.scripts; script; script = script->next)
+        read.positionsBefore[script] = index++;
     int countBefore = index;
-    scriptReleasedHook = keepReleasedScript;
-    readScriptFile(path);
-    scriptReleasedHook = nullptr;
-    positionsBeforeRead.clear();
+    const ReadObserver observer{keepReplacedScript, &read};
+    readScriptFile(library, path, &observer);
 
     // The reader appends what it read after the scripts it kept.
     std::vector<ScriptAt> added;
     index = 0;
-    int firstNew = countBefore - (int)replacedByRead.size();
-    for (Script* script = scriptLibrary; script; script = script->next, index++)
+    int firstNew = countBefore - (int)read.replaced.size();
+    for (Script* script = library.scripts; script; script = script->next, index++)
         if (index >= firstNew) added.push_back({index, script});
-    for (auto [original, copy] : copiesOfReplaced) replaceInHistory(original, copy);
-    copiesOfReplaced.clear();
-    recordSpliceStep("Open", std::move(replacedByRead), std::move(added));
-    replacedByRead.clear();
-    libraryEditCount += historyEnabled ? 0 : 1;
+    for (auto [original, copy] : read.copies) replaceInHistory(library.history, original, copy);
+    recordSpliceStep(library, "Open", std::move(read.replaced), std::move(added));
+    library.editCount += library.history.enabled ? 0 : 1;
     return true;
 }

@@ -3,7 +3,7 @@
 // history (none when it left the library as it was).
 #pragma once
 
-#include "script_model.h"
+#include "editor_context.h"
 
 // The stage panel's values: every property of a stage but its frames.
 struct StageSettings {
@@ -39,16 +39,19 @@ struct ScriptSettings {
 
 enum FrameEdit { FRAME_ADD, FRAME_DELETE, FRAME_UPDATE };
 
-// Each returns false when it changed nothing (or memory ran out).
-bool changeStageSettings(const char* stepName, Stage* stage, const StageSettings& settings);
-bool changeScriptSettings(Script* script, const ScriptSettings& settings);
-bool renameScript(Script* script, const char* name);
-Script* addScript(const char* name);
-bool deleteScript(Script* script);
-Stage* addStage(Script* script);
-bool deleteStage(Script* script, int index);
+// Each returns false when it changed nothing (or memory ran out). The
+// selection gives the stage that undo and redo make current again.
+bool changeStageSettings(EditorContext& g, const char* stepName, Stage* stage,
+                         const StageSettings& settings);
+bool changeScriptSettings(EditorContext& g, Script* script, const ScriptSettings& settings);
+bool renameScript(EditorContext& g, Script* script, const char* name);
+Script* addScript(EditorContext& g, const char* name);
+bool deleteScript(EditorContext& g, Script* script);
+Stage* addStage(EditorContext& g, Script* script);
+bool deleteStage(EditorContext& g, Script* script, int index);
 // index is the frame deleted or updated; name the frame added or the new name.
-bool changeFrames(Stage* stage, FrameEdit edit, int index, const char* name);
-// Merges a file into the library as the reader does. Current references
-// into released scripts become null. False when the file cannot be opened.
-bool readLibraryFile(const char* path);
+bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, const char* name);
+// Merges a file into the library as the reader does, as one step. Current
+// references into the scripts it replaces become null. False when the file
+// cannot be opened.
+bool readLibraryFile(EditorContext& g, const char* path);

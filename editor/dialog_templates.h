@@ -1,9 +1,9 @@
-// The editor window (template 101), its menu (102) and the preview window
-// (104) as plain data, free of any toolkit: every control with its
-// identifier, kind, caption, place and style. Positions and sizes are in
-// dialog units, which a window system turns into pixels with the metrics of
-// the template's font (a horizontal unit is a quarter of the font's average
-// character width, a vertical unit an eighth of its height).
+// The editor window (template 101) and the preview window (104) as plain
+// data (the menu bar 102 is made from the command table, commands.h), free of any toolkit: every
+// control with its identifier, kind, caption, place and style. Positions and sizes are in dialog
+// units, which a window system turns into pixels with the metrics of the template's font (a
+// horizontal unit is a quarter of the font's average character width, a vertical unit an eighth of
+// its height).
 #pragma once
 
 constexpr int NO_CONTROL_ID = -1;  // static texts and group boxes
@@ -56,43 +56,8 @@ struct DialogTemplate {
     int controlCount;
 };
 
-// Menu item styles.
-enum : unsigned {
-    MENU_SEPARATOR = 1u << 0,  // a line, not an item
-    MENU_CHECK = 1u << 1,      // toggles a check mark
-    MENU_RADIO = 1u << 2,      // one of the radio items up to the next separator
-};
-
-struct MenuTemplate;
-
-struct MenuItemTemplate {
-    int id;
-    const char* caption;   // '&' marks the mnemonic
-    const char* shortcut;  // for example "Ctrl+O"; "; " separates alternatives
-    unsigned style = 0;
-    const MenuTemplate* submenu = nullptr;  // the item opens this popup
-};
-
-struct MenuTemplate {
-    int id;
-    const char* popupCaption;
-    const MenuItemTemplate* items;
-    int itemCount;
-};
-
-// The popups of a menu bar, left to right.
-struct MenuBarTemplate {
-    int id;
-    const MenuTemplate* const* popups;
-    int popupCount;
-};
-
 extern const DialogTemplate EDITOR_TEMPLATE;   // 101
 extern const DialogTemplate PREVIEW_TEMPLATE;  // 104
-extern const MenuTemplate EDITOR_MENU;         // File, the first popup of 102
-extern const MenuTemplate EDIT_MENU;
-extern const MenuTemplate PREVIEW_MENU;
-extern const MenuBarTemplate EDITOR_MENU_BAR;  // 102
 
 // The control of a template with this identifier, or null.
 const DialogControl* findTemplateControl(const DialogTemplate& dialog, int id);

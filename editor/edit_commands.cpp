@@ -1,43 +1,42 @@
-// Edit, Undo and Edit, Redo. The library goes back or forward one step; the
+// Edit > Undo and Edit > Redo. The library goes back or forward one step; the
 // script and stage the step touched become current, and the lists, the panel
 // and the preview show them. Values typed but not committed are dropped.
 #include "control_ids.h"
 #include "editor.h"
-#include "history.h"
-#include "platform.h"
-#include "textures.h"
 
-static void showRestoredPlace(const HistoryPlace& place) {
-    currentScript = place.script;
-    currentStage = place.stage;
-    fillScriptList();
-    if (!currentScript) {
-        platform->listReset(IDC_STAGE_LIST);
-        platform->setText(IDC_SCRIPT_NAME, "");
+static void showRestoredPlace(EditorContext& g, const HistoryPlace& place) {
+    Selection& s = g.selection;
+    Platform& ui = *g.platform;
+    s.currentScript = place.script;
+    s.currentStage = place.stage;
+    fillScriptList(g);
+    if (!s.currentScript) {
+        ui.listReset(IDC_STAGE_LIST);
+        ui.setText(IDC_SCRIPT_NAME, "");
         return;
     }
-    platform->listSetSelection(IDC_SCRIPT_LIST, scriptIndex(currentScript));
-    platform->setText(IDC_SCRIPT_NAME, currentScript->name);
-    showScriptProperties(currentScript);
-    fillStageList(currentScript);
-    if (currentStage) {
-        platform->listSetSelection(IDC_STAGE_LIST, stageIndex(currentScript, currentStage));
-        showStageProperties(currentStage);
+    ui.listSetSelection(IDC_SCRIPT_LIST, scriptIndex(g.library, s.currentScript));
+    ui.setText(IDC_SCRIPT_NAME, s.currentScript->name);
+    showScriptProperties(ui, s.currentScript);
+    fillStageList(g, s.currentScript);
+    if (s.currentStage) {
+        ui.listSetSelection(IDC_STAGE_LIST, stageIndex(s.currentScript, s.currentStage));
+        showStageProperties(ui, s.currentStage);
     }
     // Restored records come back unresolved; this may open Locate dialogs.
-    resolveScriptTextures(currentScript);
+    resolveScriptTextures(g.textures, s.currentScript);
 }
 
-int onEditUndo() {
+int onEditUndo(EditorContext& g) {
     HistoryPlace place;
-    if (!undoStep(place)) return 1;
-    showRestoredPlace(place);
+    if (!undoStep(g.library, place)) return 1;
+    showRestoredPlace(g, place);
     return 0;
 }
 
-int onEditRedo() {
+int onEditRedo(EditorContext& g) {
     HistoryPlace place;
-    if (!redoStep(place)) return 1;
-    showRestoredPlace(place);
+    if (!redoStep(g.library, place)) return 1;
+    showRestoredPlace(g, place);
     return 0;
 }

@@ -1,83 +1,92 @@
-// The editor window's commands. mainDialogProc dispatches each command of
-// the window, by control or menu identifier (control_ids.h), to one handler.
-// Handlers read the controls through the installed Platform and return 1
-// when they refuse, 0 otherwise.
+// The editor window's commands. Every command has one row in the command
+// table (commands.h); mainDialogProc runs the row's handler for a control or
+// menu identifier (control_ids.h). Handlers read the controls through the
+// context's platform and return 1 when they refuse, 0 otherwise.
 #pragma once
 
-#include "editor_state.h"
-#include "platform.h"
+#include "editor_context.h"
 
 enum DialogMessage { DIALOG_INIT = 0, DIALOG_CLOSE = 1, DIALOG_COMMAND = 2 };
 
-int mainDialogProc(int message, int commandId);
+int mainDialogProc(EditorContext& g, int message, int commandId);
+
+// The preview window's messages: PREVIEW_TICK moves the clock on and draws
+// the current script into the preview; true when the message was handled.
+constexpr int PREVIEW_TICK = 275;
+bool previewWindowProc(EditorContext& g, int message);
+// What the preview draws now: the current script and stage and the choices.
+PreviewScene currentPreviewScene(EditorContext& g);
+// Start-up and teardown of the preview and the image library around the loop.
+void startPreview(EditorContext& g);
+void stopPreview(EditorContext& g);
 
 // Script and stage lists
-void fillScriptList();
-void fillStageList(Script* script);
-int onScriptListCommand();  // 1003
-int onStageListCommand();   // 1002
-int onStageAdd();           // 1026
-int onStageDelete();        // 1027
-int onScriptAdd();          // 1028
-int onScriptDelete();       // 1029
-int onScriptUpdate();       // 1034
+void fillScriptList(EditorContext& g);
+void fillStageList(EditorContext& g, Script* script);
+int onScriptListCommand(EditorContext& g);  // 1003
+int onStageListCommand(EditorContext& g);   // 1002
+int onStageAdd(EditorContext& g);           // 1026
+int onStageDelete(EditorContext& g);        // 1027
+int onScriptAdd(EditorContext& g);          // 1028
+int onScriptDelete(EditorContext& g);       // 1029
+int onScriptUpdate(EditorContext& g);       // 1034
 
 // Stage properties panel
 extern const char* const SOURCE_BLEND_NAMES[9];
 extern const char* const DEST_BLEND_NAMES[8];
-void initEditorControls();
+void initEditorControls(Platform& ui);
 struct ScriptSettings;
 struct StageSettings;
-void showScriptProperties(Script* script);
-void readScriptSettings(ScriptSettings& settings);
+void showScriptProperties(Platform& ui, const Script* script);
+void readScriptSettings(Platform& ui, ScriptSettings& settings);
 // Commits the script settings to script (one step when they changed it).
-void readScriptProperties(Script* script);
-void showStageProperties(Stage* stage);
-void readStageSettings(StageSettings& settings);
+void readScriptProperties(EditorContext& g, Script* script);
+void showStageProperties(Platform& ui, const Stage* stage);
+void readStageSettings(Platform& ui, StageSettings& settings);
 // Commits the panel to stage (one step when it changed it).
-void readStageProperties(Stage* stage);
+void readStageProperties(EditorContext& g, Stage* stage);
 int blendFactorToComboIndex(float factor);
-void showFrameNames(const Stage* stage);
-int onSubmit();            // 1032
-int onFrameListCommand();  // 1021
-int onFrameAdd();          // 1023
-int onFrameDelete();       // 1024
-int onFrameUpdate();       // 1031
+void showFrameNames(Platform& ui, const Stage* stage);
+int onSubmit(EditorContext& g);            // 1032
+int onFrameListCommand(EditorContext& g);  // 1021
+int onFrameAdd(EditorContext& g);          // 1023
+int onFrameDelete(EditorContext& g);       // 1024
+int onFrameUpdate(EditorContext& g);       // 1031
 
 // File commands
-const char* askOpenFileName();
-const char* askSaveFileName();
+const char* askOpenFileName(EditorContext& g);
+const char* askSaveFileName(EditorContext& g);
 // Reads the file as File, Open does; false when it cannot be opened.
-bool openLibraryFile(const char* path);
-int onFileOpen();  // 40001
-int onFileSave();  // 40002
-int onFileExit();  // 40003
+bool openLibraryFile(EditorContext& g, const char* path);
+int onFileOpen(EditorContext& g);  // 40001
+int onFileSave(EditorContext& g);  // 40002
+int onFileExit(EditorContext& g);  // 40003
 
 // Edit commands
-int onEditUndo();  // 40010
-int onEditRedo();  // 40011
+int onEditUndo(EditorContext& g);  // 40010
+int onEditRedo(EditorContext& g);  // 40011
 // Texture names: the editor's answer to which file holds a name (the folders
 // of opened script files and the texture folders, then the Locate dialog)
-void installTextureFinder();  // at start-up
-const char* locateImageFile(const char* title);
-extern char locatedPath[MAX_PATH_SIZE];  // the Locate dialog's last choice
-int onTextureFolders();                  // 40020
-int onReloadTextures();                  // 40021
+void installTextureFinder(EditorContext& g);  // at start-up
+// The Locate dialog; the chosen path (the context's locatedPath) or null.
+const char* locateImageFile(EditorContext& g, const char* title);
+int onTextureFolders(EditorContext& g);  // 40020
+int onReloadTextures(EditorContext& g);  // 40021
 
 // Finding a script by name
 constexpr int MAX_SCRIPT_MATCHES = 100;
 // The scripts whose names contain typed without regard to ASCII case, best
 // first, at most max of them; returns how many were written.
-int findScriptMatches(const char* typed, Script** matches, int max);
-int onFindScript();  // 40022
+int findScriptMatches(const ScriptLibrary& library, const char* typed, Script** matches, int max);
+int onFindScript(EditorContext& g);  // 40022
 
 // Preview menu
-int onPreviewWholeScript();        // 40023
-int onPreviewUpToSelectedStage();  // 40024
-int onPreviewSelectedStageOnly();  // 40025
-int onPreviewPause();              // 40026
-int onPreviewStepFrame();          // 40027
-int onPreviewRestartClock();       // 40028
-int onBackgroundBlue();            // 40029
-int onBackgroundBlack();           // 40030
-int onBackgroundCheckerboard();    // 40031
+int onPreviewWholeScript(EditorContext& g);        // 40023
+int onPreviewUpToSelectedStage(EditorContext& g);  // 40024
+int onPreviewSelectedStageOnly(EditorContext& g);  // 40025
+int onPreviewPause(EditorContext& g);              // 40026
+int onPreviewStepFrame(EditorContext& g);          // 40027
+int onPreviewRestartClock(EditorContext& g);       // 40028
+int onBackgroundBlue(EditorContext& g);            // 40029
+int onBackgroundBlack(EditorContext& g);           // 40030
+int onBackgroundCheckerboard(EditorContext& g);    // 40031

@@ -1,21 +1,15 @@
-// File, Open and File, Save. There is no current document: each command asks
-// for a path, and each dialog offers its own last choice again.
+// File > Open and File > Save. There is no current document: each command
+// asks for a path, and each dialog offers its own last choice again.
 #include "changes.h"
 #include "control_ids.h"
 #include "editor.h"
-#include "history.h"
-#include "platform.h"
 #include "script_file.h"
-#include "texture_folders.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-static char openPath[MAX_PATH_SIZE];
-static char savePath[MAX_PATH_SIZE];
-
-static const char* askScriptFileName(char (&path)[MAX_PATH_SIZE], bool save) {
+static const char* askScriptFileName(Platform& ui, char (&path)[MAX_PATH_SIZE], bool save) {
     FileDialogRequest request;
     request.filterName = "Veltra file";
     request.filterPattern = "*.txt";
@@ -23,51 +17,53 @@ static const char* askScriptFileName(char (&path)[MAX_PATH_SIZE], bool save) {
     request.defaultExt = save ? ".txt" : nullptr;
     request.path = path;
     request.pathSize = sizeof path;
-    return platform->askFileName(request) ? path : nullptr;
+    return ui.askFileName(request) ? path : nullptr;
 }
 
-const char* askOpenFileName() {
-    return askScriptFileName(openPath, false);
+const char* askOpenFileName(EditorContext& g) {
+    return askScriptFileName(*g.platform, g.paths.openPath, false);
 }
-const char* askSaveFileName() {
-    return askScriptFileName(savePath, true);
+const char* askSaveFileName(EditorContext& g) {
+    return askScriptFileName(*g.platform, g.paths.savePath, true);
 }
 
 // Reading may release the current script, or the script that owns the
 // current stage (it may not be the current script): those references become
 // none, so nothing commits into or draws a released record.
-bool openLibraryFile(const char* path) {
-    Script* wasCurrent = currentScript;
-    bool opened = readLibraryFile(path);
-    if (opened) addScriptFolder(path);  // its scripts' textures are looked for beside it
+bool openLibraryFile(EditorContext& g, const char* path) {
+    Script* wasCurrent = g.selection.currentScript;
+    bool opened = readLibraryFile(g, path);
+    // Its scripts' textures are looked for beside it.
+    if (opened) addScriptFolder(g.textures.folders, path);
     // As after Script Delete: the stage list showed the released script.
-    if (wasCurrent && !currentScript) platform->listReset(IDC_STAGE_LIST);
-    fillScriptList();
+    if (wasCurrent && !g.selection.currentScript) g.platform->listReset(IDC_STAGE_LIST);
+    fillScriptList(g);
     return opened;
 }
 
-int onFileOpen() {
-    const char* path = askOpenFileName();
+int onFileOpen(EditorContext& g) {
+    const char* path = askOpenFileName(g);
     if (!path) return 1;
-    openLibraryFile(path);
+    openLibraryFile(g, path);
     return 0;
 }
 
-int onFileSave() {
-    const char* path = askSaveFileName();
+int onFileSave(EditorContext& g) {
+    const char* path = askSaveFileName(g);
     if (!path) return 1;
-    if (currentScript && currentStage) {
-        readScriptProperties(currentScript);
-        readStageProperties(currentStage);
+    Selection& s = g.selection;
+    if (s.currentScript && s.currentStage) {
+        readScriptProperties(g, s.currentScript);
+        readStageProperties(g, s.currentStage);
     }
-    if (writeScriptFile(path)) {
-        markLibrarySaved();
+    if (writeScriptFile(g.library, path)) {
+        markLibrarySaved(g.library.history);
     } else {
         // The writer leaves the old file whole; say why this one failed.
         const char* reason = strerror(errno);
         char text[MAX_PATH_SIZE + 256];
         snprintf(text, sizeof text, "Could not save \"%s\": %s", path, reason);
-        platform->showMessageBox("Save Error", text);
+        g.platform->showMessageBox("Save Error", text);
     }
     return 0;
 }

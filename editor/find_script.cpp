@@ -1,4 +1,4 @@
-// Find Script: the library's names ranked against what the user typed, and
+// Edit > Find Script...: the library's names ranked against what the user typed, and
 // the choice selected in the script list as a click on its entry would.
 #include "control_ids.h"
 #include "editor.h"
@@ -50,7 +50,7 @@ static bool betterMatch(const ScriptMatch& a, const ScriptMatch& b) {
     return a.order < b.order;
 }
 
-int findScriptMatches(const char* typed, Script** matches, int max) {
+int findScriptMatches(const ScriptLibrary& library, const char* typed, Script** matches, int max) {
     char folded[TEXTURE_NAME_SIZE];
     copyText(folded, typed);
     const size_t length = strlen(folded);
@@ -59,7 +59,7 @@ int findScriptMatches(const char* typed, Script** matches, int max) {
 
     std::vector<ScriptMatch> found;
     int order = 0;
-    for (Script* script = scriptLibrary; script; script = script->next, order++) {
+    for (Script* script = library.scripts; script; script = script->next, order++) {
         const int rank = rankName(script->name, folded, length);
         if (rank != RANK_NONE) found.push_back({rank, (int)strlen(script->name), order, script});
     }
@@ -69,13 +69,20 @@ int findScriptMatches(const char* typed, Script** matches, int max) {
     return (int)kept;
 }
 
-int onFindScript() {
+static int completeScriptName(void* context, const char* typed, const char** names, int max) {
+    const ScriptLibrary& library = *(const ScriptLibrary*)context;
+    Script* found[MAX_SCRIPT_MATCHES];
+    const int count = findScriptMatches(library, typed, found, std::min(max, MAX_SCRIPT_MATCHES));
+    for (int i = 0; i < count; i++) names[i] = found[i]->name;
+    return count;
+}
+
+int onFindScript(EditorContext& g) {
     char name[TEXTURE_NAME_SIZE];
-    if (!platform->askScriptName(name, sizeof name)) return 1;
-    Script* chosen = findScript(name);
+    const NameCompleter completer{completeScriptName, &g.library};
+    if (!g.platform->askScriptName(name, sizeof name, completer)) return 1;
+    Script* chosen = findScript(g.library, name);
     if (!chosen) return 1;
-    int index = 0;
-    for (Script* script = scriptLibrary; script != chosen; script = script->next) index++;
-    platform->listSetSelection(IDC_SCRIPT_LIST, index);
-    return onScriptListCommand();
+    g.platform->listSetSelection(IDC_SCRIPT_LIST, scriptIndex(g.library, chosen));
+    return onScriptListCommand(g);
 }

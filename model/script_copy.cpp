@@ -1,5 +1,6 @@
 #include "script_copy.h"
 #include "model_internal.h"
+#include "script_library.h"
 
 #include <cstring>
 
@@ -54,14 +55,9 @@ Script* copyScript(const Script* source) {
     return script;
 }
 
-// Through emptyScript, which releases the stages and frames, but unheard:
-// the record was not in the library.
 void freeDetachedScript(Script* script) {
     if (!script) return;
-    void (*listener)(Script*) = scriptReleasedHook;
-    scriptReleasedHook = nullptr;
     emptyScript(script);
-    scriptReleasedHook = listener;
     freeScriptRecord(script);
 }
 
@@ -120,27 +116,27 @@ size_t scriptMemorySize(const Script* script) {
     return size;
 }
 
-int scriptIndex(const Script* script) {
+int scriptIndex(const ScriptLibrary& library, const Script* script) {
     int index = 0;
-    for (const Script* at = scriptLibrary; at; at = at->next, index++)
+    for (const Script* at = library.scripts; at; at = at->next, index++)
         if (at == script) return index;
     return -1;
 }
 
-Script* appendScriptAt(const char* name, int* index) {
+Script* appendScriptAt(ScriptLibrary& library, const char* name, int* index) {
     Script* script = newScript(name);
     if (!script) return nullptr;
     int position = 0;
-    Script** link = &scriptLibrary;
+    Script** link = &library.scripts;
     for (; *link; link = &(*link)->next) position++;
     *link = script;
     *index = position;
     return script;
 }
 
-int unlinkScript(Script* script) {
+int unlinkScript(ScriptLibrary& library, Script* script) {
     int index = 0;
-    for (Script** link = &scriptLibrary; *link; link = &(*link)->next, index++) {
+    for (Script** link = &library.scripts; *link; link = &(*link)->next, index++) {
         if (*link == script) {
             *link = script->next;
             script->next = nullptr;
@@ -164,16 +160,16 @@ int stageIndex(const Script* script, const Stage* stage) {
     return -1;
 }
 
-Script* stageOwner(const Stage* stage) {
-    for (Script* script = scriptLibrary; script; script = script->next)
+Script* stageOwner(const ScriptLibrary& library, const Stage* stage) {
+    for (Script* script = library.scripts; script; script = script->next)
         if (stageIndex(script, stage) >= 0) return script;
     return nullptr;
 }
 
-void spliceLibrary(const ScriptAt* removed, int removedCount, const ScriptAt* inserted,
-                   int insertedCount) {
-    Script* old = scriptLibrary;
-    Script** link = &scriptLibrary;
+void spliceLibrary(ScriptLibrary& library, const ScriptAt* removed, int removedCount,
+                   const ScriptAt* inserted, int insertedCount) {
+    Script* old = library.scripts;
+    Script** link = &library.scripts;
     int oldIndex = 0;
     int newIndex = 0;
     int nextRemoved = 0;

@@ -24,18 +24,18 @@ void swapScriptContent(Script* a, Script* b);
 size_t scriptMemorySize(const Script* script);
 
 // The position of the script in the library, or -1.
-int scriptIndex(const Script* script);
+int scriptIndex(const ScriptLibrary& library, const Script* script);
 // The stage at index of the script, or null; the index of a stage, or -1.
 Stage* stageAt(const Script* script, int index);
 int stageIndex(const Script* script, const Stage* stage);
 // The library script that owns the stage, or null.
-Script* stageOwner(const Stage* stage);
+Script* stageOwner(const ScriptLibrary& library, const Stage* stage);
 
 // appendScript that also gives the new script's position, in one walk.
-Script* appendScriptAt(const char* name, int* index);
+Script* appendScriptAt(ScriptLibrary& library, const char* name, int* index);
 // Takes the script out of the library without releasing it; its position
 // before, or -1 when it was not in the library. One walk.
-int unlinkScript(Script* script);
+int unlinkScript(ScriptLibrary& library, Script* script);
 
 // A record and its position in the library.
 struct ScriptAt {
@@ -46,5 +46,5 @@ struct ScriptAt {
 // Relinks the library in one pass: unlinks the scripts of removed (positions
 // in the library as it is, ascending), then links those of inserted at their
 // positions in the result (ascending). Every other script keeps its order.
-void spliceLibrary(const ScriptAt* removed, int removedCount, const ScriptAt* inserted,
-                   int insertedCount);
+void spliceLibrary(ScriptLibrary& library, const ScriptAt* removed, int removedCount,
+                   const ScriptAt* inserted, int insertedCount);

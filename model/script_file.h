@@ -8,12 +8,16 @@
 
 constexpr const char* TOKEN_SEPARATORS = "\r\n\t ";
 
+struct ScriptLibrary;  // script_library.h
+struct ReadObserver;
+
 // Merges the scripts of the file into the library, replacing scripts of the
 // same name. A file that cannot be opened leaves the library unchanged.
-void readScriptFile(const char* path);
+void readScriptFile(ScriptLibrary& library, const char* path,
+                    const ReadObserver* observer = nullptr);
 // The same merge for text already in memory (size bytes, need not end in a
 // NUL). As for a file, the text ends at its first NUL byte.
-void readScriptText(const char* text, size_t size);
+void readScriptText(ScriptLibrary& library, const char* text, size_t size);
 
 // What the reader tells an observer: each place where it skips, cuts or
 // changes what the text says, and each script it begins, so that a tool can
@@ -52,16 +56,17 @@ struct ReadObserver {
 };
 
 // readScriptText that tells the observer (when not null) what it does.
-void readScriptText(const char* text, size_t size, const ReadObserver* observer);
+void readScriptText(ScriptLibrary& library, const char* text, size_t size,
+                    const ReadObserver* observer);
 
 // Writes the whole library. The file at path is replaced only once every
 // byte is on disk; returns false (and leaves the old file whole) otherwise,
 // with errno telling why.
-bool writeScriptFile(const char* path);
+bool writeScriptFile(const ScriptLibrary& library, const char* path);
 // The same for any list of scripts (a copy of the library, for example).
 bool writeScriptList(const Script* scripts, const char* path);
 // The library's text written to an open file descriptor; false on a failed write.
-bool writeScriptLayout(int fd);
+bool writeScriptLayout(const ScriptLibrary& library, int fd);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

@@ -2,12 +2,10 @@
 // null-terminated; new records go to the tail so list order is creation order.
 #include "script_model.h"
 #include "model_internal.h"
+#include "script_library.h"
 
 #include <cstdlib>
 #include <cstring>
-
-Script* scriptLibrary = nullptr;
-void (*scriptReleasedHook)(Script* script) = nullptr;
 
 void copyText(char* dst, int dstSize, const char* src) {
     if (dstSize <= 0) return;
@@ -40,17 +38,17 @@ Script* newScript(const char* name) {
     return script;
 }
 
-Script* appendScript(const char* name) {
+Script* appendScript(ScriptLibrary& library, const char* name) {
     Script* script = newScript(name);
     if (!script) return nullptr;
-    Script** link = &scriptLibrary;
+    Script** link = &library.scripts;
     while (*link) link = &(*link)->next;
     *link = script;
     return script;
 }
 
-Script* findScript(const char* name) {
-    for (Script* script = scriptLibrary; script; script = script->next)
+Script* findScript(const ScriptLibrary& library, const char* name) {
+    for (Script* script = library.scripts; script; script = script->next)
         if (compareNoCase(script->name, name) == 0) return script;
     return nullptr;
 }
@@ -68,9 +66,6 @@ void freeFrames(Stage* stage) {
 }
 
 void emptyScript(Script* script) {
-    // Every release of a script (removeScript, the reader's replacing,
-    // freeAllScripts) goes through here first.
-    if (scriptReleasedHook) scriptReleasedHook(script);
     script->name[0] = '\0';
     Stage* stage = script->stages;
     while (stage) {
@@ -88,9 +83,9 @@ void emptyScript(Script* script) {
     script->texturesResolved = 0;
 }
 
-void removeScript(Script* script) {
+void removeScript(ScriptLibrary& library, Script* script) {
     if (!script) return;
-    for (Script** link = &scriptLibrary; *link; link = &(*link)->next) {
+    for (Script** link = &library.scripts; *link; link = &(*link)->next) {
         if (*link == script) {
             *link = script->next;
             break;
@@ -100,15 +95,15 @@ void removeScript(Script* script) {
     freeScriptRecord(script);
 }
 
-void freeAllScripts() {
-    Script* script = scriptLibrary;
+void freeAllScripts(ScriptLibrary& library) {
+    Script* script = library.scripts;
     while (script) {
         Script* next = script->next;
         emptyScript(script);
         freeScriptRecord(script);
         script = next;
     }
-    scriptLibrary = nullptr;
+    library.scripts = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -77,19 +77,22 @@ void releaseRecordBlocks();
 void* allocateLarge(size_t size);
 void freeLarge(void* buffer, size_t size);
 
-// The program-wide library: head of the script list, null when empty.
-extern Script* scriptLibrary;
+struct ScriptLibrary;  // script_library.h
 
-Script* appendScript(const char* name);
-Script* findScript(const char* name);
-void removeScript(Script* script);
-// Called by emptyScript, which every release of a script runs first, with the
-// script and its stages still intact, so that holders of references into it
-// (the editor's current script and stage) can drop them. Null when nobody
-// listens.
-extern void (*scriptReleasedHook)(Script* script);
+// Links a new script with the name (cut to fit) at the tail of the library.
+// Null, and the library unchanged, when memory runs out.
+Script* appendScript(ScriptLibrary& library, const char* name);
+// The first script of the name in library order, ignoring ASCII case; null
+// when there is none.
+Script* findScript(const ScriptLibrary& library, const char* name);
+// Unlinks the script and releases it with its stages and frames. Whoever
+// holds a reference to it (a selection) must drop it.
+void removeScript(ScriptLibrary& library, Script* script);
+// Releases the stages and frames of the script and clears its settings; the
+// record itself stays.
 void emptyScript(Script* script);
-void freeAllScripts();
+// Releases every script; the history is left to its owner.
+void freeAllScripts(ScriptLibrary& library);
 
 Stage* appendStage(Script* script);       // map "pics/noimage.tga" (reader)
 Stage* appendEmptyStage(Script* script);  // empty map (editor's stage Add)

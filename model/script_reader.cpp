@@ -14,6 +14,7 @@
 #include "model_internal.h"
 #include "numbers.h"
 #include "script_file.h"
+#include "script_library.h"
 
 // ---------------------------------------------------------------------------
 // Word tables
@@ -173,9 +174,8 @@ static bool nextWave(WordReader& words, WaveType* target) {
 // order; the head of a chain is the first match in the library. A replaced
 // script is emptied at once but unlinked in one pass at the end, together
 // with the linking of the new scripts, so the cost is linear in the file and
-// the library. Nothing can look at the list during a read (the release hook
-// only sees the script it is given), and the result is the same as looking
-// up, removing and appending name by name.
+// the library. Nothing can look at the list during a read, and the result is
+// the same as looking up, removing and appending name by name.
 constexpr uint32_t NO_SCRIPT = UINT32_MAX;
 
 static uint64_t foldedHash(const char* text) {
@@ -199,6 +199,7 @@ struct NameChain {
 };
 
 struct LibraryIndex {
+    ScriptLibrary* target = nullptr;
     bool built = false;
     std::vector<IndexedScript> scripts;  // the library in list order, then the new scripts
     std::vector<NameChain> chains;
@@ -245,7 +246,7 @@ struct LibraryIndex {
 
     void build() {
         built = true;
-        for (Script* script = scriptLibrary; script; script = script->next)
+        for (Script* script = target->scripts; script; script = script->next)
             append(script, chainFor(script->name, foldedHash(script->name)));
     }
 
@@ -269,7 +270,7 @@ struct LibraryIndex {
         if (!built) return;
         chains.clear();
         slots.clear();
-        Script** link = &scriptLibrary;
+        Script** link = &target->scripts;
         for (const IndexedScript& entry : scripts) {
             if (entry.released) {
                 freeScriptRecord(entry.script);
@@ -516,8 +517,10 @@ struct ScriptReader {
 };
 
 // Reads the text of a writable buffer of size bytes followed by a NUL.
-static void readBuffer(char* text, size_t size, const ReadObserver* observer = nullptr) {
+static void readBuffer(ScriptLibrary& library, char* text, size_t size,
+                       const ReadObserver* observer = nullptr) {
     ScriptReader reader;
+    reader.library.target = &library;
     reader.words.pos = text;
     reader.words.end = text + strnlen(text, size);
     reader.words.notes.observer = observer;
@@ -525,20 +528,21 @@ static void readBuffer(char* text, size_t size, const ReadObserver* observer = n
     reader.run();
 }
 
-void readScriptText(const char* text, size_t size) {
-    readScriptText(text, size, nullptr);
+void readScriptText(ScriptLibrary& library, const char* text, size_t size) {
+    readScriptText(library, text, size, nullptr);
 }
 
-void readScriptText(const char* text, size_t size, const ReadObserver* observer) {
+void readScriptText(ScriptLibrary& library, const char* text, size_t size,
+                    const ReadObserver* observer) {
     char* copy = (char*)allocateLarge(size + 1);
     if (!copy) return;
     memcpy(copy, text, size);
     copy[size] = '\0';
-    readBuffer(copy, size, observer);
+    readBuffer(library, copy, size, observer);
     freeLarge(copy, size + 1);
 }
 
-void readScriptFile(const char* path) {
+void readScriptFile(ScriptLibrary& library, const char* path, const ReadObserver* observer) {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     struct stat info;
@@ -557,6 +561,6 @@ void readScriptFile(const char* path) {
     }
     close(fd);
     if (!text) return;
-    readBuffer(text, size);
+    readBuffer(library, text, size, observer);
     freeLarge(text, (size_t)info.st_size + 1);
 }

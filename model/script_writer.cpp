@@ -14,6 +14,7 @@
 
 #include "numbers.h"
 #include "script_file.h"
+#include "script_library.h"
 
 // ---------------------------------------------------------------------------
 // Layout
@@ -256,12 +257,12 @@ static bool writeScriptsTo(const Script* scripts, int fd) {
     return out->flush();
 }
 
-bool writeScriptLayout(int fd) {
-    return writeScriptsTo(scriptLibrary, fd);
+bool writeScriptLayout(const ScriptLibrary& library, int fd) {
+    return writeScriptsTo(library.scripts, fd);
 }
 
-bool writeScriptFile(const char* path) {
-    return writeScriptList(scriptLibrary, path);
+bool writeScriptFile(const ScriptLibrary& library, const char* path) {
+    return writeScriptList(library.scripts, path);
 }
 
 bool writeScriptList(const Script* scripts, const char* path) {

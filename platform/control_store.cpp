@@ -124,7 +124,7 @@ void ControlStore::showMessageBox(const char* caption, const char* text) {
     messagesShown.push_back({caption ? caption : "", text ? text : ""});
 }
 
-bool ControlStore::askScriptName(char* name, int size) {
+bool ControlStore::askScriptName(char* name, int size, const NameCompleter&) {
     if (scriptNameAnswers.empty()) return false;
     DialogAnswer answer = scriptNameAnswers.front();
     scriptNameAnswers.pop_front();

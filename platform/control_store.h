@@ -82,7 +82,7 @@ struct ControlStore : Platform {
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
-    bool askScriptName(char* name, int size) override;
+    bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
     bool createPreviewContext() override;
     void makePreviewCurrent() override;

@@ -1,7 +1,5 @@
 #include "platform.h"
 
-Platform* platform = nullptr;
-
 void Platform::listFill(int id, const char* const* texts, int count) {
     listReset(id);
     for (int i = 0; i < count; i++) listAdd(id, texts[i]);

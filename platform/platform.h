@@ -20,6 +20,13 @@ struct FileDialogRequest {
     int pathSize = MAX_PATH_SIZE;
 };
 
+// The names that complete what was typed, best first: writes at most max
+// of them into names and returns how many. They stay valid until the next call.
+struct NameCompleter {
+    int (*complete)(void* context, const char* typed, const char** names, int max);
+    void* context;
+};
+
 struct Platform {
     virtual ~Platform() = default;
 
@@ -58,9 +65,9 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
-    // The Find Script dialog: a name box completing over the library's
-    // script names. True and the chosen name in name, false on cancel.
-    virtual bool askScriptName(char* name, int size) = 0;
+    // The Find Script dialog: a name box listing the completer's names for
+    // what is typed. True and the chosen name in name, false on cancel.
+    virtual bool askScriptName(char* name, int size, const NameCompleter& completer) = 0;
     // The Texture Folders dialog: edits paths[0 .. count - 1] in place (at
     // most maxCount). True when the user accepted the new list.
     virtual bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) = 0;
@@ -78,6 +85,3 @@ struct Platform {
     virtual void startRedrawTimer() = 0;
     virtual void stopRedrawTimer() = 0;
 };
-
-// The platform in use; set once at start-up (or by a test).
-extern Platform* platform;

@@ -3,38 +3,19 @@
 // drawn are drawn exactly as in the whole script; only the choice differs.
 #include "preview.h"
 
-#include "editor_state.h"
 #include "script_copy.h"
 
 #include <GL/gl.h>
 
-int previewStages = PREVIEW_WHOLE_SCRIPT;
-int previewBackground = BACKGROUND_BLUE;
-bool previewPaused = false;
-
 constexpr int CHECKER_CELLS = 8;  // squares across the window
 
-void stepPreviewClock() {
-    if (previewPaused) previewTime = previewTime + PREVIEW_CLOCK_STEP;
-}
-
-void restartPreviewClock() {
-    previewTime = 0.0f;
-    for (Script* script = scriptLibrary; script; script = script->next)
-        for (Stage* stage = script->stages; stage; stage = stage->next) {
-            stage->animCurrent = stage->animFrames;
-            stage->animNextTime = 0.0f;
-        }
-}
-
-void choosePreviewStages(Script* script, Stage*& first, Stage*& last) {
-    first = script->stages;
+void choosePreviewStages(const PreviewScene& scene, Stage*& first, Stage*& last) {
+    first = scene.script->stages;
     last = nullptr;
-    if (previewStages == PREVIEW_WHOLE_SCRIPT || !currentStage ||
-        stageIndex(script, currentStage) < 0)
-        return;
-    last = currentStage;
-    if (previewStages == PREVIEW_SELECTED_STAGE_ONLY) first = currentStage;
+    Stage* selected = scene.selectedStage;
+    if (scene.stages == PREVIEW_WHOLE_SCRIPT || stageIndex(scene.script, selected) < 0) return;
+    last = selected;
+    if (scene.stages == PREVIEW_SELECTED_STAGE_ONLY) first = selected;
 }
 
 // Light and dark grey squares over the whole window, drawn with the identity
@@ -57,11 +38,11 @@ static void drawCheckerboard() {
     glColor4f(1, 1, 1, 1);
 }
 
-void clearPreviewBackground() {
-    if (previewBackground == BACKGROUND_BLACK)
+void clearPreviewBackground(int background) {
+    if (background == BACKGROUND_BLACK)
         glClearColor(0, 0, 0, 0);
     else
         glClearColor(0, 0, 1, 0);  // blue, also beneath the checkerboard
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (previewBackground == BACKGROUND_CHECKERBOARD) drawCheckerboard();
+    if (background == BACKGROUND_CHECKERBOARD) drawCheckerboard();
 }

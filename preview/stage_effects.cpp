@@ -7,11 +7,11 @@
 
 #include <cmath>
 
-uint32_t slotTexture(int32_t slot) {
+uint32_t slotTexture(const TextureTable& textures, int32_t slot) {
     // An index the table never handed out shows the placeholder rather than
     // reading past the slots in use.
-    if (slot < 0 || slot >= textureCount) slot = placeholderSlot;
-    return textureTable[slot].glTexture;
+    if (slot < 0 || slot >= textures.textureCount) slot = textures.placeholderSlot;
+    return textures.textureTable[slot].glTexture;
 }
 
 static double scaleWave(WaveType type, float scale, double coord, double time) {
@@ -41,8 +41,8 @@ static double scrollOffset(WaveType type, float scroll, double time) {
     }
 }
 
-void applyTexCoordModifiers(const Stage* stage, float& s, float& t) {
-    const double time = previewTime;
+void applyTexCoordModifiers(const Stage* stage, float now, float& s, float& t) {
+    const double time = now;
     if (stage->scaleX != 0) s = (float)scaleWave(stage->scaleTypeX, stage->scaleX, s, time);
     if (stage->scaleY != 0) t = (float)scaleWave(stage->scaleTypeY, stage->scaleY, t, time);
     if (stage->rotateSpeed != 0)
@@ -179,9 +179,9 @@ static AnimFrame* passElapsedDelays(Stage* stage, AnimFrame* cur, float now) {
     return cur;
 }
 
-uint32_t advanceAnimation(Stage* stage) {
-    if (!stage->animFrames) return slotTexture(stage->texture);
-    const float now = (float)((double)previewTime * 1000.0);
+uint32_t advanceAnimation(const TextureTable& textures, Stage* stage, float time) {
+    if (!stage->animFrames) return slotTexture(textures, stage->texture);
+    const float now = (float)((double)time * 1000.0);
     AnimFrame* cur = stage->animCurrent ? stage->animCurrent : stage->animFrames;
     if (frameIsDue(stage->animNextTime, now)) {
         // A delay of zero, below zero or not a number cannot carry the due
@@ -192,5 +192,5 @@ uint32_t advanceAnimation(Stage* stage) {
             cur = frameAfter(stage, cur);
     }
     stage->animCurrent = cur;
-    return slotTexture(cur->texture);
+    return slotTexture(textures, cur->texture);
 }

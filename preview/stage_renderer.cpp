@@ -1,11 +1,7 @@
-// One frame of the preview: the current script drawn as a stack of textured
+// One frame of the preview: the scene's script drawn as a stack of textured
 // squares, one per stage, or the turning placeholder when no script is
 // selected, the whole scene swaying about the vertical axis.
 #include "preview.h"
-
-#include "editor_state.h"
-#include "platform.h"
-#include "textures.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -27,18 +23,18 @@ static const QuadCorner QUAD_CORNERS[4] = {
 };
 
 // Swings between -30 and +30 degrees, about 11 clock units per period.
-static float swayAngle() {
-    return (float)(30.0 * sin((double)previewTime / 100.0 / 3.1415 * 180.0));
+static float swayAngle(float time) {
+    return (float)(30.0 * sin((double)time / 100.0 / 3.1415 * 180.0));
 }
 
 // The cases are tried in this order, each comparison with 0 exact. A negative
 // minimum with no speed matches none of them and draws the stage invisible.
-static float stageAlpha(const Stage* stage) {
+static float stageAlpha(const Stage* stage, float time) {
     const float min = stage->alphaMin, max = stage->alphaMax, speed = stage->alphaSpeed;
     if (min == 0 && speed == 0) return 1.0f;
     if (speed == 0 && min > 0) return min;
     if (speed != 0) {
-        double a = (sin((double)previewTime * speed) + 1.0) * 0.5;
+        double a = (sin((double)time * speed) + 1.0) * 0.5;
         if (a > max) a = max;
         if (a < min) a = min;  // after the maximum, so the minimum wins when they cross
         return (float)a;
@@ -46,12 +42,12 @@ static float stageAlpha(const Stage* stage) {
     return 0.0f;
 }
 
-static void drawPlaceholderPass() {
-    glBindTexture(GL_TEXTURE_2D, slotTexture(placeholderSlot));
+static void drawPlaceholderPass(const PreviewScene& scene) {
+    glBindTexture(GL_TEXTURE_2D, slotTexture(*scene.textures, scene.textures->placeholderSlot));
     glBegin(GL_QUADS);
     for (const QuadCorner& corner : QUAD_CORNERS) {
         float s = corner.placeholderS, t = corner.placeholderT;
-        rotateTexCoord(s, t, previewTime);
+        rotateTexCoord(s, t, scene.time);
         glTexCoord2f(s, t);
         glVertex3f(corner.x, corner.y, 0);
     }
@@ -92,18 +88,20 @@ static void resetStageState() {
     glDisable(GL_ALPHA_TEST);
 }
 
-static void drawStagePass(Stage* stage) {
+static void drawStagePass(const PreviewScene& scene, Stage* stage) {
+    const TextureTable& textures = *scene.textures;
     const bool animated = stage->animFrameCount != 0;
-    glBindTexture(GL_TEXTURE_2D, animated ? advanceAnimation(stage) : slotTexture(stage->texture));
+    glBindTexture(GL_TEXTURE_2D, animated ? advanceAnimation(textures, stage, scene.time)
+                                          : slotTexture(textures, stage->texture));
     setStageBlend(stage);
-    glColor4f(1, 1, 1, stageAlpha(stage));
+    glColor4f(1, 1, 1, stageAlpha(stage, scene.time));
     if (stage->envmap != 0) enableSphereMap();
     if (stage->alphamask != 0) glEnable(GL_ALPHA_TEST);
 
     glBegin(GL_QUADS);
     for (const QuadCorner& corner : QUAD_CORNERS) {
         float s = corner.stageS, t = corner.stageT;
-        applyTexCoordModifiers(stage, s, t);
+        applyTexCoordModifiers(stage, scene.time, s, t);
         glTexCoord2f(s, t);
         glVertex3f(corner.x, corner.y, 0);
     }
@@ -111,18 +109,14 @@ static void drawStagePass(Stage* stage) {
     resetStageState();
 }
 
-void renderPreviewFrame() {
-    if (!previewContextReady) return;
-    if (!previewPaused) previewTime = previewTime + PREVIEW_CLOCK_STEP;
-    platform->makePreviewCurrent();
-
+void renderPreviewFrame(const PreviewScene& scene) {
     // The perspective goes into the modelview matrix; the projection stays
     // the identity. Depth testing and lighting stay off.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    clearPreviewBackground();
+    clearPreviewBackground(scene.background);
     gluPerspective(67.5, 1.0, 0.1, 100.0);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_CULL_FACE);
@@ -130,15 +124,14 @@ void renderPreviewFrame() {
     glTranslatef(0, 0, -20);
 
     glPushMatrix();
-    glRotatef(swayAngle(), 0, 1, 0);
-    if (!currentScript) {
-        drawPlaceholderPass();
+    glRotatef(swayAngle(scene.time), 0, 1, 0);
+    if (!scene.script) {
+        drawPlaceholderPass(scene);
     } else {
         Stage *first, *last;
-        choosePreviewStages(currentScript, first, last);
+        choosePreviewStages(scene, first, last);
         for (Stage* stage = first; stage; stage = stage == last ? nullptr : stage->next)
-            drawStagePass(stage);
+            drawStagePass(scene, stage);
     }
     glPopMatrix();
-    platform->swapPreviewBuffers();
 }

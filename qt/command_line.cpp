@@ -1,10 +1,5 @@
 #include "command_line.h"
 
-#include "editor.h"
-#include "qt_platform.h"
-
-#include <QFile>
-
 #include <cstdio>
 #include <cstring>
 
@@ -46,16 +41,4 @@ bool filesFromArguments(const QStringList& arguments, QStringList& files) {
         }
     }
     return true;
-}
-
-void openFiles(QtPlatform& qt, const QStringList& paths) {
-    if (paths.isEmpty()) return;
-    qt.makePreviewCurrent();
-    QStringList failed;
-    for (const QString& path : paths)
-        if (!openLibraryFile(QFile::encodeName(path).constData())) failed << path;
-    qt.libraryCommandDone();
-    if (failed.isEmpty()) return;
-    const QString text = QStringLiteral("Could not read:\n") + failed.join(QLatin1Char('\n'));
-    qt.showMessageBox("Open Error", text.toUtf8().constData());
 }

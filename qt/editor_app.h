@@ -1,20 +1,72 @@
-// The program's frame on Qt: start-up, the main loop and teardown, in their
-// fixed order. Needs a QApplication.
+// The program on Qt: one editor context on the Qt platform, the main loop,
+// and commandDone(), which every command path goes through (menus, buttons,
+// lists, drops, the command line, the quit prompt, the session's end).
 #pragma once
 
+#include "editor_context.h"
+#include "editor_settings.h"
+#include "qt_platform.h"
+
+#include <QObject>
 #include <QStringList>
 
-class QtPlatform;
+#include <functional>
 
-// Creates both windows, fills the controls, shows the windows, sets up the
-// preview's rendering and the image library, and brings the editor forward.
-void startEditor(QtPlatform& qtPlatform);
-// Blocks in the event loop until quitRequested is set.
-void runMainLoop(QtPlatform& qtPlatform);
-// Shuts down the image library, then the preview (no frame is drawn after
-// this), then frees every script.
-void tearDownEditor();
-// The whole program: start-up, the offer to restore a recovery copy, the
-// files of the command line, the main loop while a recovery copy is kept,
-// the windows' places saved, and teardown. Returns the exit code, 0.
-int runEditor(QtPlatform& qtPlatform, const QStringList& files = {});
+class QEventLoop;
+class QSessionManager;
+
+class EditorApp : public QObject {
+    Q_OBJECT
+  public:
+    EditorApp();
+    ~EditorApp() override;
+
+    // Creates both windows, fills the controls, loads the settings, shows
+    // the windows, sets up the preview's rendering and the image library,
+    // and brings the editor forward.
+    void start();
+    // Blocks in the event loop until a command or the close box asks to quit
+    // and, with unsaved changes, the user agrees.
+    void runUntilQuit();
+    // Shuts down the image library, then the preview (no frame is drawn after
+    // this), then empties the library.
+    void tearDown();
+    // The whole program: start-up, the offer to restore a recovery copy, the
+    // files of the command line, the main loop while a recovery copy is
+    // kept, the windows' places saved, and teardown. Returns the exit code, 0.
+    int run(const QStringList& files = {});
+
+    // Runs one command of the editor window, then commandDone().
+    void runCommand(int id);
+    // Reads each file in order as File > Open does; the files that cannot be
+    // read are named together in one message box.
+    void openFiles(const QStringList& paths);
+    // After anything that may have changed the library or the choices: the
+    // menus' names, greying and check marks, the title's unsaved mark, the
+    // settings and the recovery copy follow; a requested quit is asked.
+    void commandDone();
+    // True when the program may quit: nothing is unsaved, or the user chose
+    // Discard, or chose Save and the library was written.
+    bool mayQuit();
+    bool changesDiscarded() const { return discarded; }
+
+    EditorContext& context() { return g; }
+    QtPlatform& platform() { return qt; }
+
+    // Each command before it runs, for tests and diagnostics.
+    std::function<void(int id)> commandObserver;
+
+  signals:
+    void libraryMayHaveChanged();
+
+  private:
+    void showCommandStates();
+    void endLoopIfQuitRequested();
+    void askAtSessionEnd(QSessionManager& manager);
+
+    QtPlatform qt;
+    EditorContext g;
+    EditorSettings settings;
+    QEventLoop* mainLoop = nullptr;
+    bool discarded = false;
+};

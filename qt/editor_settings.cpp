@@ -1,11 +1,9 @@
 #include "editor_settings.h"
 
-#include "preview.h"
-#include "texture_folders.h"
+#include "editor_context.h"
 
 #include <QFile>
 #include <QSettings>
-#include <QStringList>
 
 static const QString STAGES_KEY = QStringLiteral("preview/stages");
 static const QString BACKGROUND_KEY = QStringLiteral("preview/background");
@@ -15,17 +13,13 @@ QString settingsApplicationName() {
     return QStringLiteral("VeltraEd");
 }
 
-static QStringList currentTextureFolders() {
+static QStringList currentTextureFolders(const EditorContext& g) {
     QStringList paths;
-    for (const SearchFolder* folder = textureFolders; folder; folder = folder->next)
+    for (const SearchFolder* folder = g.textures.folders.textureFolders; folder;
+         folder = folder->next)
         paths << QFile::decodeName(folder->path);
     return paths;
 }
-
-// What was last loaded or written, so that unchanged choices are not written.
-static int savedStages = -1;
-static int savedBackground = -1;
-static QStringList savedFolders;
 
 // A value outside its range keeps the default.
 static int readChoice(const QSettings& settings, const QString& key, int fallback, int last) {
@@ -34,30 +28,32 @@ static int readChoice(const QSettings& settings, const QString& key, int fallbac
     return ok && value >= 0 && value <= last ? value : fallback;
 }
 
-void loadEditorSettings() {
+void EditorSettings::load(EditorContext& g) {
     const QSettings settings(settingsApplicationName(), settingsApplicationName());
-    previewStages =
+    PreviewState& preview = g.preview;
+    preview.previewStages =
         readChoice(settings, STAGES_KEY, PREVIEW_WHOLE_SCRIPT, PREVIEW_SELECTED_STAGE_ONLY);
-    previewBackground =
+    preview.previewBackground =
         readChoice(settings, BACKGROUND_KEY, BACKGROUND_BLUE, BACKGROUND_CHECKERBOARD);
-    clearTextureFolders();
+    clearTextureFolders(g.textures.folders);
     for (const QString& path : settings.value(FOLDERS_KEY).toStringList())
-        addTextureFolder(QFile::encodeName(path).constData());
-    savedStages = previewStages;
-    savedBackground = previewBackground;
-    savedFolders = currentTextureFolders();
+        addTextureFolder(g.textures.folders, QFile::encodeName(path).constData());
+    savedStages = preview.previewStages;
+    savedBackground = preview.previewBackground;
+    savedFolders = currentTextureFolders(g);
 }
 
-void saveEditorSettings() {
-    const QStringList folders = currentTextureFolders();
-    if (previewStages == savedStages && previewBackground == savedBackground &&
+void EditorSettings::save(const EditorContext& g) {
+    const QStringList folders = currentTextureFolders(g);
+    const PreviewState& preview = g.preview;
+    if (preview.previewStages == savedStages && preview.previewBackground == savedBackground &&
         folders == savedFolders)
         return;
     QSettings settings(settingsApplicationName(), settingsApplicationName());
-    settings.setValue(STAGES_KEY, previewStages);
-    settings.setValue(BACKGROUND_KEY, previewBackground);
+    settings.setValue(STAGES_KEY, preview.previewStages);
+    settings.setValue(BACKGROUND_KEY, preview.previewBackground);
     settings.setValue(FOLDERS_KEY, folders);
-    savedStages = previewStages;
-    savedBackground = previewBackground;
+    savedStages = preview.previewStages;
+    savedBackground = preview.previewBackground;
     savedFolders = folders;
 }

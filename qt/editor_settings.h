@@ -2,10 +2,21 @@
 // its background, and the texture folders in search order.
 #pragma once
 
-class QString;
+#include <QStringList>
+
+struct EditorContext;
 
 // The organization and application name under which the choices are kept.
 QString settingsApplicationName();
-void loadEditorSettings();
-// Writes the choices when they differ from what was last loaded or written.
-void saveEditorSettings();
+
+class EditorSettings {
+  public:
+    void load(EditorContext& g);
+    // Writes the choices when they differ from what was last loaded or written.
+    void save(const EditorContext& g);
+
+  private:
+    int savedStages = -1;
+    int savedBackground = -1;
+    QStringList savedFolders;
+};

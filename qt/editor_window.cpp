@@ -1,5 +1,7 @@
 #include "editor_window.h"
 
+#include "commands.h"
+
 #include "dialog_templates.h"
 
 #include <QActionGroup>
@@ -126,7 +128,7 @@ void NotifyingListBox::onClicked() {
     selectionReportedInPress = false;
 }
 
-EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar) {
+EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     setObjectName(QString::number(dialog.id));
     // "[*]" shows the unsaved mark where the window system puts it.
     setWindowTitle(QString::fromUtf8(dialog.caption) + QStringLiteral("[*]"));
@@ -154,11 +156,7 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& 
     // then reported as the list gaining it.
     client->setFocus();
 
-    if (dialog.menuId)
-        for (int i = 0; i < menuBar.popupCount; i++) {
-            const MenuTemplate& popup = *menuBar.popups[i];
-            buildMenu(this->menuBar()->addMenu(QString::fromUtf8(popup.popupCaption)), popup);
-        }
+    if (dialog.menuId) buildMenuBar();
     // The client area keeps the template's size; the window adds the menu bar.
     setFixedSize(sizeHint());
     if (dialog.style & WINDOW_CENTERED)
@@ -235,29 +233,58 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
     widget->setGeometry(rect);
 }
 
-// Radio items between two separators form one exclusive group.
-void EditorWindow::buildMenu(QMenu* popup, const MenuTemplate& menu) {
-    QActionGroup* radioGroup = nullptr;
-    for (int i = 0; i < menu.itemCount; i++) {
-        const MenuItemTemplate& item = menu.items[i];
-        if (item.style & MENU_SEPARATOR) {
-            popup->addSeparator();
-            radioGroup = nullptr;
-            continue;
+// The text of a caption with its mnemonic marked: "Selected Stage &Only".
+static QString withMnemonic(const char* caption, char mnemonic) {
+    QString text = QString::fromUtf8(caption);
+    const int at = mnemonic ? text.indexOf(QLatin1Char(mnemonic)) : -1;
+    if (at >= 0) text.insert(at, QLatin1Char('&'));
+    return text;
+}
+
+// The popup of a menu path, made (under its parent, after a separator when
+// the row asks for one) the first time a row names it.
+QMenu* EditorWindow::popupFor(const QString& path) {
+    if (QMenu* made = popups.value(path)) return made;
+    const MenuPopup* popup = nullptr;
+    for (int i = 0; i < MENU_POPUP_COUNT; i++)
+        if (path == QLatin1String(MENU_POPUPS[i].path)) popup = &MENU_POPUPS[i];
+    const QString caption = popup ? withMnemonic(popup->caption, popup->mnemonic) : path;
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    QMenu* made =
+        slash < 0 ? menuBar()->addMenu(caption) : popupFor(path.left(slash))->addMenu(caption);
+    popups.insert(path, made);
+    return made;
+}
+
+// Radio items of one popup between two separators form one exclusive group.
+void EditorWindow::buildMenuBar() {
+    QHash<QMenu*, QActionGroup*> radioGroups;
+    for (int i = 0; i < COMMAND_COUNT; i++) {
+        const Command& row = COMMANDS[i];
+        if (!row.menu) continue;
+        const QString path = QString::fromUtf8(row.menu);
+        const bool newPopup = !popups.contains(path);
+        QMenu* popup = popupFor(path);
+        if (row.style & MENU_SEPARATOR_BEFORE) {
+            QMenu* lined = newPopup && path.contains(QLatin1Char('/'))
+                               ? popupFor(path.left(path.lastIndexOf(QLatin1Char('/'))))
+                               : popup;
+            if (newPopup && lined != popup)
+                lined->insertSeparator(popup->menuAction());
+            else
+                popup->addSeparator();
+            radioGroups.remove(popup);
         }
-        if (item.submenu) {
-            buildMenu(popup->addMenu(QString::fromUtf8(item.caption)), *item.submenu);
-            continue;
-        }
-        QAction* action = popup->addAction(QString::fromUtf8(item.caption));
-        const int id = item.id;
+        QAction* action = popup->addAction(withMnemonic(row.caption, row.mnemonic));
+        const int id = row.id;
         action->setObjectName(QString::number(id));
-        if (item.shortcut)
-            action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.shortcut)));
-        action->setCheckable(item.style & (MENU_CHECK | MENU_RADIO));
-        if (item.style & MENU_RADIO) {
-            if (!radioGroup) radioGroup = new QActionGroup(popup);
-            radioGroup->addAction(action);
+        if (row.shortcut)
+            action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(row.shortcut)));
+        action->setCheckable(row.style & (MENU_CHECK | MENU_RADIO));
+        if (row.style & MENU_RADIO) {
+            QActionGroup*& group = radioGroups[popup];
+            if (!group) group = new QActionGroup(popup);
+            group->addAction(action);
         }
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);

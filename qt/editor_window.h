@@ -1,6 +1,7 @@
-// The editor window built from its template and menu: real widgets placed in
-// dialog units, each control named by its identifier (objectName is the
-// number), and every notification of a control turned into command(id).
+// The editor window built from its template and the command table: real
+// widgets placed in dialog units, each control named by its identifier
+// (objectName is the number), and every notification of a control or menu
+// item turned into command(id).
 #pragma once
 
 #include "dialog_units.h"
@@ -15,8 +16,6 @@
 
 struct DialogControl;
 struct DialogTemplate;
-struct MenuBarTemplate;
-struct MenuTemplate;
 class QMenu;
 
 // The entries of a list box: lines of text held as the program gave them
@@ -75,7 +74,8 @@ class NotifyingListBox : public QListView {
 class EditorWindow : public QMainWindow {
     Q_OBJECT
   public:
-    EditorWindow(const DialogTemplate& dialog, const MenuBarTemplate& menuBar);
+    // The window of the template with the menu bar of the command table.
+    explicit EditorWindow(const DialogTemplate& dialog);
 
     QWidget* control(int id) const { return controls.value(id); }
     QAction* menuAction(int id) const { return menuActions.value(id); }
@@ -95,9 +95,11 @@ class EditorWindow : public QMainWindow {
   private:
     QWidget* createControl(const DialogControl& control, QWidget* parent);
     void placeControl(QWidget* widget, const DialogControl& control);
-    void buildMenu(QMenu* popup, const MenuTemplate& menu);
+    void buildMenuBar();
+    QMenu* popupFor(const QString& path);
 
     DialogUnits units;
     QHash<int, QWidget*> controls;
     QHash<int, QAction*> menuActions;
+    QHash<QString, QMenu*> popups;
 };

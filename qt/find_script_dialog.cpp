@@ -1,7 +1,5 @@
 #include "find_script_dialog.h"
 
-#include "editor.h"
-
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,7 +7,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-FindScriptDialog::FindScriptDialog(QWidget* parent) : QDialog(parent) {
+FindScriptDialog::FindScriptDialog(const NameCompleter& names, QWidget* parent)
+    : QDialog(parent), completer(names) {
     setWindowTitle(tr("Find Script"));
     name = new QLineEdit(this);
     name->setObjectName(QStringLiteral("scriptName"));
@@ -34,10 +33,12 @@ FindScriptDialog::FindScriptDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void FindScriptDialog::complete(const QString& typed) {
-    static Script* found[MAX_SCRIPT_MATCHES];
-    const int count = findScriptMatches(typed.toUtf8().constData(), found, MAX_SCRIPT_MATCHES);
+    constexpr int MOST_SHOWN = 100;
+    const char* found[MOST_SHOWN];
+    const int count =
+        completer.complete(completer.context, typed.toUtf8().constData(), found, MOST_SHOWN);
     matches->clear();
-    for (int i = 0; i < count; i++) matches->addItem(QString::fromUtf8(found[i]->name));
+    for (int i = 0; i < count; i++) matches->addItem(QString::fromUtf8(found[i]));
     if (count > 0) matches->setCurrentRow(0);
 }
 

@@ -3,6 +3,8 @@
 // through them; Enter or a double click takes the highlighted one.
 #pragma once
 
+#include "platform.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -11,7 +13,7 @@ class QListWidget;
 class FindScriptDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FindScriptDialog(QWidget* parent);
+    FindScriptDialog(const NameCompleter& completer, QWidget* parent);
 
     QLineEdit* nameBox() const { return name; }
     QListWidget* completions() const { return matches; }
@@ -24,6 +26,7 @@ class FindScriptDialog : public QDialog {
   private:
     void complete(const QString& typed);
 
+    NameCompleter completer;
     QLineEdit* name;
     QListWidget* matches;
 };

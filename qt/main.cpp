@@ -2,7 +2,6 @@
 // its own options (-display, -platform, ...) first.
 #include "command_line.h"
 #include "editor_app.h"
-#include "qt_platform.h"
 
 #include <QApplication>
 
@@ -41,7 +40,7 @@ int main(int argc, char** argv) {
     // Qt takes the process locale from the environment; numbers stay in the
     // C locale's format whatever it is.
     setlocale(LC_NUMERIC, "C");
-    QtPlatform qtPlatform;
-    reportFirstFrame(qtPlatform, mainStarted);
-    return runEditor(qtPlatform, files);
+    EditorApp editor;
+    reportFirstFrame(editor.platform(), mainStarted);
+    return editor.run(files);
 }

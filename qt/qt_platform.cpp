@@ -1,22 +1,15 @@
 #include "qt_platform.h"
 
-#include "command_line.h"
-#include "control_ids.h"
 #include "dialog_templates.h"
-#include "editor.h"
-#include "editor_settings.h"
 #include "editor_window.h"
 #include "find_script_dialog.h"
-#include "preview.h"
 #include "preview_window.h"
 #include "texture_folders_dialog.h"
-#include "unsaved_changes.h"
 #include "window_places.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -66,12 +59,7 @@ QtPlatform::~QtPlatform() {
 }
 
 void QtPlatform::createEditorWindow() {
-    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE, EDITOR_MENU_BAR);
-    connect(editor.get(), &EditorWindow::command, this, &QtPlatform::dispatchCommand);
-    connect(editor.get(), &EditorWindow::closeRequested, this, &QtPlatform::dispatchClose);
-    connect(editor.get(), &EditorWindow::filesDropped, this,
-            [this](const QStringList& paths) { openFiles(*this, paths); });
-    showHistoryState(*editor);
+    editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE);
 }
 
 void QtPlatform::createPreviewWindow() {
@@ -99,51 +87,9 @@ Widget* QtPlatform::controlOfKind(int id) const {
     return qobject_cast<Widget*>(control(id));
 }
 
-// The loop blocks while nothing happens: the redraw timer and the editor's
-// commands wake it. It is a loop of its own rather than the application's,
-// so that ending it leaves later event loops (modal dialogs) unaffected.
-void QtPlatform::runUntilQuit() {
-    if (quitRequested) return;
-    QEventLoop loop;
-    mainLoop = &loop;
-    loop.exec();
-    mainLoop = nullptr;
-}
-
-void QtPlatform::endLoopIfQuitRequested() {
-    if (!quitRequested) return;
-    if (!mayQuit(*this)) {
-        quitRequested = 0;
-        return;
-    }
-    if (mainLoop) mainLoop->quit();
-}
-
-void QtPlatform::libraryCommandDone() {
-    if (editor) showHistoryState(*editor);
-    emit libraryMayHaveChanged();
-}
-
-// Commands run with the preview context current: they may upload textures.
-void QtPlatform::dispatchCommand(int id) {
-    makePreviewCurrent();
-    if (commandObserver) commandObserver(id);
-    mainDialogProc(DIALOG_COMMAND, id);
-    libraryCommandDone();
-    showPreviewChoices();
-    saveEditorSettings();
-    endLoopIfQuitRequested();
-}
-
-void QtPlatform::dispatchClose() {
-    makePreviewCurrent();
-    mainDialogProc(DIALOG_CLOSE, 0);
-    endLoopIfQuitRequested();
-}
-
 void QtPlatform::onRedrawTick() {
     ticks++;
-    previewWindowProc(PREVIEW_TICK);
+    emit redrawTick();
 }
 
 // Edit boxes and check boxes
@@ -352,8 +298,8 @@ void QtPlatform::showMessageBox(const char* caption, const char* text) {
     makePreviewCurrent();
 }
 
-bool QtPlatform::askScriptName(char* name, int size) {
-    FindScriptDialog dialog(editor.get());
+bool QtPlatform::askScriptName(char* name, int size, const NameCompleter& completer) {
+    FindScriptDialog dialog(completer, editor.get());
     const bool accepted = dialog.exec() == QDialog::Accepted;
     makePreviewCurrent();
     if (!accepted) return false;
@@ -375,24 +321,6 @@ bool QtPlatform::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int max
             copyOut(path, paths[count++], MAX_PATH_SIZE);
     }
     return true;
-}
-
-void QtPlatform::showPreviewChoices() {
-    if (!editor) return;
-    const struct {
-        int id;
-        bool checked;
-    } choices[] = {
-        {IDM_PREVIEW_WHOLE_SCRIPT, previewStages == PREVIEW_WHOLE_SCRIPT},
-        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, previewStages == PREVIEW_UP_TO_SELECTED_STAGE},
-        {IDM_PREVIEW_SELECTED_STAGE_ONLY, previewStages == PREVIEW_SELECTED_STAGE_ONLY},
-        {IDM_PREVIEW_PAUSE, previewPaused},
-        {IDM_BACKGROUND_BLUE, previewBackground == BACKGROUND_BLUE},
-        {IDM_BACKGROUND_BLACK, previewBackground == BACKGROUND_BLACK},
-        {IDM_BACKGROUND_CHECKERBOARD, previewBackground == BACKGROUND_CHECKERBOARD},
-    };
-    for (const auto& choice : choices)
-        if (QAction* action = editor->menuAction(choice.id)) action->setChecked(choice.checked);
 }
 
 // The preview's rendering context

@@ -1,7 +1,7 @@
 // The platform on Qt: the editor window's controls, the modal file dialogs
 // and message boxes over it, and the preview window with its OpenGL context
-// and 50 ms redraw timer. Every command of the editor window reaches
-// mainDialogProc with its identifier, with the preview context current.
+// and 50 ms redraw timer. The application (editor_app.h) runs the commands
+// that the editor window reports and draws at each redrawTick.
 #pragma once
 
 #include "platform.h"
@@ -14,7 +14,6 @@
 
 class EditorWindow;
 class PreviewWindow;
-class QEventLoop;
 class QOpenGLContext;
 class QWidget;
 
@@ -29,12 +28,6 @@ class QtPlatform final : public QObject, public Platform {
     void createPreviewWindow();
     void showWindows();  // the preview first, then the editor
     void bringEditorToFront();
-    // Runs the event loop until a command or the close box sets quitRequested
-    // and, with unsaved changes, the user agrees.
-    void runUntilQuit();
-    // After anything that may have changed the library: the Edit menu and
-    // the title show the history, and libraryMayHaveChanged is emitted.
-    void libraryCommandDone();
 
     EditorWindow* editorWindow() const { return editor.get(); }
     PreviewWindow* previewWindow() const { return preview.get(); }
@@ -44,10 +37,8 @@ class QtPlatform final : public QObject, public Platform {
     int redrawTicks() const { return ticks; }
     int framesSwapped() const { return swaps; }
 
-    // Observers, for tests and diagnostics: each command before it is
-    // dispatched, and each finished frame before its buffers are swapped
-    // (the frame is still in the back buffer).
-    std::function<void(int id)> commandObserver;
+    // Each finished frame before its buffers are swapped (the frame is still
+    // in the back buffer), for tests and diagnostics.
     std::function<void()> frameObserver;
 
     void setText(int id, const char* text) override;
@@ -70,10 +61,8 @@ class QtPlatform final : public QObject, public Platform {
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
-    bool askScriptName(char* name, int size) override;
+    bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
-    // The Preview menu's check marks set from the preview's choices.
-    void showPreviewChoices();
     bool createPreviewContext() override;
     void makePreviewCurrent() override;
     void swapPreviewBuffers() override;
@@ -82,12 +71,10 @@ class QtPlatform final : public QObject, public Platform {
     void stopRedrawTimer() override;
 
   signals:
-    void libraryMayHaveChanged();
+    // Each tick of the redraw timer.
+    void redrawTick();
 
   private:
-    void endLoopIfQuitRequested();
-    void dispatchCommand(int id);
-    void dispatchClose();
     void onRedrawTick();
 
     template <class Widget>
@@ -97,7 +84,6 @@ class QtPlatform final : public QObject, public Platform {
     std::unique_ptr<PreviewWindow> preview;
     std::unique_ptr<QOpenGLContext> context;
     QTimer redrawTimer;
-    QEventLoop* mainLoop = nullptr;
     int ticks = 0;
     int swaps = 0;
 };

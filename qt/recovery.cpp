@@ -1,7 +1,6 @@
 #include "recovery.h"
 
 #include "editor.h"
-#include "history.h"
 #include "script_file.h"
 
 #include <QDir>
@@ -26,7 +25,7 @@ QString RecoveryKeeper::stateFolder() {
     return base + QStringLiteral("/veltraed");
 }
 
-RecoveryKeeper::RecoveryKeeper() {
+RecoveryKeeper::RecoveryKeeper(EditorContext& editor) : g(editor) {
     QDir().mkpath(stateFolder());
     ownCopy = stateFolder() + QStringLiteral("/recovery-%1.txt").arg(getpid());
     lock = std::make_unique<QLockFile>(lockPathFor(ownCopy));
@@ -37,7 +36,7 @@ RecoveryKeeper::RecoveryKeeper() {
     connect(&delay, &QTimer::timeout, this, [this] { slices.start(); });
     slices.setInterval(0);
     connect(&slices, &QTimer::timeout, this, &RecoveryKeeper::copySlice);
-    seenEdits = libraryEditCount;
+    seenEdits = g.library.editCount;
 }
 
 static void freeScripts(Script* scripts) {
@@ -54,9 +53,9 @@ RecoveryKeeper::~RecoveryKeeper() {
 
 void RecoveryKeeper::libraryMayHaveChanged() {
     // A Save changes no record but the unsaved state.
-    const bool unsaved = libraryHasUnsavedChanges();
-    if (libraryEditCount == seenEdits && unsaved == copyWanted) return;
-    seenEdits = libraryEditCount;
+    const bool unsaved = libraryHasUnsavedChanges(g.library.history);
+    if (g.library.editCount == seenEdits && unsaved == copyWanted) return;
+    seenEdits = g.library.editCount;
     copyWanted = unsaved;
     slices.stop();
     if (!copyWanted) {
@@ -73,7 +72,7 @@ void RecoveryKeeper::libraryMayHaveChanged() {
 
 void RecoveryKeeper::copySlice() {
     const auto start = std::chrono::steady_clock::now();
-    const bool complete = continueSnapshot(snapshot, SLICE_SECONDS);
+    const bool complete = continueSnapshot(g.library, snapshot, SLICE_SECONDS);
     const double spent =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     longestSliceSeconds = std::max(longestSliceSeconds, spent);
@@ -159,12 +158,12 @@ void RecoveryKeeper::offerRestore(QWidget* parent) {
             QFile::remove(path);
             continue;
         }
-        openLibraryFile(QFile::encodeName(path).constData());
-        markLibraryUnsaved();
+        openLibraryFile(g, QFile::encodeName(path).constData());
+        markLibraryUnsaved(g.library.history);
         // The copy becomes this editor's own until the next Save or clean quit.
         QFile::remove(ownCopy);
         QFile::rename(path, ownCopy);
-        seenEdits = libraryEditCount;
+        seenEdits = g.library.editCount;
         copyWanted = true;
     }
 }

@@ -9,6 +9,8 @@
 
 #include "library_snapshot.h"
 
+struct EditorContext;
+
 #include <QLockFile>
 #include <QObject>
 #include <QTimer>
@@ -22,7 +24,7 @@ class QWidget;
 class RecoveryKeeper : public QObject {
     Q_OBJECT
   public:
-    RecoveryKeeper();
+    explicit RecoveryKeeper(EditorContext& editor);
     ~RecoveryKeeper() override;
 
     static QString stateFolder();
@@ -54,6 +56,7 @@ class RecoveryKeeper : public QObject {
     void writingDone();
     void removeCopy();
 
+    EditorContext& g;
     QString ownCopy;
     std::unique_ptr<QLockFile> lock;
     QTimer delay;

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
                                  : QStringLiteral(VELTRA_EXAMPLES_DIR));
     const int scriptRow = argc > 2 ? atoi(argv[2]) : 2;
 
-    QtPlatform qt;
+    EditorApp editor;
+    QtPlatform& qt = editor.platform();
     answerFileDialogs(examples);
     QTimer::singleShot(500, &qt, [&qt, scriptRow] {
         qt.editorWindow()->menuAction(IDM_FILE_OPEN)->trigger();
@@ -65,8 +66,8 @@ int main(int argc, char** argv) {
     });
     // Without the recovery copy: the tour is ended by a signal, and its
     // library is no work of the user's to offer back at the next start.
-    startEditor(qt);
-    runMainLoop(qt);
-    tearDownEditor();
+    editor.start();
+    editor.runUntilQuit();
+    editor.tearDown();
     return 0;
 }

@@ -20,8 +20,8 @@ struct DecodedImage {
 constexpr int32_t MAX_IMAGE_SIDE = 65536;
 constexpr int64_t MAX_IMAGE_PIXELS = 8192 * 8192;
 // A JPEG decode that takes longer, in milliseconds, is given up as if the file
-// were damaged (a variable so that tests can reach it); large images get more.
-extern int32_t decodeTimeLimitMs;
+// were damaged; large images get more.
+constexpr int32_t DECODE_TIME_LIMIT_MS = 800;
 
 // 0 (IL_NO_ERROR) with the image filled in, or the DevIL error code that
 // describes why the bytes were refused (the image is then left empty).
@@ -29,7 +29,8 @@ int decodeImage(const uint8_t* bytes, size_t size, int imageType, DecodedImage* 
 int decodeTga(const uint8_t* bytes, size_t size, DecodedImage* image);
 int decodePcx(const uint8_t* bytes, size_t size, DecodedImage* image);
 int decodeWal(const uint8_t* bytes, size_t size, DecodedImage* image);
-int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image);
+int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image,
+              int32_t timeLimitMs = DECODE_TIME_LIMIT_MS);
 
 // Allocates the image's pixels after checking its sides; false (nothing
 // allocated) for sides of 0 or beyond the limits, or when memory runs out.

@@ -15,8 +15,6 @@
 
 #include <jerror.h>
 
-int32_t decodeTimeLimitMs = 800;
-
 // More scans than any encoder writes; each is a pass over the whole image.
 constexpr int JPEG_MAX_SCANS = 256;
 
@@ -130,7 +128,7 @@ static int decodeHeaderAndRows(JpegDecode* d, const uint8_t* bytes, size_t size,
     return IL_NO_ERROR;
 }
 
-int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image) {
+int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image, int32_t timeLimitMs) {
     if (size == 0) return IL_LIB_JPEG_ERROR;
     JpegDecode* d = (JpegDecode*)calloc(1, sizeof(JpegDecode));
     if (!d) return IL_OUT_OF_MEMORY;
@@ -139,7 +137,7 @@ int decodeJpg(const uint8_t* bytes, size_t size, DecodedImage* image) {
     d->errors.emit_message = onMessage;
     d->progress.progress_monitor = onProgress;
     clock_gettime(CLOCK_MONOTONIC, &d->deadline);
-    extendDeadline(&d->deadline, decodeTimeLimitMs);
+    extendDeadline(&d->deadline, timeLimitMs);
     volatile int error = IL_LIB_JPEG_ERROR;
     if (setjmp(d->escape) == 0) {
         jpeg_create_decompress(&d->info);

@@ -17,8 +17,6 @@
 
 const int TEXTURE_SIZE_STEPS[TEXTURE_SIZE_STEP_COUNT] = {16,  32,   64,   128, 256,
                                                          512, 1024, 2048, 4096};
-int32_t textureSizeLimit = 0;
-int32_t scaledUploadCount = 0;
 
 // Image buffers run to megabytes. By default the C library gives such blocks
 // back to the system when they are freed, and the next load pays for every
@@ -39,15 +37,15 @@ void shutdownImageLibrary() {
     ilShutDown();
 }
 
-void showImageError(int errorCode) {
+void showImageError(Platform* platform, int errorCode) {
     char text[2048] = {};
     snprintf(text, sizeof text, "%d: %s", errorCode, iluErrorString((ILenum)errorCode));
     if (platform) platform->showMessageBox("LoadImage Error", text);
 }
 
-void reportImageErrors() {
+void reportImageErrors(Platform* platform) {
     for (ILenum error = ilGetError(); error != IL_NO_ERROR; error = ilGetError())
-        showImageError((int)error);
+        showImageError(platform, (int)error);
 }
 
 // The nearest size step, a side exactly half-way between two steps going down;
@@ -68,10 +66,10 @@ int textureTargetSize(int side, int maxTextureSize) {
     return target;
 }
 
-static int maxTextureSize() {
+static int maxTextureSize(int32_t sizeLimit) {
     GLint driverLimit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverLimit);
-    if (textureSizeLimit > 0 && textureSizeLimit < driverLimit) return textureSizeLimit;
+    if (sizeLimit > 0 && sizeLimit < driverLimit) return sizeLimit;
     return driverLimit;
 }
 
@@ -101,8 +99,8 @@ static void uploadPixels(int width, int height, const void* pixels) {
 }
 
 // Brings the decoded image to power-of-two sides and uploads it.
-static bool uploadImage(const DecodedImage& image) {
-    int limit = maxTextureSize();
+static bool uploadImage(const DecodedImage& image, ImageLoading& loading) {
+    int limit = maxTextureSize(loading.textureSizeLimit);
     int targetWidth = textureTargetSize(image.width, limit);
     int targetHeight = textureTargetSize(image.height, limit);
     if (targetWidth == image.width && targetHeight == image.height) {
@@ -111,7 +109,7 @@ static bool uploadImage(const DecodedImage& image) {
     }
     uint8_t* scaled = (uint8_t*)malloc((size_t)targetWidth * targetHeight * 4);
     if (!scaled) return false;
-    scaledUploadCount++;
+    loading.scaledUploadCount++;
     bool resampled =
         scaleImageRgba(image.pixels, image.width, image.height, scaled, targetWidth, targetHeight);
     if (resampled) uploadPixels(targetWidth, targetHeight, scaled);
@@ -122,7 +120,7 @@ static bool uploadImage(const DecodedImage& image) {
 // The decoders are this program's own (JPEG through libjpeg): DevIL 1.7.8
 // hangs, crashes, loses memory or gives wrong pixels on files of all four
 // types. A refused file shows the DevIL error that describes it.
-bool loadTextureFile(const char* path, int imageType) {
+bool loadTextureFile(const char* path, int imageType, ImageLoading& loading) {
     size_t size = 0;
     uint8_t* bytes = readWholeFile(path, &size);
     if (!bytes) return false;
@@ -130,10 +128,10 @@ bool loadTextureFile(const char* path, int imageType) {
     int error = decodeImage(bytes, size, imageType, &image);
     free(bytes);
     if (error != IL_NO_ERROR) {
-        showImageError(error);
+        showImageError(loading.platform, error);
         return false;
     }
-    bool uploaded = uploadImage(image);
+    bool uploaded = uploadImage(image, loading);
     freeImage(&image);
     return uploaded;
 }

@@ -19,9 +19,6 @@
 
 const char* const IMAGE_EXTENSIONS[IMAGE_EXTENSION_COUNT] = {".tga", ".jpg", ".pcx", ".wal"};
 
-SearchFolder* scriptFolders = nullptr;
-SearchFolder* textureFolders = nullptr;
-
 int imageExtensionOf(const char* path) {
     size_t length = strlen(path);
     if (length < 4) return -1;
@@ -54,15 +51,15 @@ int countFolders(const SearchFolder* list) {
     return count;
 }
 
-void clearTextureFolders() {
-    freeFolders(textureFolders);
+void clearTextureFolders(TextureFolders& folders) {
+    freeFolders(folders.textureFolders);
 }
-void clearScriptFolders() {
-    freeFolders(scriptFolders);
+void clearScriptFolders(TextureFolders& folders) {
+    freeFolders(folders.scriptFolders);
 }
 
-bool addTextureFolder(const char* path) {
-    SearchFolder** link = &textureFolders;
+bool addTextureFolder(TextureFolders& folders, const char* path) {
+    SearchFolder** link = &folders.textureFolders;
     int count = 0;
     for (; *link; link = &(*link)->next) count++;
     if (count >= MAX_SEARCH_FOLDERS) return false;
@@ -72,7 +69,8 @@ bool addTextureFolder(const char* path) {
 
 // The folder moves to the front when it is there already; past the limit
 // the least recent one is dropped.
-void addScriptFolder(const char* filePath) {
+void addScriptFolder(TextureFolders& folders, const char* filePath) {
+    SearchFolder*& scriptFolders = folders.scriptFolders;
     const char* slash = strrchr(filePath, '/');
     const char* folderPath = slash ? filePath : ".";
     size_t length = slash ? (size_t)(slash - filePath) : 1;
@@ -132,10 +130,25 @@ struct DirectoryContents {
 
 }  // namespace
 
-static std::unordered_map<std::string, DirectoryContents> folderContents;
+struct FolderCache {
+    std::unordered_map<std::string, DirectoryContents> folders;
+};
 
-void forgetFolderContents() {
-    folderContents.clear();
+TextureFolders::TextureFolders() : cache(new FolderCache) {}
+
+TextureFolders::~TextureFolders() {
+    reset();
+    delete cache;
+}
+
+void TextureFolders::reset() {
+    clearScriptFolders(*this);
+    clearTextureFolders(*this);
+    forgetFolderContents(*this);
+}
+
+void forgetFolderContents(TextureFolders& folders) {
+    folders.cache->folders.clear();
 }
 
 static timespec modificationTime(const char* path) {
@@ -190,8 +203,9 @@ static const DirectoryEntry* pickEntry(const DirectoryContents& contents, const 
     return best;
 }
 
-static const DirectoryEntry* findEntry(const std::string& directory, const std::string& name) {
-    auto [place, added] = folderContents.try_emplace(directory);
+static const DirectoryEntry* findEntry(FolderCache& cache, const std::string& directory,
+                                       const std::string& name) {
+    auto [place, added] = cache.folders.try_emplace(directory);
     DirectoryContents& contents = place->second;
     if (added) readDirectory(directory, contents);
     const DirectoryEntry* entry = pickEntry(contents, name);
@@ -233,7 +247,7 @@ static bool staysInside(const char* folder, const std::string& path) {
 
 // The path of the file that name stands for inside folder, its components
 // matched without regard to case; empty when there is none.
-static std::string findInFolder(const char* folder, const char* name) {
+static std::string findInFolder(FolderCache& cache, const char* folder, const char* name) {
     std::string path = folder;
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     bool crossedLink = false;
@@ -245,7 +259,7 @@ static std::string findInFolder(const char* folder, const char* name) {
         if (*part) part++;
         if (component.empty() || component == ".") continue;
         if (entry && !entry->isDirectory) return std::string();
-        entry = findEntry(path, component);
+        entry = findEntry(cache, path, component);
         if (!entry) return std::string();
         if (path != "/") path += '/';
         path += entry->name;
@@ -258,24 +272,25 @@ static std::string findInFolder(const char* folder, const char* name) {
 
 // The name as given, then, when that file is missing, with each other image
 // extension in place of its own (or after it, when it has none of them).
-static bool tryInFolder(const char* folder, const char* name, FoundFileVisitor tryFile,
-                        void* context) {
-    std::string path = findInFolder(folder, name);
+static bool tryInFolder(FolderCache& cache, const char* folder, const char* name,
+                        FoundFileVisitor tryFile, void* context) {
+    std::string path = findInFolder(cache, folder, name);
     if (!path.empty()) return tryFile(path.c_str(), context);
     const int own = imageExtensionOf(name);
     std::string stem(name, strlen(name) - (own >= 0 ? 4 : 0));
     for (int i = 0; i < IMAGE_EXTENSION_COUNT; i++) {
         if (i == own) continue;
-        path = findInFolder(folder, (stem + IMAGE_EXTENSIONS[i]).c_str());
+        path = findInFolder(cache, folder, (stem + IMAGE_EXTENSIONS[i]).c_str());
         if (!path.empty()) return tryFile(path.c_str(), context);
     }
     return false;
 }
 
-bool searchTextureFolders(const char* name, FoundFileVisitor tryFile, void* context) {
+bool searchTextureFolders(TextureFolders& folders, const char* name, FoundFileVisitor tryFile,
+                          void* context) {
     if (!isFolderSafeName(name)) return false;
-    for (const SearchFolder* list : {scriptFolders, textureFolders})
+    for (const SearchFolder* list : {folders.scriptFolders, folders.textureFolders})
         for (const SearchFolder* folder = list; folder; folder = folder->next)
-            if (tryInFolder(folder->path, name, tryFile, context)) return true;
+            if (tryInFolder(*folders.cache, folder->path, name, tryFile, context)) return true;
     return false;
 }

@@ -21,17 +21,28 @@ struct SearchFolder {
     SearchFolder* next;
 };
 
-// Folders of the script files opened in this run, most recent first.
-extern SearchFolder* scriptFolders;
-// The user's texture folders, in search order.
-extern SearchFolder* textureFolders;
+struct FolderCache;  // what was read of each directory
+
+// The folders a program searches, and what it read of them.
+struct TextureFolders {
+    SearchFolder* scriptFolders = nullptr;   // of the script files opened, most recent first
+    SearchFolder* textureFolders = nullptr;  // the user's, in search order
+    FolderCache* cache;                      // owned
+
+    TextureFolders();
+    TextureFolders(const TextureFolders&) = delete;
+    TextureFolders& operator=(const TextureFolders&) = delete;
+    ~TextureFolders();
+    // No folders, nothing read.
+    void reset();
+};
 
 // Puts the folder holding filePath at the front of scriptFolders.
-void addScriptFolder(const char* filePath);
+void addScriptFolder(TextureFolders& folders, const char* filePath);
 // Appends a texture folder; false when the list is full or the path too long.
-bool addTextureFolder(const char* path);
-void clearTextureFolders();
-void clearScriptFolders();
+bool addTextureFolder(TextureFolders& folders, const char* path);
+void clearTextureFolders(TextureFolders& folders);
+void clearScriptFolders(TextureFolders& folders);
 int countFolders(const SearchFolder* list);
 
 // False for a name that may never be looked up in a folder: empty, absolute,
@@ -44,9 +55,10 @@ bool isFolderSafeName(const char* name);
 // file with its own is missing. A symbolic link is followed only when its
 // target stays inside the folder searched.
 typedef bool (*FoundFileVisitor)(const char* path, void* context);
-bool searchTextureFolders(const char* name, FoundFileVisitor tryFile, void* context);
+bool searchTextureFolders(TextureFolders& folders, const char* name, FoundFileVisitor tryFile,
+                          void* context);
 
 // The look-up reads each directory once and keeps what it read; a name it
 // cannot find there makes it read that directory again only when the
 // directory changed since. Forgetting makes the next look-ups read afresh.
-void forgetFolderContents();
+void forgetFolderContents(TextureFolders& folders);

@@ -1,15 +1,10 @@
-// The texture table: one slot per texture name, filled lazily by asking the
-// installed finder which image file holds a name the first time it is needed.
+// The texture table: one slot per texture name, filled lazily by looking in
+// the folders, then asking the installed finder, the first time a name is needed.
 #include "textures.h"
 
 #include "texture_folders.h"
 
 #include <GL/gl.h>
-
-TextureSlot textureTable[MAX_TEXTURE_SLOTS];
-int32_t textureCount = 0;
-int32_t placeholderSlot = 0;
-bool texturesHaveContext = false;
 
 // A one-texel white frame around a black interior.
 const uint8_t placeholderPattern[16][16] = {
@@ -31,8 +26,6 @@ const uint8_t placeholderPattern[16][16] = {
     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
 };
 
-TextureFileFinder textureFileFinder = {nullptr, nullptr};
-
 // The DevIL type of each of IMAGE_EXTENSIONS.
 static const int IMAGE_TYPES[IMAGE_EXTENSION_COUNT] = {
     IMAGE_TYPE_TGA,
@@ -41,40 +34,41 @@ static const int IMAGE_TYPES[IMAGE_EXTENSION_COUNT] = {
     IMAGE_TYPE_WAL,
 };
 
-int findTextureSlot(const char* name) {
-    for (int i = 0; i < textureCount; i++)
-        if (compareNoCase(textureTable[i].name, name) == 0) return i;
+int findTextureSlot(const TextureTable& table, const char* name) {
+    for (int i = 0; i < table.textureCount; i++)
+        if (compareNoCase(table.textureTable[i].name, name) == 0) return i;
     return -1;
 }
 
-static uint32_t newTextureObject() {
+static uint32_t newTextureObject(const TextureTable& table) {
     uint32_t texture = 0;
-    if (texturesHaveContext) glGenTextures(1, &texture);
+    if (table.texturesHaveContext) glGenTextures(1, &texture);
     return texture;
 }
 
-static int takeSlot(const char* name, uint32_t glTexture) {
-    TextureSlot& slot = textureTable[textureCount];
+static int takeSlot(TextureTable& table, const char* name, uint32_t glTexture) {
+    TextureSlot& slot = table.textureTable[table.textureCount];
     copyText(slot.name, name);
     slot.glTexture = glTexture;
     slot.file[0] = '\0';
     slot.dropped = false;
-    return textureCount++;
+    return table.textureCount++;
 }
 
 // A full table hands out the placeholder rather than run past its end.
-int addTextureSlot(const char* name) {
-    if (textureCount >= MAX_TEXTURE_SLOTS) return placeholderSlot;
-    return takeSlot(name, newTextureObject());
+int addTextureSlot(TextureTable& table, const char* name) {
+    if (table.textureCount >= MAX_TEXTURE_SLOTS) return table.placeholderSlot;
+    return takeSlot(table, name, newTextureObject(table));
 }
 
-static void showPlaceholderIn(int slot) {
-    textureTable[slot].glTexture = textureTable[placeholderSlot].glTexture;
+static void showPlaceholderIn(TextureTable& table, int slot) {
+    table.textureTable[slot].glTexture = table.textureTable[table.placeholderSlot].glTexture;
 }
 
 // The texture object that one resolution loads into, and where the file
 // that loaded is written down.
 struct LoadTarget {
+    ImageLoading& loading;
     uint32_t glTexture;
     char (&file)[MAX_PATH_SIZE];
 };
@@ -86,24 +80,24 @@ static bool loadInto(const char* path, void* context) {
     const int extension = imageExtensionOf(path);
     if (extension < 0) return false;
     glBindTexture(GL_TEXTURE_2D, target.glTexture);
-    if (!loadTextureFile(path, IMAGE_TYPES[extension])) return false;
+    if (!loadTextureFile(path, IMAGE_TYPES[extension], target.loading)) return false;
     if (path != target.file) copyText(target.file, path);
     return true;
 }
 
-static bool searchFolders(const char* name, LoadTarget& target) {
-    if (!textureFileFinder.searchFolders) return false;
-    return textureFileFinder.searchFolders(name, loadInto, &target);
+static bool searchFolders(TextureTable& table, const char* name, LoadTarget& target) {
+    return searchTextureFolders(table.folders, name, loadInto, &target);
 }
 
 // A dropped slot: the folders first, then the file it had; the name keeps its
 // slot whatever the outcome, and the user is not asked again.
-static int resolveAgain(int slot) {
-    TextureSlot& dropped = textureTable[slot];
+static int resolveAgain(TextureTable& table, int slot) {
+    TextureSlot& dropped = table.textureTable[slot];
     dropped.dropped = false;
-    LoadTarget target{newTextureObject(), dropped.file};
+    LoadTarget target{table.loading, newTextureObject(table), dropped.file};
     const bool hadFile = dropped.file[0] != '\0';
-    if (searchFolders(dropped.name, target) || (hadFile && loadInto(dropped.file, &target))) {
+    if (searchFolders(table, dropped.name, target) ||
+        (hadFile && loadInto(dropped.file, &target))) {
         dropped.glTexture = target.glTexture;
         return slot;
     }
@@ -111,65 +105,74 @@ static int resolveAgain(int slot) {
     return slot;
 }
 
-int resolveTexture(const char* name) {
-    int found = findTextureSlot(name);
+int resolveTexture(TextureTable& table, const char* name) {
+    int found = findTextureSlot(table, name);
     if (found >= 0) {
-        const bool reload = textureTable[found].dropped && texturesHaveContext;
-        return reload ? resolveAgain(found) : found;
+        const bool reload = table.textureTable[found].dropped && table.texturesHaveContext;
+        return reload ? resolveAgain(table, found) : found;
     }
-    if (textureCount >= MAX_TEXTURE_SLOTS) return placeholderSlot;
+    if (table.textureCount >= MAX_TEXTURE_SLOTS) return table.placeholderSlot;
 
     // Without a rendering context nothing can be loaded: the name is only recorded.
-    if (!texturesHaveContext) {
-        int slot = addTextureSlot(name);
-        showPlaceholderIn(slot);
+    if (!table.texturesHaveContext) {
+        int slot = addTextureSlot(table, name);
+        showPlaceholderIn(table, slot);
         return slot;
     }
     // The slot is taken only once the folders and the user have answered.
     char file[MAX_PATH_SIZE] = "";
-    LoadTarget target{newTextureObject(), file};
-    if (searchFolders(name, target)) {
-        int slot = takeSlot(name, target.glTexture);
-        copyText(textureTable[slot].file, file);
+    LoadTarget target{table.loading, newTextureObject(table), file};
+    if (searchFolders(table, name, target)) {
+        int slot = takeSlot(table, name, target.glTexture);
+        copyText(table.textureTable[slot].file, file);
         return slot;
     }
-    const char* path = textureFileFinder.askUser ? textureFileFinder.askUser(name) : nullptr;
-    int slot = takeSlot(name, target.glTexture);
+    const TextureFileFinder& finder = table.finder;
+    const char* path = finder.askUser ? finder.askUser(finder.context, name) : nullptr;
+    int slot = takeSlot(table, name, target.glTexture);
     if (!path) {
-        showPlaceholderIn(slot);
+        showPlaceholderIn(table, slot);
         return slot;
     }
-    copyText(textureTable[slot].file, path);  // tried again by a reload, even when it fails now
+    copyText(table.textureTable[slot].file, path);  // tried again by a reload, even when it fails
     if (loadInto(path, &target)) return slot;
-    showPlaceholderIn(slot);
-    return placeholderSlot;
+    showPlaceholderIn(table, slot);
+    return table.placeholderSlot;
 }
 
-void dropLoadedTextures() {
-    const uint32_t placeholder = textureTable[placeholderSlot].glTexture;
-    for (int i = 0; i < textureCount; i++) {
-        TextureSlot& slot = textureTable[i];
-        if (i == placeholderSlot) continue;
-        if (slot.glTexture != placeholder && texturesHaveContext)
+void dropLoadedTextures(TextureTable& table) {
+    const uint32_t placeholder = table.textureTable[table.placeholderSlot].glTexture;
+    for (int i = 0; i < table.textureCount; i++) {
+        TextureSlot& slot = table.textureTable[i];
+        if (i == table.placeholderSlot) continue;
+        if (slot.glTexture != placeholder && table.texturesHaveContext)
             glDeleteTextures(1, &slot.glTexture);
         slot.glTexture = placeholder;
         slot.dropped = true;
     }
 }
 
-void forgetAllTextures() {
-    for (int i = 0; i < textureCount && texturesHaveContext; i++) {
-        const bool shown = i == placeholderSlot ||
-                           textureTable[i].glTexture != textureTable[placeholderSlot].glTexture;
-        if (shown) glDeleteTextures(1, &textureTable[i].glTexture);
+void forgetAllTextures(TextureTable& table) {
+    const TextureSlot* slots = table.textureTable;
+    for (int i = 0; i < table.textureCount && table.texturesHaveContext; i++) {
+        const bool shown = i == table.placeholderSlot ||
+                           slots[i].glTexture != slots[table.placeholderSlot].glTexture;
+        if (shown) glDeleteTextures(1, &table.textureTable[i].glTexture);
     }
-    textureCount = 0;
-    placeholderSlot = 0;
-    texturesHaveContext = false;
+    table.textureCount = 0;
+    table.placeholderSlot = 0;
+    table.texturesHaveContext = false;
 }
 
-void createPlaceholderTexture() {
-    texturesHaveContext = true;
+void TextureTable::reset() {
+    forgetAllTextures(*this);
+    finder = TextureFileFinder{};
+    folders.reset();
+    loading = ImageLoading{};
+}
+
+void createPlaceholderTexture(TextureTable& table) {
+    table.texturesHaveContext = true;
     uint8_t texels[16][16][4];
     for (int y = 0; y < 16; y++)
         for (int x = 0; x < 16; x++) {
@@ -177,20 +180,20 @@ void createPlaceholderTexture() {
             texels[y][x][0] = texels[y][x][1] = texels[y][x][2] = level;
             texels[y][x][3] = 255;
         }
-    placeholderSlot = addTextureSlot(PLACEHOLDER_NAME);
-    glBindTexture(GL_TEXTURE_2D, textureTable[placeholderSlot].glTexture);
+    table.placeholderSlot = addTextureSlot(table, PLACEHOLDER_NAME);
+    glBindTexture(GL_TEXTURE_2D, table.textureTable[table.placeholderSlot].glTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-void resolveScriptTextures(Script* script) {
+void resolveScriptTextures(TextureTable& table, Script* script) {
     if (script->texturesResolved == 1) return;
     for (Stage* stage = script->stages; stage; stage = stage->next) {
         stage->animCurrent = stage->animFrames;
         for (AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
-            frame->texture = resolveTexture(frame->name);
-        if (stage->map[0] != '\0') stage->texture = resolveTexture(stage->map);
+            frame->texture = resolveTexture(table, frame->name);
+        if (stage->map[0] != '\0') stage->texture = resolveTexture(table, stage->map);
     }
     script->texturesResolved = 1;
 }

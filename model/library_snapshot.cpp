@@ -1,6 +1,5 @@
 #include "library_snapshot.h"
 
-#include "history.h"
 #include "script_copy.h"
 
 #include <ctime>
@@ -23,18 +22,18 @@ void freeSnapshot(LibrarySnapshot& snapshot) {
     snapshot.complete = false;
 }
 
-static void beginSnapshot(LibrarySnapshot& snapshot) {
+static void beginSnapshot(const ScriptLibrary& library, LibrarySnapshot& snapshot) {
     freeSnapshot(snapshot);
-    snapshot.next = scriptLibrary;
-    snapshot.editCount = libraryEditCount;
+    snapshot.next = library.scripts;
+    snapshot.editCount = library.editCount;
 }
 
-bool continueSnapshot(LibrarySnapshot& snapshot, double maxSeconds) {
+bool continueSnapshot(const ScriptLibrary& library, LibrarySnapshot& snapshot, double maxSeconds) {
     // Before anything is read: the script to copy next may be gone.
     if (!snapshot.head && !snapshot.next)
-        beginSnapshot(snapshot);
-    else if (snapshot.editCount != libraryEditCount)
-        beginSnapshot(snapshot);
+        beginSnapshot(library, snapshot);
+    else if (snapshot.editCount != library.editCount)
+        beginSnapshot(library, snapshot);
     if (snapshot.complete) return true;
     const double deadline = monotonicSeconds() + maxSeconds;
     int copied = 0;

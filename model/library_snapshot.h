@@ -3,7 +3,7 @@
 // the library between two slices starts the copy over.
 #pragma once
 
-#include "script_model.h"
+#include "script_library.h"
 
 #include <cstdint>
 
@@ -11,11 +11,11 @@ struct LibrarySnapshot {
     Script* head = nullptr;  // the copies made so far, in library order
     Script** tail = &head;
     const Script* next = nullptr;  // the next library script to copy
-    uint64_t editCount = 0;        // libraryEditCount when the copy began
+    uint64_t editCount = 0;        // the library's editCount when the copy began
     bool complete = false;
 };
 
 // Copies scripts for at most maxSeconds; true once the copy is complete.
-bool continueSnapshot(LibrarySnapshot& snapshot, double maxSeconds);
+bool continueSnapshot(const ScriptLibrary& library, LibrarySnapshot& snapshot, double maxSeconds);
 // Releases the copies; the snapshot starts over at its next slice.
 void freeSnapshot(LibrarySnapshot& snapshot);

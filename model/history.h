@@ -31,38 +31,52 @@ struct HistoryPlace {
     Stage* stage;
 };
 
-// Steps are kept while they hold no more than this many bytes together, and
-// no more than this many steps; the oldest go first. The newest always stays.
-extern size_t historyMemoryLimit;
+constexpr size_t HISTORY_MEMORY_LIMIT = (size_t)64 << 20;
 constexpr size_t HISTORY_STEP_LIMIT = 10000;
-// Off, nothing is recorded (the benchmark's baseline).
-extern bool historyEnabled;
-// Counts every change, undo and redo of the library.
-extern uint64_t libraryEditCount;
+
+// The steps of one library (ScriptLibrary::history). Steps are kept while they
+// hold no more than memoryLimit bytes together, and no more than
+// HISTORY_STEP_LIMIT steps; the oldest go first. The newest always stays.
+struct History {
+    std::vector<HistoryStep*> steps;  // oldest first
+    size_t appliedCount = 0;          // steps[0, appliedCount) are done
+    size_t totalBytes = 0;
+    uint64_t lastSerial = 0;
+    uint64_t baseSerial = 0;   // the state before steps[0]
+    uint64_t savedSerial = 0;  // UINT64_MAX: no state is saved
+    size_t memoryLimit = HISTORY_MEMORY_LIMIT;
+    bool enabled = true;  // off, nothing is recorded (the benchmark's baseline)
+};
+
+struct ScriptLibrary;
 
 // Records a change made to script in place; before is a copy taken first
 // and is kept or released. Returns false (and records nothing) when the
 // change left the script as it was.
-bool recordContentStep(const char* name, Script* script, Script* before, int stageBefore,
+bool recordContentStep(ScriptLibrary& library, const char* name, Script* script, Script* before, int stageBefore,
                        int stageAfter);
 // Records scripts unlinked from or linked into the library.
-void recordSpliceStep(const char* name, std::vector<ScriptAt> removed, std::vector<ScriptAt> added);
+void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<ScriptAt> removed,
+                      std::vector<ScriptAt> added);
 // Every step that refers to from refers to to instead (a record that a file
 // read released, replaced by its copy).
-void replaceInHistory(Script* from, Script* to);
+void replaceInHistory(History& history, Script* from, Script* to);
 
 // Null when there is nothing to undo or redo.
-const char* undoStepName();
-const char* redoStepName();
-bool undoStep(HistoryPlace& place);
-bool redoStep(HistoryPlace& place);
+const char* undoStepName(const History& history);
+const char* redoStepName(const History& history);
+bool undoStep(ScriptLibrary& library, HistoryPlace& place);
+bool redoStep(ScriptLibrary& library, HistoryPlace& place);
 
 // Unsaved changes: the library differs from the state of the last save.
-void markLibrarySaved();
-void markLibraryUnsaved();  // until the next save, whatever undo does
-bool libraryHasUnsavedChanges();
+void markLibrarySaved(History& history);
+void markLibraryUnsaved(History& history);  // until the next save, whatever undo does
+bool libraryHasUnsavedChanges(const History& history);
 
-size_t historyBytes();
-int historyStepCount();
+size_t historyBytes(const History& history);
+int historyStepCount(const History& history);
 // Releases every step and what it owns; the library stays as it is.
-void clearHistory();
+void clearHistory(History& history);
+// Releases every step and what it owns, leaving no state saved or unsaved:
+// for the library's reset.
+void releaseHistory(History& history);

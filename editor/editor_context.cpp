@@ -1,0 +1,12 @@
+#include "editor_context.h"
+
+void EditorContext::reset() {
+    library.reset();
+    selection.reset();
+    textures.reset();
+    textures.loading.platform = platform;
+    preview.reset();
+    paths.reset();
+    quitRequested = 0;
+    commandRunning = false;
+}

@@ -1,5 +1,0 @@
-#include "editor_state.h"
-
-int quitRequested = 0;
-Script* currentScript = nullptr;
-Stage* currentStage = nullptr;

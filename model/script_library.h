@@ -1,0 +1,24 @@
+// The library: the scripts of this run, the undo history of their changes and
+// the count of changes. One object holds all of it, so a program or a test
+// starts from an empty library in one line and ends it in one reset.
+#pragma once
+
+#include "history.h"
+#include "script_model.h"
+
+#include <cstdint>
+
+struct ScriptLibrary {
+    Script* scripts = nullptr;  // head of the list, in creation order; null when empty
+    History history;
+    uint64_t editCount = 0;  // every change, undo and redo
+
+    ScriptLibrary() = default;
+    ScriptLibrary(const ScriptLibrary&) = delete;
+    ScriptLibrary& operator=(const ScriptLibrary&) = delete;
+    ~ScriptLibrary() { reset(); }
+
+    // Releases every script and every step: an empty library with an empty
+    // history and nothing unsaved.
+    void reset();
+};
