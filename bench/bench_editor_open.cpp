@@ -23,7 +23,7 @@
 #include "control_ids.h"
 #include "editor_app.h"
 #include "editor_window.h"
-#include "history.h"
+#include "script_library.h"
 #include "qt_platform.h"
 #include "script_file.h"
 #include "script_file_text.h"
@@ -32,8 +32,9 @@ constexpr int SCRIPTS = 50000;
 constexpr int RUNS = 11;
 
 static double readerAlone(const std::string& path) {
+    ScriptLibrary library;
     const double start = cpuSeconds();
-    readScriptFile(path.c_str());
+    readScriptFile(library, path.c_str());
     return cpuSeconds() - start;
 }
 
@@ -57,7 +58,8 @@ static double editorOpen(const std::string& path) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");
-    QtPlatform qt;
+    EditorApp editor;
+    QtPlatform& qt = editor.platform();
     double start = 0;
     double elapsed = -1;
     bool confirmed = false;
@@ -86,7 +88,8 @@ static double editorOpen(const std::string& path) {
                              done = true;
                              elapsed = cpuSeconds() - start;
                              QTimer::singleShot(0, &qt, [&] {
-                                 markLibrarySaved();  // quit without the save prompt
+                                 // Quit without the save prompt.
+                                 markLibrarySaved(editor.context().library.history);
                                  qt.editorWindow()->menuAction(IDM_FILE_EXIT)->trigger();
                              });
                          });
@@ -94,7 +97,7 @@ static double editorOpen(const std::string& path) {
     });
     QTimer::singleShot(60000, &qt,
                        [&] { qt.editorWindow()->menuAction(IDM_FILE_EXIT)->trigger(); });
-    runEditor(qt);
+    editor.run();
     return elapsed;
 }
 

@@ -23,7 +23,7 @@ constexpr int RUNS = 15;
 constexpr double TARGET_MS = 20.0;
 
 // Names as libraries hold them: a set, a material and a number.
-static void fillLibrary() {
+static void fillLibrary(ScriptLibrary& library) {
     const char* sets[] = {"textures/base", "textures/gothic", "models/mapobjects", "effects",
                           "sky",           "liquids"};
     const char* materials[] = {"metal", "stone", "wood",  "glass", "water",
@@ -31,15 +31,15 @@ static void fillLibrary() {
     char name[SCRIPT_NAME_SIZE];
     for (int i = 0; i < SCRIPTS; i++) {
         snprintf(name, sizeof name, "%s/%s_%d", sets[i % 6], materials[i / 6 % 9], i);
-        appendScript(name);
+        appendScript(library, name);
     }
 }
 
 static volatile int listedSink;  // keeps the floor's scan from being optimized away
 
-static int scanAllNames(const char* typed) {
+static int scanAllNames(const ScriptLibrary& library, const char* typed) {
     int count = 0;
-    for (const Script* script = scriptLibrary; script; script = script->next)
+    for (const Script* script = library.scripts; script; script = script->next)
         count += strcasestr(script->name, typed) != nullptr;
     return count;
 }
@@ -47,8 +47,9 @@ static int scanAllNames(const char* typed) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    fillLibrary();
-    FindScriptDialog dialog(nullptr);
+    ScriptLibrary library;
+    fillLibrary(library);
+    FindScriptDialog dialog(scriptNameCompleter(library), nullptr);
     dialog.show();
     const std::string typed = "Water_4321";
 
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
             keystrokes[i].push_back(
                 milliseconds([&] { QTest::keyClick(dialog.nameBox(), typed[i]); }));
             const std::string prefix = typed.substr(0, i + 1);
-            floors[i].push_back(milliseconds([&] { listedSink = scanAllNames(prefix.c_str()); }));
+            floors[i].push_back(milliseconds([&] { listedSink = scanAllNames(library, prefix.c_str()); }));
         }
     }
     printf("Find Script over %d scripts, medians of %d runs\n", SCRIPTS, RUNS);
@@ -71,10 +72,9 @@ int main(int argc, char** argv) {
         worst = std::max(worst, keystroke);
         dialog.nameBox()->setText(QString::fromStdString(typed.substr(0, i + 1)));
         printf("%-12s %8d %12.2f %10.2f %8.2f\n", typed.substr(0, i + 1).c_str(),
-               scanAllNames(typed.substr(0, i + 1).c_str()), keystroke, floor, keystroke / floor);
+               scanAllNames(library, typed.substr(0, i + 1).c_str()), keystroke, floor, keystroke / floor);
     }
     printf("slowest keystroke %.2f ms; within target (<= %.0f ms): %s\n", worst, TARGET_MS,
            worst <= TARGET_MS ? "yes" : "no");
-    freeAllScripts();
     return 0;
 }

@@ -35,24 +35,24 @@ static double mebibytes(size_t bytes) {
     return (double)bytes / (1024.0 * 1024.0);
 }
 
-static void loadLibrary() {
+static void loadLibrary(ScriptLibrary& library) {
     std::string text;
     for (int i = 0; i < LIBRARY_SCRIPTS; i++) {
         text += "textures/s" + std::to_string(i) + "\n{\n\tsubdivide 16\n\t{\n\t\tmap a.tga\n";
         text += "\t\tanim 0.5 f1.tga f2.tga end\n\t}\n\t{\n\t\tmap b.tga\n\t\trotate 2\n\t}\n}\n";
     }
-    readScriptText(text.data(), text.size());
+    readScriptText(library, text.data(), text.size());
 }
 
-static size_t librarySize() {
+static size_t librarySize(const ScriptLibrary& library) {
     size_t size = 0;
-    for (const Script* script = scriptLibrary; script; script = script->next)
+    for (const Script* script = library.scripts; script; script = script->next)
         size += scriptMemorySize(script);
     return size;
 }
 
 // The commands of the editor's own random test, minus the file commands.
-static void runCommands(ControlStore& store) {
+static void runCommands(EditorContext& g, ControlStore& store) {
     const char* const texts[] = {"", "0", "2.5", "-1.25", "300", "pics/a.tga", "frame.tga"};
     const int commands[] = {
         IDC_STAGE_LIST,    IDC_SCRIPT_LIST,  IDC_FRAME_LIST,   IDC_FRAME_ADD,
@@ -69,26 +69,27 @@ static void runCommands(ControlStore& store) {
         const int id = commands[rng() % std::size(commands)];
         const size_t entries = store.control(id).items.size();
         store.control(id).selection = (int)(rng() % (entries + 1)) - 1;
-        mainDialogProc(DIALOG_COMMAND, id);
+        mainDialogProc(g, DIALOG_COMMAND, id);
         done++;
     }
 }
 
 static RunResult measure(bool withHistory) {
     ControlStore store;
-    platform = &store;
-    initEditorControls();
-    historyEnabled = withHistory;
-    loadLibrary();
-    fillScriptList();
-    const size_t library = librarySize();
+    EditorContext g(&store);
+    initEditorControls(store);
+    g.library.history.enabled = withHistory;
+    loadLibrary(g.library);
+    fillScriptList(g);
+    const size_t library = librarySize(g.library);
     const double start = cpuSeconds();
-    runCommands(store);
+    runCommands(g, store);
     const double seconds = cpuSeconds() - start;
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    return {seconds, usage.ru_maxrss / 1024.0, mebibytes(historyBytes()), mebibytes(library),
-            historyStepCount()};
+    const History& history = g.library.history;
+    return {seconds, usage.ru_maxrss / 1024.0, mebibytes(historyBytes(history)),
+            mebibytes(library), historyStepCount(history)};
 }
 
 static RunResult inChild(bool withHistory) {
@@ -105,7 +106,8 @@ static std::vector<RunResult> byTime(std::vector<RunResult> runs) {
 
 // The recovery copy's slices on the whole library, as the editor runs them.
 static void measureRecoverySlices() {
-    loadLibrary();
+    ScriptLibrary library;
+    loadLibrary(library);
     LibrarySnapshot snapshot;
     double longest = 0;
     int slices = 0;
@@ -113,10 +115,9 @@ static void measureRecoverySlices() {
     const double copying = milliseconds([&] {
         for (; !complete; slices++)
             longest = std::max(longest,
-                               milliseconds([&] { complete = continueSnapshot(snapshot, 0.004); }));
+                               milliseconds([&] { complete = continueSnapshot(library, snapshot, 0.004); }));
     });
     freeSnapshot(snapshot);
-    freeAllScripts();
     printf(
         "recovery copy of %d scripts: %d slices, longest %.2f ms (%.3f of a 50 ms frame), "
         "copy %.0f ms in all\n",

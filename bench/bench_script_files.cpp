@@ -16,6 +16,7 @@
 
 #include "bench_timing.h"
 #include "script_file.h"
+#include "script_library.h"
 #include "script_file_text.h"
 
 constexpr int RUNS = 15;
@@ -61,18 +62,20 @@ static void writeWithOneFwrite(const std::string& path, const std::string& bytes
 
 static Measurement measurementOf(Figure figure, const std::string& path, const std::string& bytes,
                                  const std::string& folder, std::string& words) {
+    static ScriptLibrary library;
     auto nothing = [] {};
-    auto readFile = [&path] { readScriptFile(path.c_str()); };
+    auto readFile = [&path] { readScriptFile(library, path.c_str()); };
+    auto freeAll = [] { freeAllScripts(library); };
     switch (figure) {
         case FIRST_READ:
-            return {nothing, readFile, freeAllScripts};
+            return {nothing, readFile, freeAll};
         case SECOND_READ:
-            return {readFile, readFile, freeAllScripts};
+            return {readFile, readFile, freeAll};
         case SPLIT:
             return {[&] { words = bytes; }, [&] { splitWords(words); }, nothing};
         case WRITE:
-            return {readFile, [&] { writeScriptFile((folder + "/written.txt").c_str()); },
-                    freeAllScripts};
+            return {readFile,
+                    [&] { writeScriptFile(library, (folder + "/written.txt").c_str()); }, freeAll};
         default:
             return {nothing, [&] { writeWithOneFwrite(folder + "/fwrite.txt", bytes); }, nothing};
     }

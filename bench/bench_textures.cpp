@@ -34,6 +34,7 @@ int main() {
         return 1;
     }
     initImageLibrary();
+    ImageLoading loading;
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -64,7 +65,8 @@ int main() {
             std::vector<double> loads;
             std::vector<double> decodes;
             for (int i = 0; i < RUNS; i++) {
-                loads.push_back(milliseconds([&] { loadTextureFile(path.c_str(), image.type); }));
+                loads.push_back(
+                    milliseconds([&] { loadTextureFile(path.c_str(), image.type, loading); }));
                 decodes.push_back(milliseconds([&] { decodeAndConvert(image.bytes, image.type); }));
             }
             const double load = median(loads);

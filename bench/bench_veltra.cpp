@@ -12,6 +12,7 @@
 #include "bench_timing.h"
 #include "cli.h"
 #include "script_file.h"
+#include "script_library.h"
 #include "test_images.h"
 
 namespace {
@@ -53,8 +54,8 @@ int main() {
     std::vector<double> check;
     for (int run = 0; run < RUNS; run++) {  // alternated, so that load changes touch both alike
         reader.push_back(milliseconds([&] {
-            readScriptFile(big.c_str());
-            freeAllScripts();
+            ScriptLibrary library;
+            readScriptFile(library, big.c_str());
         }));
         check.push_back(milliseconds([&] { runQuietly({"check", big}); }));
     }

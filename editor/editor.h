@@ -78,6 +78,8 @@ constexpr int MAX_SCRIPT_MATCHES = 100;
 // The scripts whose names contain typed without regard to ASCII case, best
 // first, at most max of them; returns how many were written.
 int findScriptMatches(const ScriptLibrary& library, const char* typed, Script** matches, int max);
+// The Find Script dialog's completions: the library's best matches.
+NameCompleter scriptNameCompleter(const ScriptLibrary& library);
 int onFindScript(EditorContext& g);  // 40022
 
 // Preview menu

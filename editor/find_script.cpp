@@ -77,10 +77,13 @@ static int completeScriptName(void* context, const char* typed, const char** nam
     return count;
 }
 
+NameCompleter scriptNameCompleter(const ScriptLibrary& library) {
+    return {completeScriptName, (void*)&library};
+}
+
 int onFindScript(EditorContext& g) {
     char name[TEXTURE_NAME_SIZE];
-    const NameCompleter completer{completeScriptName, &g.library};
-    if (!g.platform->askScriptName(name, sizeof name, completer)) return 1;
+    if (!g.platform->askScriptName(name, sizeof name, scriptNameCompleter(g.library))) return 1;
     Script* chosen = findScript(g.library, name);
     if (!chosen) return 1;
     g.platform->listSetSelection(IDC_SCRIPT_LIST, scriptIndex(g.library, chosen));

@@ -8,9 +8,10 @@
 #include <cstring>
 
 #include "script_file.h"
+#include "script_library.h"
 
-static void checkLibrary() {
-    for (const Script* script = scriptLibrary; script; script = script->next) {
+static void checkLibrary(const ScriptLibrary& library) {
+    for (const Script* script = library.scripts; script; script = script->next) {
         if (!memchr(script->name, '\0', sizeof script->name)) __builtin_trap();
         for (const Stage* stage = script->stages; stage; stage = stage->next) {
             int frames = 0;
@@ -35,11 +36,13 @@ static void checkNote(const ReadNote& note, void* context) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
-    readScriptText(text, size);
-    const ReadObserver observer = {checkNote, const_cast<char*>(text)};
-    readScriptText(text, size, &observer);
-    checkLibrary();
-    freeAllScripts();
+    {
+        ScriptLibrary library;
+        readScriptText(library, text, size);
+        const ReadObserver observer = {checkNote, const_cast<char*>(text)};
+        readScriptText(library, text, size, &observer);
+        checkLibrary(library);
+    }
     if (recordsInUse() != 0)  // a record the library lost: a leak
         __builtin_trap();
     releaseRecordBlocks();

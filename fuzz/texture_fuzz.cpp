@@ -23,6 +23,7 @@ static const int IMAGE_TYPES[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PC
 static ControlStore store;
 static std::string imagePath = "/tmp/veltra-texture-fuzz-" + std::to_string(getpid());
 static HeadlessGL* context = nullptr;  // kept for the whole run
+static ImageLoading loading;           // reports to the store
 
 static void fail(const char* why) {
     fprintf(stderr, "%s\n", why);
@@ -32,7 +33,7 @@ static void fail(const char* why) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!(context = createHeadlessGL(16, 16))) fail("no OpenGL context");
     initImageLibrary();
-    platform = &store;
+    loading.platform = &store;
     atexit([] { remove(imagePath.c_str()); });
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FILE* file = fopen(imagePath.c_str(), "wb");
     if (!file || fwrite(data + 1, 1, size - 1, file) != size - 1 || fclose(file) != 0)
         fail("cannot write the image");
-    bool loaded = loadTextureFile(imagePath.c_str(), IMAGE_TYPES[data[0] & 3]);
+    bool loaded = loadTextureFile(imagePath.c_str(), IMAGE_TYPES[data[0] & 3], loading);
     if (!loaded && store.messagesShown.empty()) fail("a failed decode showed no message");
     if (ilGetError() != IL_NO_ERROR) fail("DevIL error left behind");
     store.messagesShown.clear();
