@@ -2,7 +2,7 @@
 # every test. Both install the missing Debian packages first.
 .PHONY: all setup build run test bench screenshot install package clean
 
-# Where `make install` puts the programs, the man page and the desktop entry.
+# Where `make install` puts the programs, their man pages and the desktop files.
 PREFIX ?= /usr/local
 
 all: build
