@@ -1,8 +1,8 @@
 # Quick start on Debian 12: `make run` starts the editor, `make test` runs
 # every test. Both install the missing Debian packages first.
-.PHONY: all setup build run test bench screenshot install clean
+.PHONY: all setup build run test bench screenshot install package clean
 
-# Where `make install` puts the programs, the man page and the desktop entry.
+# Where `make install` puts the programs, their man pages and the desktop files.
 PREFIX ?= /usr/local
 
 all: build
@@ -28,6 +28,10 @@ screenshot: build
 
 install: build
 	cmake --install build --prefix "$(PREFIX)"
+
+# build/veltraed_<version>_<arch>.deb, for `sudo apt install ./build/veltraed_*.deb`.
+package: build
+	cd build && cpack -G DEB
 
 clean:
 	rm -rf build build-sanitize build-fuzz

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, the build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+# Builds and runs every test: the normal build and its Debian package, the
+# build under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz
+# targets.
 # Starts a virtual X server for the window tests when there is no display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +36,8 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== Tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Debian package"
+./scripts/check-package.sh build
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELTRA_SANITIZE=ON
 echo "== Fuzz targets"

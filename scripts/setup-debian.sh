@@ -10,6 +10,7 @@ PACKAGES=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libdevil-dev libjpeg-dev libpng-dev
   xvfb xauth x11-utils imagemagick openbox locales
+  dpkg-dev file desktop-file-utils appstream man-db groff-base
 )
 
 SUDO=""
