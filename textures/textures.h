@@ -42,7 +42,7 @@ struct ImageLoading {
 // The texture table of one program: one slot per texture name, filled the
 // first time the name is needed; slots keep their index for the whole run.
 struct TextureTable {
-    TextureSlot textureTable[MAX_TEXTURE_SLOTS];
+    TextureSlot textureTable[MAX_TEXTURE_SLOTS] = {};
     int32_t textureCount = 0;
     int32_t placeholderSlot = 0;
     // True once createPlaceholderTexture has run in a rendering context;

@@ -1,10 +1,8 @@
-// Whole frames drawn into a headless Mesa context and read back; the coordinate and animation
-// steps directly.
+// Whole frames drawn from scenes into a headless Mesa context and read back;
+// the coordinate and animation steps and the clock directly.
 #include "preview.h"
 #include "control_store.h"
-#include "editor_state.h"
-#include "headless_gl.h"
-#include "textures.h"
+#include "script_library.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -30,9 +28,13 @@ const Rgba RED = {255, 0, 0, 255};
 const Rgba GREEN = {0, 255, 0, 255};
 const Rgba YELLOW = {255, 255, 0, 255};
 const Rgba CYAN = {0, 255, 255, 255};
+const Rgba OPAQUE_BLUE = {0, 0, 255, 255};
 const Rgba LIGHT_GREY = {204, 204, 204, 255};
 const Rgba DARK_GREY = {153, 153, 153, 255};
 const Texels QUADRANTS = {RED, GREEN, WHITE, {0, 0, 0, 128}};  // a 2 x 2 texture, t = 0 row first
+
+// The animation steps of tests without a context: every slot shows texture 0.
+static const TextureTable noTextures;
 
 static Rgba pixel(int x, int y) {
     Rgba p{};
@@ -48,79 +50,105 @@ static std::array<uint8_t, 3> rgbAt(int x, int y) {
     return rgb(pixel(x, y));
 }
 
-// A texture of one texel, or of 2 x 2.
-static int makeTexture(const Texels& texels) {
-    const int slot = addTextureSlot("test");
-    const int side = texels.size() == 4 ? 2 : 1;
-    glBindTexture(GL_TEXTURE_2D, textureTable[slot].glTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 texels.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    return slot;
-}
-
+// A preview context with its placeholder, and one script whose stages the
+// tests add; each frame is drawn from a scene the test describes.
 struct PreviewFrame : ::testing::Test {
     ControlStore store;
+    ScriptLibrary library;
+    TextureTable textures;
+    PreviewState preview;
+    PreviewScene scene;
 
     void SetUp() override {
-        textureCount = 0;
-        placeholderSlot = 0;
-        previewTime = 0;
-        currentScript = nullptr;
-        platform = &store;
         store.previewWidth = SIZE;
         store.previewHeight = SIZE;
-        initPreviewRendering();
-        ASSERT_TRUE(previewContextReady && store.redrawTimerRunning);
+        ASSERT_TRUE(initPreviewRendering(preview, textures, &store));
+        EXPECT_TRUE(store.redrawTimerRunning);
+        scene.textures = &textures;
     }
     void TearDown() override {
-        shutdownPreviewRendering();
-        currentScript = nullptr;
-        currentStage = nullptr;
-        freeAllScripts();
-        previewStages = PREVIEW_WHOLE_SCRIPT;
-        previewBackground = BACKGROUND_BLUE;
-        previewPaused = false;
-        platform = nullptr;
+        forgetAllTextures(textures);
+        shutdownPreviewRendering(preview, &store);
+    }
+    // A texture of one texel, or of 2 x 2.
+    int makeTexture(const Texels& texels) {
+        const int slot = addTextureSlot(textures, "test");
+        const int side = texels.size() == 4 ? 2 : 1;
+        glBindTexture(GL_TEXTURE_2D, textures.textureTable[slot].glTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        return slot;
     }
     Stage* addStage(const Texels& texels) {
-        if (!currentScript) currentScript = appendScript("test");
-        Stage* stage = appendStage(currentScript);
+        if (!scene.script) scene.script = appendScript(library, "test");
+        Stage* stage = appendStage(scene.script);
         stage->texture = makeTexture(texels);
         return stage;
     }
-    void tick() {
-        releaseHeadlessGLCurrent();
-        EXPECT_TRUE(previewWindowProc(PREVIEW_TICK));
-    }
-    void tickAt(float time) {
-        previewTime = time - 0.05f;
-        tick();
+    void drawAt(float time) {
+        scene.time = time;
+        renderPreviewFrame(scene);
     }
     // The centres of the drawn square's quarters, top row first.
     Texels drawnQuarters() {
-        tickAt(0.05f);
+        drawAt(0.05f);
         return {pixel(40, 100), pixel(88, 100), pixel(40, 28), pixel(88, 28)};
     }
 };
 
-// The clock, a script without stages, and the placeholder turning by the time in radians.
-TEST_F(PreviewFrame, ClockEmptyScriptAndPlaceholder) {
-    currentScript = appendScript("empty");
-    for (int i = 0; i < 20; i++) tick();  // each frame makes the context current, released before
-    EXPECT_FALSE(previewWindowProc(PREVIEW_TICK + 1));  // only the timer draws
-    EXPECT_EQ(Texels({pixel(4, 4), pixel(MID, MID), pixel(124, 60)}), Texels(3, BLUE));
-    EXPECT_EQ(previewTime, 1.00000012f);  // twenty single-precision steps of 0.05
-    EXPECT_EQ(store.swapCount, 20);
-    currentScript = nullptr;
-    tickAt(0.05f);  // on the unswaying centre column the frame's top edge is white
-    EXPECT_EQ(Texels({pixel(MID, 110), pixel(MID, MID), pixel(2, 2)}),
-              Texels({WHITE, BLACK, BLUE}));
-    tickAt((float)M_PI_4);  // an eighth turn carries the column clear of the frame
+// Twenty single-precision steps of 0.05; a paused clock only moves by Step.
+TEST(PreviewClock, AdvancesStepsAndRestarts) {
+    PreviewState clock;
+    for (int i = 0; i < 20; i++) advancePreviewClock(clock);
+    EXPECT_EQ(clock.previewTime, 1.00000012f);
+    stepPreviewClock(clock);
+    EXPECT_EQ(clock.previewTime, 1.00000012f);
+    clock.previewPaused = true;
+    advancePreviewClock(clock);
+    EXPECT_EQ(clock.previewTime, 1.00000012f);
+    stepPreviewClock(clock);
+    EXPECT_EQ(clock.previewTime, 1.00000012f + PREVIEW_CLOCK_STEP);
+
+    ScriptLibrary library;
+    AnimFrame frames[2] = {{0, "a", &frames[1]}, {0, "b", nullptr}};
+    Stage* stages[2] = {appendStage(appendScript(library, "one")),
+                        appendStage(appendScript(library, "two"))};
+    for (Stage* stage : stages) {
+        stage->animFrames = frames;
+        stage->animCurrent = &frames[1];
+        stage->animNextTime = 7.5f;
+    }
+    restartPreviewClock(clock, library.scripts);
+    EXPECT_EQ(clock.previewTime, 0.0f);
+    for (Stage* stage : stages) {
+        EXPECT_EQ(stage->animCurrent, frames);
+        EXPECT_EQ(stage->animNextTime, 0.0f);
+        stage->animFrames = nullptr;  // the frames are the test's own
+        stage->animCurrent = nullptr;
+    }
+}
+
+// A script without stages draws the background only.
+TEST_F(PreviewFrame, EmptyScriptDrawsTheBackground) {
+    scene.script = appendScript(library, "empty");
+    drawAt(0.05f);
+    EXPECT_EQ(pixel(4, 4), BLUE);
+    EXPECT_EQ(pixel(MID, MID), BLUE);
+    EXPECT_EQ(pixel(124, 60), BLUE);
+}
+
+// The placeholder turns by the time in radians.
+TEST_F(PreviewFrame, PlaceholderTurnsWithTheClock) {
+    drawAt(0.05f);  // on the unswaying centre column the frame's top edge is white
+    EXPECT_EQ(pixel(MID, 110), WHITE);
+    EXPECT_EQ(pixel(MID, MID), BLACK);
+    EXPECT_EQ(pixel(2, 2), BLUE);
+    drawAt((float)M_PI_4);  // an eighth turn carries the column clear of the frame
     EXPECT_EQ(pixel(MID, 110), BLACK);
     // Turned counter-clockwise in its coordinates, the top edge falls to the right on screen.
-    tickAt(0.3f);
+    drawAt(0.3f);
     EXPECT_EQ(pixel(79, 108), WHITE);
     EXPECT_EQ(pixel(49, 108), BLACK);
 }
@@ -178,7 +206,7 @@ TEST_F(PreviewFrame, AlphaRuleAndMask) {
 
 TEST_F(PreviewFrame, SceneSwaysThirtyDegreesAtTheFarRight) {
     addStage({WHITE});
-    tickAt(2.7415f);  // 100 * 3.1415 / 180 * pi / 2
+    drawAt(2.7415f + 0.05f);  // 100 * 3.1415 / 180 * pi / 2
     const double focal = tan(67.5 / 2 * M_PI / 180);
     auto column = [&](double x) { return MID + MID * x * cos(M_PI / 6) / (20 + x / 2) / focal; };
     auto edge = [](int x, int step) {
@@ -189,20 +217,16 @@ TEST_F(PreviewFrame, SceneSwaysThirtyDegreesAtTheFarRight) {
     EXPECT_NEAR(edge(SIZE - 1, -1), column(10), 1.5);
 }
 
-// With no context to be had (width 0): no timer, frame, placeholder or clock step.
-TEST(PreviewSetUp, FailedContextDrawsNothing) {
+// With no context to be had (width 0): no timer and no placeholder.
+TEST(PreviewSetUp, FailedContextSetsNothingUp) {
     ControlStore store;
-    platform = &store;
-    textureCount = 0;
-    previewTime = 0;
-    initPreviewRendering();
-    EXPECT_TRUE(previewWindowProc(PREVIEW_TICK));
-    EXPECT_FALSE(previewContextReady);
+    TextureTable textures;
+    PreviewState preview;
+    EXPECT_FALSE(initPreviewRendering(preview, textures, &store));
+    EXPECT_FALSE(preview.previewContextReady);
     EXPECT_FALSE(store.redrawTimerRunning);
-    EXPECT_EQ(store.swapCount + textureCount, 0);
-    EXPECT_EQ(previewTime, 0);
-    shutdownPreviewRendering();
-    platform = nullptr;
+    EXPECT_EQ(textures.textureCount, 0);
+    shutdownPreviewRendering(preview, &store);
 }
 
 // Scale, then rotation, then scroll; a value of 0 switches its modifier off, whatever the wave.
@@ -225,8 +249,7 @@ TEST(TexCoords, ScaleRotationAndScrollInOrder) {
     };
     for (const auto& c : cases) {
         float s = 1, t = 0;
-        previewTime = 2;
-        applyTexCoordModifiers(&c.stage, s, t);
+        applyTexCoordModifiers(&c.stage, 2, s, t);
         EXPECT_NEAR(std::hypot(s - c.s, t - c.t), 0, 1e-5) << s << ", " << t;
     }
 }
@@ -253,8 +276,7 @@ TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
         Stage stage{.animFrames = frames, .animDelay = c.delay, .animNextTime = c.due};
         stage.animFrameCount = 3;
         stage.animCurrent = c.from < 0 ? nullptr : &frames[c.from];
-        previewTime = c.now;
-        advanceAnimation(&stage);
+        advanceAnimation(noTextures, &stage, c.now);
         if (c.frame >= 0) {
             EXPECT_EQ(stage.animCurrent - frames, c.frame) << c.delay;
         }
@@ -311,15 +333,14 @@ TEST(Animation, EqualsOneDelayAtATime) {
         Stage stage{.animFrames = frames, .animDelay = delay, .animNextTime = due};
         stage.animFrameCount = 5;
         stage.animCurrent = &frames[1];
-        previewTime = time;
-        advanceAnimation(&stage);
+        advanceAnimation(noTextures, &stage, time);
         float expectedDue = plain.due;
         long expectedFrame = (1 + plain.rounds) % 5;
         if (plain.stuck) {
             Stage fromStuck = stage;
             fromStuck.animNextTime = plain.due;
             fromStuck.animCurrent = &frames[expectedFrame];
-            advanceAnimation(&fromStuck);
+            advanceAnimation(noTextures, &fromStuck, time);
             expectedDue = fromStuck.animNextTime;
             expectedFrame = fromStuck.animCurrent - frames;
             stuck++;
@@ -335,15 +356,15 @@ TEST(Animation, EqualsOneDelayAtATime) {
     EXPECT_GT(stuck, 100);
 }
 
-// Which stages a frame draws, behind which background, and the clock's pause, step and restart,
-// on a script of three stages that each leave their own colour: red, replacing what is beneath;
-// green and blue added to it (GL_ONE, GL_ONE).
+// Which stages a frame draws and behind which background, on a script of
+// three stages that each leave their own colour: red, replacing what is
+// beneath; green and blue added to it (GL_ONE, GL_ONE).
 struct PreviewModes : PreviewFrame {
     Stage* stages[3] = {};
 
     void SetUp() override {
         PreviewFrame::SetUp();
-        const Rgba colours[3] = {RED, GREEN, {0, 0, 255, 255}};
+        const Rgba colours[3] = {RED, GREEN, OPAQUE_BLUE};
         for (int i = 0; i < 3; i++) {
             stages[i] = addStage({colours[i]});
             stages[i]->blendEnabled = i > 0;
@@ -354,8 +375,7 @@ struct PreviewModes : PreviewFrame {
 };
 
 TEST_F(PreviewModes, StagesDrawnAndBackgroundByChoice) {
-    Script* other = appendScript("other");
-    Stage* elsewhere = appendStage(other);
+    Stage* elsewhere = appendStage(appendScript(library, "other"));
     const struct {
         int stages;
         Stage* selected;
@@ -374,55 +394,15 @@ TEST_F(PreviewModes, StagesDrawnAndBackgroundByChoice) {
         {PREVIEW_UP_TO_SELECTED_STAGE, elsewhere, BACKGROUND_BLUE, WHITE, BLUE, BLUE},
     };
     for (const auto& c : cases) {
-        previewStages = c.stages;
-        currentStage = c.selected;
-        previewBackground = c.background;
-        tickAt(0.05f);
+        scene.stages = c.stages;
+        scene.selectedStage = c.selected;
+        scene.background = c.background;
+        drawAt(0.05f);
         const int cell = SIZE / 8;
-        EXPECT_EQ(rgbAt(MID, MID), rgb(c.centre)) << c.stages << " " << c.background;
-        EXPECT_EQ(rgbAt(2, 2), rgb(c.corner)) << c.stages << " " << c.background;
-        EXPECT_EQ(rgbAt(cell + 2, 2), rgb(c.nextCell)) << c.stages << " " << c.background;
-    }
-}
-
-// Paused, frames are drawn (edits show) but the clock stands; Step moves it
-// one step only while paused; Restart puts every animation back.
-TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
-    previewTime = 1.0f;
-    previewPaused = true;
-    const int swaps = store.swapCount;
-    tick();
-    stages[0]->texture = makeTexture({GREEN});
-    tick();
-    EXPECT_EQ(previewTime, 1.0f);
-    EXPECT_EQ(store.swapCount, swaps + 2);
-    previewStages = PREVIEW_SELECTED_STAGE_ONLY;
-    currentStage = stages[0];
-    tick();
-    EXPECT_EQ(rgbAt(MID, MID), rgb(GREEN));
-
-    stepPreviewClock();
-    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP);
-    previewPaused = false;
-    stepPreviewClock();
-    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP);
-    tick();
-    EXPECT_EQ(previewTime, 1.0f + PREVIEW_CLOCK_STEP + PREVIEW_CLOCK_STEP);
-
-    AnimFrame frames[2] = {{0, "a", &frames[1]}, {0, "b", nullptr}};
-    Stage* animated = appendStage(appendScript("animated"));
-    for (Stage* stage : {stages[2], animated}) {
-        stage->animFrames = frames;
-        stage->animCurrent = &frames[1];
-        stage->animNextTime = 7.5f;
-    }
-    restartPreviewClock();
-    EXPECT_EQ(previewTime, 0.0f);
-    for (Stage* stage : {stages[2], animated}) {
-        EXPECT_EQ(stage->animCurrent, frames);
-        EXPECT_EQ(stage->animNextTime, 0.0f);
-        stage->animFrames = nullptr;  // the frames are the test's own
-        stage->animCurrent = nullptr;
+        const std::string what = std::to_string(c.stages) + " " + std::to_string(c.background);
+        EXPECT_EQ(rgbAt(MID, MID), rgb(c.centre)) << what;
+        EXPECT_EQ(rgbAt(2, 2), rgb(c.corner)) << what;
+        EXPECT_EQ(rgbAt(cell + 2, 2), rgb(c.nextCell)) << what;
     }
 }
 
@@ -430,7 +410,7 @@ TEST_F(PreviewModes, PauseStepAndRestartAgainstTheClock) {
 // at the clock: one frame for every delay that passed.
 TEST_F(PreviewModes, AHiddenAnimationContinuesWhereTheClockIs) {
     AnimFrame* frames[3];  // the model's own records, as it frees them
-    const Rgba colours[3] = {RED, GREEN, {0, 0, 255, 255}};
+    const Rgba colours[3] = {RED, GREEN, OPAQUE_BLUE};
     for (int i = 2; i >= 0; i--) {
         frames[i] = allocateFrame();
         frames[i]->texture = makeTexture({colours[i]});
@@ -442,17 +422,15 @@ TEST_F(PreviewModes, AHiddenAnimationContinuesWhereTheClockIs) {
     animated->animFrameCount = 3;
     animated->animDelay = 0.3f;
     animated->blendEnabled = 0;
-    previewStages = PREVIEW_SELECTED_STAGE_ONLY;
-    currentStage = stages[0];
-    for (int i = 0; i < 21; i++) tick();
+    scene.stages = PREVIEW_SELECTED_STAGE_ONLY;
+    scene.selectedStage = stages[0];
+    for (int i = 1; i <= 21; i++) drawAt(i * PREVIEW_CLOCK_STEP);
     EXPECT_EQ(animated->animCurrent, frames[0]);
 
-    previewStages = PREVIEW_WHOLE_SCRIPT;
-    previewTime = -0.05f;  // the frame drawn faces the viewer
-    tick();
+    scene.stages = PREVIEW_WHOLE_SCRIPT;
+    drawAt(0);                                    // the frame drawn faces the viewer
     EXPECT_EQ(animated->animCurrent, frames[0]);  // at 0: the due time 0 not yet passed
-    previewTime = 1.05f;  // due times 0, 0.3, 0.6 and 0.9 passed: four frames on
-    tick();
+    drawAt(1.1f);  // due times 0, 0.3, 0.6 and 0.9 passed: four frames on
     EXPECT_EQ(animated->animCurrent, frames[1]);
     EXPECT_EQ(animated->animNextTime, 1.2f);
     EXPECT_EQ(rgbAt(MID, MID), rgb(GREEN));
