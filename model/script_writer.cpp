@@ -201,13 +201,13 @@ static std::string resolveTarget(const char* path) {
 
 // A new file next to the target, created with the mode open() gives under
 // the current umask. The name is hidden and cut so that it stays a valid
-// file name whatever the target's name.
+// file name whatever the target's name; a name taken (by another write of
+// this process, the recovery copy's thread for one) is passed over.
 static int createTemporary(const std::string& target, std::string& temporary) {
-    static unsigned serial = 0;
     std::string baseName = target.substr(target.rfind('/') + 1, 200);  // npos + 1 == 0
     for (int attempt = 0; attempt < 100; attempt++) {
         temporary = directoryOf(target) + "/." + baseName + "." + std::to_string(getpid()) + "." +
-                    std::to_string(++serial) + ".tmp";
+                    std::to_string(attempt) + ".tmp";
         int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
