@@ -41,7 +41,7 @@ void freeImage(DecodedImage* image);
 bool scaleImageRgba(const uint8_t* in, int inWidth, int inHeight, uint8_t* out, int outWidth,
                     int outHeight);
 
-extern const uint8_t QUAKE2_PALETTE[256 * 3];
+extern const uint8_t WAL_PALETTE[256 * 3];
 
 inline uint32_t readLittle16(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8;

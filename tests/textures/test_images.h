@@ -10,7 +10,7 @@ typedef std::vector<uint8_t> Bytes;
 
 Bytes encodeTga(int width, int height, const Bytes& rgba);  // 32-bit, top row first
 Bytes encodePcx(int width, int height, const Bytes& rgba);  // 8-bit, entry k: (k, 255 - k, k / 2)
-Bytes encodeWal(int width, int height, const Bytes& rgba);  // Quake 2's palette
+Bytes encodeWal(int width, int height, const Bytes& rgba);  // the WAL palette
 Bytes encodeJpg(int width, int height, const Bytes& rgba);  // YCbCr, quality 95
 // A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK) samples a pixel, stored as given;
 // CMYK files carry Adobe's marker only when asked.

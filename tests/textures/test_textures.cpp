@@ -145,7 +145,7 @@ TEST_F(TextureTest, ImagesAreUploadedAtTheRuledSize) {
     }
 }
 
-// 8-bit PCX reaches the texture through its own palette, WAL through Quake 2's, whose first
+// 8-bit PCX reaches the texture through its own palette, WAL through the WAL palette, whose first
 // entries are a grey ramp up from black.
 TEST_F(TextureTest, PixelsSurviveTheUpload) {
     const Bytes pattern = testPattern(16, 16);
