@@ -43,6 +43,89 @@ TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     }
 }
 
+// Every kind of TGA pixel, plain and run-length coded (a run of one, then
+// three plain), stored from the top or the bottom row, left to right or right
+// to left: each shows the 2 × 2 picture its painter saw, top row first.
+TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
+    const struct {
+        const char* what;
+        int imageType, pixelBits, mapBits;
+        Bytes map;     // entries from index 0
+        Bytes stored;  // the pixels' bytes, top row first, left to right
+        Bytes rgba;
+    } kinds[] = {
+        {"8-bit index, 24-bit map",
+         1,
+         8,
+         24,
+         {0, 0, 255, 0, 255, 0, 255, 0, 0, 10, 20, 30},
+         {3, 2, 1, 0},
+         {30, 20, 10, 255, 0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}},
+        {"16-bit index, 32-bit map",
+         1,
+         16,
+         32,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         {2, 0, 0, 0, 3, 0, 1, 0},
+         {11, 10, 9, 12, 3, 2, 1, 4, 15, 14, 13, 16, 7, 6, 5, 8}},
+        {"16-bit colour",
+         2,
+         16,
+         0,
+         {},
+         {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x10, 0x42},
+         {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255}},
+        {"24-bit colour",
+         2,
+         24,
+         0,
+         {},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}},
+        {"32-bit colour",
+         2,
+         32,
+         0,
+         {},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}},
+        {"8-bit grey",
+         3,
+         8,
+         0,
+         {},
+         {10, 20, 30, 40},
+         {10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255, 40, 40, 40, 255}},
+        {"16-bit grey",
+         3,
+         16,
+         0,
+         {},
+         {10, 1, 20, 2, 30, 3, 40, 4},
+         {10, 10, 10, 1, 20, 20, 20, 2, 30, 30, 30, 3, 40, 40, 40, 4}},
+    };
+    for (const auto& k : kinds) {
+        const size_t pixelBytes = k.stored.size() / 4;
+        const int mapLength = k.mapBits ? int(k.map.size() * 8 / k.mapBits) : 0;
+        for (int descriptor : {0x20, 0x00, 0x10, 0x30}) {
+            for (int runs : {0, 8}) {
+                Bytes file = tgaHeader(k.imageType | runs, 0, mapLength, k.mapBits, 2, 2,
+                                       k.pixelBits, descriptor);
+                file.insert(file.end(), k.map.begin(), k.map.end());
+                for (int at = 0; at < 4; at++) {
+                    const int row = descriptor & 0x20 ? at / 2 : 1 - at / 2;
+                    const int column = descriptor & 0x10 ? 1 - at % 2 : at % 2;
+                    if (runs && at < 2) file.push_back(at == 0 ? 0x80 : 0x02);
+                    const auto pixel = k.stored.begin() + (row * 2 + column) * pixelBytes;
+                    file.insert(file.end(), pixel, pixel + pixelBytes);
+                }
+                EXPECT_EQ(decoded(file, IMAGE_TYPE_TGA).pixels, k.rgba)
+                    << k.what << ", descriptor " << descriptor << (runs ? ", run-length" : "");
+            }
+        }
+    }
+}
+
 static Bytes cut(const Bytes& file, size_t length) {
     return Bytes(file.begin(), file.begin() + length);
 }
