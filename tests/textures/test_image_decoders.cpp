@@ -126,6 +126,35 @@ TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
     }
 }
 
+// Packets of every count: TGA's runs and plain packets of 1 to 128 pixels
+// (here a run of 7s, a plain packet of 10, 11, ..., then a run of 250s cut
+// to the one pixel left), PCX's runs of 0 to 63 bytes (7s, then a plain 9).
+TEST(ImageDecoders, RunLengthPacketsOfEveryCount) {
+    auto grey = [](const Bytes& values) {
+        Bytes rgba;
+        for (uint8_t v : values) rgba.insert(rgba.end(), {v, v, v, 255});
+        return rgba;
+    };
+    for (int n = 1; n <= 128; n++) {
+        Bytes values(n, 7);
+        Bytes tga = tgaHeader(11, 0, 0, 0, 2 * n + 1, 1, 8, 0x20);
+        tga.insert(tga.end(), {uint8_t(0x80 | (n - 1)), 7, uint8_t(n - 1)});
+        for (int i = 0; i < n; i++) values.push_back(uint8_t(10 + i));
+        tga.insert(tga.end(), values.begin() + n, values.end());
+        tga.insert(tga.end(), {uint8_t(0x80 | (n - 1)), 250});
+        values.push_back(250);
+        EXPECT_EQ(decoded(tga, IMAGE_TYPE_TGA).pixels, grey(values)) << "tga, " << n;
+    }
+    for (int n = 0; n <= 63; n++) {
+        Bytes pcx = pcxHeader(8, n + 1, 1, 1, n + 1, {});
+        pcx.insert(pcx.end(), {uint8_t(0xC0 + n), 7, 9, 12});
+        for (int k = 0; k < 256; k++) pcx.insert(pcx.end(), 3, uint8_t(k));
+        Bytes values(n, 7);
+        values.push_back(9);
+        EXPECT_EQ(decoded(pcx, IMAGE_TYPE_PCX).pixels, grey(values)) << "pcx, " << n;
+    }
+}
+
 static Bytes cut(const Bytes& file, size_t length) {
     return Bytes(file.begin(), file.begin() + length);
 }
