@@ -2,6 +2,10 @@
 
 Platform* platform = nullptr;
 
+void Platform::showImageError(const char*, const char* text) {
+    showMessageBox("LoadImage Error", text);
+}
+
 void Platform::listFill(int id, const char* const* texts, int count) {
     listReset(id);
     for (int i = 0; i < count; i++) listAdd(id, texts[i]);

@@ -58,6 +58,9 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
+    // An image file that cannot be loaded, text being the error; by default
+    // a "LoadImage Error" box with that text alone.
+    virtual void showImageError(const char* path, const char* text);
     // The Find Script dialog: a name box completing over the library's
     // script names. True and the chosen name in name, false on cancel.
     virtual bool askScriptName(char* name, int size) = 0;

@@ -39,10 +39,21 @@ void shutdownImageLibrary() {
     ilShutDown();
 }
 
+// "1288: invalid file header": the code in decimal and DevIL's text for it.
+static void formatImageError(int errorCode, char (&text)[2048]) {
+    snprintf(text, sizeof text, "%d: %s", errorCode, iluErrorString((ILenum)errorCode));
+}
+
 void showImageError(int errorCode) {
     char text[2048] = {};
-    snprintf(text, sizeof text, "%d: %s", errorCode, iluErrorString((ILenum)errorCode));
+    formatImageError(errorCode, text);
     if (platform) platform->showMessageBox("LoadImage Error", text);
+}
+
+static void showFileError(const char* path, int errorCode) {
+    char text[2048] = {};
+    formatImageError(errorCode, text);
+    if (platform) platform->showImageError(path, text);
 }
 
 void reportImageErrors() {
@@ -130,7 +141,7 @@ bool loadTextureFile(const char* path, int imageType) {
     int error = decodeImage(bytes, size, imageType, &image);
     free(bytes);
     if (error != IL_NO_ERROR) {
-        showImageError(error);
+        showFileError(path, error);
         return false;
     }
     bool uploaded = uploadImage(image);
