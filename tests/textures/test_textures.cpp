@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 #include <IL/ilu.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <clocale>
@@ -268,9 +269,13 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
 }
 
 // DevIL's errors, one box each, latest first; a damaged WAL one box, cut-off files at least one;
-// an unreadable file none.
+// a missing file or one that is not a regular file none, and a FIFO is not waited for.
 TEST_F(TextureTest, FailuresShowDevilErrorsAndLeaveNothingBehind) {
-    EXPECT_FALSE(loadTextureFile("/nonexistent/wall.tga", IMAGE_TYPE_TGA));
+    const std::string fifo = std::string(folder) + "/fifo.tga";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/nonexistent/wall.tga"), std::string(folder),
+                                    std::string("/dev/zero"), fifo})
+        EXPECT_FALSE(loadTextureFile(path.c_str(), IMAGE_TYPE_TGA)) << path;
     EXPECT_EQ(boxes(), Texts());
     ilSetError(IL_ILLEGAL_FILE_VALUE);
     ilSetError(IL_OUT_OF_MEMORY);
