@@ -23,12 +23,16 @@
 namespace {
 
 // The toolkit-free platform with a headless preview context; the image
-// library's error boxes become lines on standard error.
+// library's error boxes become lines on standard error, a refused image
+// named as compilers name a file ("veltra: pics/a.tga: 1288: invalid file header").
 struct CliPlatform : ControlStore {
     FILE* messages = stderr;
 
     void showMessageBox(const char* caption, const char* text) override {
         fprintf(messages, "veltra: %s: %s\n", caption, text);
+    }
+    void showImageError(const char* path, const char* text) override {
+        fprintf(messages, "veltra: %s: %s\n", path, text);
     }
 };
 

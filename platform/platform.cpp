@@ -1,5 +1,9 @@
 #include "platform.h"
 
+void Platform::showImageError(const char*, const char* text) {
+    showMessageBox("LoadImage Error", text);
+}
+
 void Platform::listFill(int id, const char* const* texts, int count) {
     listReset(id);
     for (int i = 0; i < count; i++) listAdd(id, texts[i]);

@@ -65,6 +65,9 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
+    // An image file that cannot be loaded, text being the error; by default
+    // a "LoadImage Error" box with that text alone.
+    virtual void showImageError(const char* path, const char* text);
     // The Find Script dialog: a name box listing the completer's names for
     // what is typed. True and the chosen name in name, false on cancel.
     virtual bool askScriptName(char* name, int size, const NameCompleter& completer) = 0;

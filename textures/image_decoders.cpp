@@ -39,8 +39,8 @@ int decodeImage(const uint8_t* bytes, size_t size, int imageType, DecodedImage* 
     }
 }
 
-// Quake 2 texture: a 100-byte header (name, width, height, four mip offsets,
-// animation name, flags) and four mip levels of indices into Quake 2's
+// WAL texture: a 100-byte header (name, width, height, four mip offsets,
+// animation name, flags) and four mip levels of indices into the WAL
 // palette, each half the sides of the one before. Only the first level is
 // shown, but a file whose levels do not all lie inside it is damaged.
 constexpr size_t WAL_HEADER_SIZE = 100;
@@ -59,7 +59,7 @@ int decodeWal(const uint8_t* bytes, size_t size, DecodedImage* image) {
     const uint8_t* indices = bytes + readLittle32(bytes + 40);
     uint8_t* out = image->pixels;
     for (uint64_t i = 0; i < width * height; i++, out += 4) {
-        const uint8_t* colour = QUAKE2_PALETTE + 3 * indices[i];
+        const uint8_t* colour = WAL_PALETTE + 3 * indices[i];
         out[0] = colour[0];
         out[1] = colour[1];
         out[2] = colour[2];

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// 8-bit RGBA pixels, rows in the order the file stores them (as DevIL leaves
-// them), columns left to right. The pixels are malloc'd and belong to the caller.
+// 8-bit RGBA pixels, the picture's top row first whatever order the file
+// stores its rows in (OpenGL takes the first row as t = 0, which the preview
+// puts along the top edge), columns left to right. The pixels are malloc'd
+// and belong to the caller.
 struct DecodedImage {
     int32_t width;
     int32_t height;
@@ -42,7 +44,7 @@ void freeImage(DecodedImage* image);
 bool scaleImageRgba(const uint8_t* in, int inWidth, int inHeight, uint8_t* out, int outWidth,
                     int outHeight);
 
-extern const uint8_t QUAKE2_PALETTE[256 * 3];
+extern const uint8_t WAL_PALETTE[256 * 3];
 
 inline uint32_t readLittle16(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8;

@@ -10,8 +10,13 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,10 +42,21 @@ void shutdownImageLibrary() {
     ilShutDown();
 }
 
+// "1288: invalid file header": the code in decimal and DevIL's text for it.
+static void formatImageError(int errorCode, char (&text)[2048]) {
+    snprintf(text, sizeof text, "%d: %s", errorCode, iluErrorString((ILenum)errorCode));
+}
+
 void showImageError(Platform* platform, int errorCode) {
     char text[2048] = {};
-    snprintf(text, sizeof text, "%d: %s", errorCode, iluErrorString((ILenum)errorCode));
+    formatImageError(errorCode, text);
     if (platform) platform->showMessageBox("LoadImage Error", text);
+}
+
+static void showFileError(Platform* platform, const char* path, int errorCode) {
+    char text[2048] = {};
+    formatImageError(errorCode, text);
+    if (platform) platform->showImageError(path, text);
 }
 
 void reportImageErrors(Platform* platform) {
@@ -73,22 +89,26 @@ static int maxTextureSize(int32_t sizeLimit) {
     return driverLimit;
 }
 
-// Reads the whole file into one buffer of its exact size; null when it
-// cannot be opened, measured or buffered.
+// Reads the whole file into one buffer of its exact size (fewer bytes when
+// it shrinks meanwhile); null when it cannot be opened, measured or buffered,
+// or is no regular file (a folder, a device, a FIFO, which is not waited
+// for). Four system calls: small images cost little more than these.
 static uint8_t* readWholeFile(const char* path, size_t* size) {
-    FILE* file = fopen(path, "rb");
-    if (!file) return nullptr;
-    long start = ftell(file);
-    long end = -1;
-    if (start >= 0 && fseek(file, 0, SEEK_END) == 0) end = ftell(file);
-    if (end < start || fseek(file, start, SEEK_SET) != 0) {
-        fclose(file);
-        return nullptr;
+    int file = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file < 0) return nullptr;
+    struct stat info;
+    uint8_t* bytes = nullptr;
+    if (fstat(file, &info) == 0 && S_ISREG(info.st_mode))
+        bytes = (uint8_t*)malloc(info.st_size > 0 ? (size_t)info.st_size : 1);
+    size_t done = 0;
+    while (bytes && done < (size_t)info.st_size) {
+        ssize_t got = read(file, bytes + done, (size_t)info.st_size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += (size_t)got;
     }
-    *size = (size_t)(end - start);
-    uint8_t* bytes = (uint8_t*)malloc(*size > 0 ? *size : 1);
-    if (bytes) *size = fread(bytes, 1, *size, file);
-    fclose(file);
+    close(file);
+    *size = done;
     return bytes;
 }
 
@@ -128,7 +148,7 @@ bool loadTextureFile(const char* path, int imageType, ImageLoading& loading) {
     int error = decodeImage(bytes, size, imageType, &image);
     free(bytes);
     if (error != IL_NO_ERROR) {
-        showImageError(loading.platform, error);
+        showFileError(loading.platform, path, error);
         return false;
     }
     bool uploaded = uploadImage(image, loading);

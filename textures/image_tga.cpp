@@ -75,28 +75,29 @@ static void expandColour(const uint8_t* p, uint32_t bits, bool alphaBit, uint8_t
     }
 }
 
-// The colour map as RGBA; entries the file does not hold stay absent and make
-// any pixel that uses them refuse the file.
-static int convertMapped(const TgaHeader& h, const uint8_t* map, const uint8_t* raw, uint8_t* out,
-                         size_t count) {
+// The colour map as RGBA (4 spare bytes, so that a table of no entries is
+// still a block of memory).
+static uint8_t* expandColourMap(const TgaHeader& h, const uint8_t* map) {
     uint32_t entryBytes = (h.mapEntryBits + 7) / 8;
     bool alphaBit = (h.descriptor & 15) == 1;
     uint8_t* colours = (uint8_t*)malloc((size_t)h.mapLength * 4 + 4);
-    if (!colours) return IL_OUT_OF_MEMORY;
+    if (!colours) return nullptr;
     for (uint32_t i = 0; i < h.mapLength; i++)
         expandColour(map + i * entryBytes, h.mapEntryBits, alphaBit, colours + 4 * i);
+    return colours;
+}
+
+// Entries the file does not hold are absent: a pixel that uses one refuses the file.
+static bool convertMapped(const TgaHeader& h, const uint8_t* colours, const uint8_t* raw,
+                          uint8_t* out, size_t count) {
     uint32_t pixelBytes = h.pixelBits / 8;
     for (size_t i = 0; i < count; i++) {
         uint32_t value = pixelBytes == 1 ? raw[i] : readLittle16(raw + 2 * i);
         uint32_t entry = value - h.mapFirst;
-        if (value < h.mapFirst || entry >= h.mapLength) {
-            free(colours);
-            return IL_ILLEGAL_FILE_VALUE;
-        }
+        if (value < h.mapFirst || entry >= h.mapLength) return false;
         memcpy(out + 4 * i, colours + 4 * entry, 4);
     }
-    free(colours);
-    return IL_NO_ERROR;
+    return true;
 }
 
 static void convertGrey(uint32_t pixelBits, const uint8_t* raw, uint8_t* out, size_t count) {
@@ -183,6 +184,32 @@ static void mirrorRows(DecodedImage* image) {
     }
 }
 
+// The stored rows converted to RGBA, each into its place counted from the
+// top: bit 5 of the descriptor set means the file starts with the top row,
+// clear (the usual case) with the bottom one. Bit 4 set: right to left.
+static int convertRows(const TgaHeader& h, const uint8_t* map, const uint8_t* raw,
+                       DecodedImage* image) {
+    uint8_t* colours = nullptr;
+    if (h.kind == TGA_MAPPED && !(colours = expandColourMap(h, map))) return IL_OUT_OF_MEMORY;
+    const size_t width = h.width;
+    const size_t rowBytes = width * ((h.pixelBits + 7) / 8);
+    const bool topFirst = h.descriptor & 0x20;
+    int error = IL_NO_ERROR;
+    for (size_t y = 0; y < h.height && error == IL_NO_ERROR; y++, raw += rowBytes) {
+        uint8_t* out = image->pixels + (topFirst ? y : h.height - 1 - y) * width * 4;
+        if (h.kind == TGA_MAPPED) {
+            if (!convertMapped(h, colours, raw, out, width)) error = IL_ILLEGAL_FILE_VALUE;
+        } else if (h.kind == TGA_GREY) {
+            convertGrey(h.pixelBits, raw, out, width);
+        } else {
+            convertTrueColour(h, raw, out, width);
+        }
+    }
+    free(colours);
+    if (error == IL_NO_ERROR && h.descriptor & 0x10) mirrorRows(image);
+    return error;
+}
+
 int decodeTga(const uint8_t* bytes, size_t size, DecodedImage* image) {
     if (size < TGA_HEADER_SIZE) return IL_INVALID_FILE_HEADER;
     TgaHeader h = readTgaHeader(bytes);
@@ -201,19 +228,9 @@ int decodeTga(const uint8_t* bytes, size_t size, DecodedImage* image) {
     const uint8_t* raw = bytes + dataStart;
     uint8_t* expanded = nullptr;
     if (h.runLength) raw = expanded = expandRunLength(raw, available, pixelBytes, count);
-    int error = IL_NO_ERROR;
-    if (!raw)
-        error = IL_FILE_READ_ERROR;
-    else if (h.kind == TGA_MAPPED)
-        error = convertMapped(h, bytes + TGA_HEADER_SIZE + h.idLength, raw, image->pixels, count);
-    else if (h.kind == TGA_GREY)
-        convertGrey(h.pixelBits, raw, image->pixels, count);
-    else
-        convertTrueColour(h, raw, image->pixels, count);
+    int error = IL_FILE_READ_ERROR;
+    if (raw) error = convertRows(h, bytes + TGA_HEADER_SIZE + h.idLength, raw, image);
     free(expanded);
-    if (error != IL_NO_ERROR)
-        freeImage(image);
-    else if (h.descriptor & 0x10)
-        mirrorRows(image);
+    if (error != IL_NO_ERROR) freeImage(image);
     return error;
 }

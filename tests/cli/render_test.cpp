@@ -149,3 +149,78 @@ TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndADamagedImage) {
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);  // the PNGs and the index
     EXPECT_EQ(safeFileName("../x y"), "_.._x_y");
 }
+
+// Every image type, TGA with its rows stored from the top or the bottom, shows
+// its picture upright: the first row uploaded, t = 0, along the square's top.
+TEST_F(CliTest, ThumbnailsShowEveryImageTypeUpright) {
+    // Top left, top right, bottom left, bottom right: entries of encodePcx's palette.
+    const Bytes quarters[4] = {
+        {250, 5, 125, 255}, {10, 245, 5, 255}, {128, 127, 64, 255}, {60, 195, 30, 255}};
+    Bytes picture;
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 16; x++)
+            picture.insert(picture.end(), quarters[y / 8 * 2 + x / 8].begin(),
+                           quarters[y / 8 * 2 + x / 8].begin() + 4);
+    const Bytes painted = {250, 5, 125, 10, 245, 5, 128, 127, 64, 60, 195, 30};
+    const struct {
+        const char* file;
+        Bytes bytes;
+        Bytes seen;  // the quarters' colours in the same order
+        int tolerance;
+    } images[] = {
+        {"top.tga", encodeTga(16, 16, picture), painted, 0},
+        {"bottom.tga", encodeTga(16, 16, picture, true), painted, 0},
+        {"lines.pcx", encodePcx(16, 16, picture), painted, 0},
+        {"photo.jpg", encodeJpg(16, 16, picture), painted, 4},
+        {"wall.wal",
+         encodeWal(16, 16, picture),
+         {123, 63, 27, 155, 155, 155, 139, 87, 87, 119, 79, 23},
+         0},  // the WAL palette's
+    };
+    std::string library;
+    for (const auto& image : images) {
+        write(image.file, std::string(image.bytes.begin(), image.bytes.end()));
+        library += std::string(image.file) + " { { map " + image.file + " } }\n";
+    }
+    CliRun run =
+        veltra({"thumbnails", write("lib.txt", library), "--size", "128", "-o", path("thumbs")});
+    ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
+    for (const auto& image : images) {
+        const Picture drawn = readPng(path("thumbs/") + image.file + ".png");
+        ASSERT_EQ(drawn.width, 128) << image.file;
+        size_t at = 0;  // the quarters' centres, top row first
+        for (int y : {27, 99})
+            for (int x : {40, 88})
+                for (int c = 0; c < 3; c++, at++)
+                    EXPECT_NEAR(drawn.rgb[(y * 128 + x) * 3 + c], image.seen[at], image.tolerance)
+                        << image.file << ", quarter " << at / 3;
+    }
+}
+
+// A refused image is named on the line of its error code, whatever the type.
+TEST_F(CliTest, ImagesThatCannotBeLoadedAreNamedWithTheirError) {
+    std::filesystem::create_directory(path("pics"));
+    const Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
+    const Bytes pcx = encodePcx(16, 16, testPattern(16, 16));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    } images[] = {
+        {"pics/a.tga", "not an image at all, only words", "1288: invalid file header"},
+        {"cut.tga", tga(2, solid(1, 2, 3)).substr(0, 30), "1298: file read error"},
+        {"cut.jpg", std::string(jpg.begin(), jpg.begin() + 24), "1506: jpeg library error"},
+        {"cut.pcx", std::string(pcx.begin(), pcx.begin() + 200), "1287: illegal file value"},
+    };
+    std::string library;
+    for (const auto& image : images) {
+        write(image.name, image.bytes);
+        library += std::string(image.name) + " { { map " + image.name + " } }\n";
+    }
+    CliRun run = veltra({"thumbnails", write("lib.txt", library), "-o", path("thumbs")});
+    EXPECT_EQ(run.status, EXIT_CLEAN) << run.err;
+    for (const auto& image : images) {
+        const std::string line = "veltra: " + path(image.name) + ": " + image.error + "\n";
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << run.err;
+    }
+}

@@ -43,6 +43,118 @@ TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     }
 }
 
+// Every kind of TGA pixel, plain and run-length coded (a run of one, then
+// three plain), stored from the top or the bottom row, left to right or right
+// to left: each shows the 2 × 2 picture its painter saw, top row first.
+TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
+    const struct {
+        const char* what;
+        int imageType, pixelBits, mapBits;
+        Bytes map;     // entries from index 0
+        Bytes stored;  // the pixels' bytes, top row first, left to right
+        Bytes rgba;
+    } kinds[] = {
+        {"8-bit index, 24-bit map",
+         1,
+         8,
+         24,
+         {0, 0, 255, 0, 255, 0, 255, 0, 0, 10, 20, 30},
+         {3, 2, 1, 0},
+         {30, 20, 10, 255, 0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}},
+        {"16-bit index, 32-bit map",
+         1,
+         16,
+         32,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         {2, 0, 0, 0, 3, 0, 1, 0},
+         {11, 10, 9, 12, 3, 2, 1, 4, 15, 14, 13, 16, 7, 6, 5, 8}},
+        {"16-bit colour",
+         2,
+         16,
+         0,
+         {},
+         {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x10, 0x42},
+         {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255}},
+        {"24-bit colour",
+         2,
+         24,
+         0,
+         {},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}},
+        {"32-bit colour",
+         2,
+         32,
+         0,
+         {},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}},
+        {"8-bit grey",
+         3,
+         8,
+         0,
+         {},
+         {10, 20, 30, 40},
+         {10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255, 40, 40, 40, 255}},
+        {"16-bit grey",
+         3,
+         16,
+         0,
+         {},
+         {10, 1, 20, 2, 30, 3, 40, 4},
+         {10, 10, 10, 1, 20, 20, 20, 2, 30, 30, 30, 3, 40, 40, 40, 4}},
+    };
+    for (const auto& k : kinds) {
+        const size_t pixelBytes = k.stored.size() / 4;
+        const int mapLength = k.mapBits ? int(k.map.size() * 8 / k.mapBits) : 0;
+        for (int descriptor : {0x20, 0x00, 0x10, 0x30}) {
+            for (int runs : {0, 8}) {
+                Bytes file = tgaHeader(k.imageType | runs, 0, mapLength, k.mapBits, 2, 2,
+                                       k.pixelBits, descriptor);
+                file.insert(file.end(), k.map.begin(), k.map.end());
+                for (int at = 0; at < 4; at++) {
+                    const int row = descriptor & 0x20 ? at / 2 : 1 - at / 2;
+                    const int column = descriptor & 0x10 ? 1 - at % 2 : at % 2;
+                    if (runs && at < 2) file.push_back(at == 0 ? 0x80 : 0x02);
+                    const auto pixel = k.stored.begin() + (row * 2 + column) * pixelBytes;
+                    file.insert(file.end(), pixel, pixel + pixelBytes);
+                }
+                EXPECT_EQ(decoded(file, IMAGE_TYPE_TGA).pixels, k.rgba)
+                    << k.what << ", descriptor " << descriptor << (runs ? ", run-length" : "");
+            }
+        }
+    }
+}
+
+// Packets of every count: TGA's runs and plain packets of 1 to 128 pixels
+// (here a run of 7s, a plain packet of 10, 11, ..., then a run of 250s cut
+// to the one pixel left), PCX's runs of 0 to 63 bytes (7s, then a plain 9).
+TEST(ImageDecoders, RunLengthPacketsOfEveryCount) {
+    auto grey = [](const Bytes& values) {
+        Bytes rgba;
+        for (uint8_t v : values) rgba.insert(rgba.end(), {v, v, v, 255});
+        return rgba;
+    };
+    for (int n = 1; n <= 128; n++) {
+        Bytes values(n, 7);
+        Bytes tga = tgaHeader(11, 0, 0, 0, 2 * n + 1, 1, 8, 0x20);
+        tga.insert(tga.end(), {uint8_t(0x80 | (n - 1)), 7, uint8_t(n - 1)});
+        for (int i = 0; i < n; i++) values.push_back(uint8_t(10 + i));
+        tga.insert(tga.end(), values.begin() + n, values.end());
+        tga.insert(tga.end(), {uint8_t(0x80 | (n - 1)), 250});
+        values.push_back(250);
+        EXPECT_EQ(decoded(tga, IMAGE_TYPE_TGA).pixels, grey(values)) << "tga, " << n;
+    }
+    for (int n = 0; n <= 63; n++) {
+        Bytes pcx = pcxHeader(8, n + 1, 1, 1, n + 1, {});
+        pcx.insert(pcx.end(), {uint8_t(0xC0 + n), 7, 9, 12});
+        for (int k = 0; k < 256; k++) pcx.insert(pcx.end(), 3, uint8_t(k));
+        Bytes values(n, 7);
+        values.push_back(9);
+        EXPECT_EQ(decoded(pcx, IMAGE_TYPE_PCX).pixels, grey(values)) << "pcx, " << n;
+    }
+}
+
 static Bytes cut(const Bytes& file, size_t length) {
     return Bytes(file.begin(), file.begin() + length);
 }
@@ -122,26 +234,37 @@ TEST(ImageDecoders, JpegPastTheTimeLimitIsRefused) {
 }
 
 // Random pixels resized both ways on each axis, by whole and odd factors,
-// from sides of one pixel up, against gluScaleImage on the same input.
+// from sides of one pixel up, against gluScaleImage on the same input: each
+// channel within 1, and fewer than 1 in 100 off at all; a flat colour stays exactly it.
 TEST(ImageDecoders, ResizeIsWithinOneOfGluScaleImage) {
     HeadlessGL* gl = createHeadlessGL(16, 16);
     ASSERT_NE(gl, nullptr);
+    // Reductions of up to 6 times use boxes of 2 to 8 pixels on each axis, larger ones go apart.
     const int sizes[][4] = {{1000, 1000, 1024, 1024}, {640, 480, 512, 512}, {300, 200, 256, 256},
                             {256, 256, 128, 128},     {24, 24, 16, 16},     {1, 3, 16, 16},
-                            {100, 50, 128, 64},       {4096, 16, 2048, 16}, {37, 513, 32, 512}};
+                            {100, 50, 128, 64},       {4096, 16, 2048, 16}, {37, 513, 32, 512},
+                            {50, 47, 9, 7},           {90, 450, 20, 100},   {1000, 60, 128, 7},
+                            {3000, 40, 128, 1}};
+    const uint8_t flat[4] = {0, 1, 128, 255};
     std::minstd_rand random(9);
     for (const auto& size : sizes) {
-        Bytes in((size_t)size[0] * size[1] * 4);
-        for (uint8_t& byte : in) byte = (uint8_t)random();
-        Bytes ours((size_t)size[2] * size[3] * 4);
-        Bytes glu(ours.size());
-        ASSERT_TRUE(scaleImageRgba(in.data(), size[0], size[1], ours.data(), size[2], size[3]));
-        gluScaleImage(GL_RGBA, size[0], size[1], GL_UNSIGNED_BYTE, in.data(), size[2], size[3],
-                      GL_UNSIGNED_BYTE, glu.data());
-        int worst = 0;
-        for (size_t i = 0; i < ours.size(); i++)
-            worst = std::max(worst, std::abs(ours[i] - glu[i]));
-        EXPECT_LE(worst, 1) << size[0] << "x" << size[1] << " to " << size[2] << "x" << size[3];
+        for (bool even : {false, true}) {
+            Bytes in((size_t)size[0] * size[1] * 4);
+            for (size_t i = 0; i < in.size(); i++) in[i] = even ? flat[i % 4] : (uint8_t)random();
+            Bytes ours((size_t)size[2] * size[3] * 4);
+            Bytes glu(ours.size());
+            ASSERT_TRUE(scaleImageRgba(in.data(), size[0], size[1], ours.data(), size[2], size[3]));
+            gluScaleImage(GL_RGBA, size[0], size[1], GL_UNSIGNED_BYTE, in.data(), size[2], size[3],
+                          GL_UNSIGNED_BYTE, glu.data());
+            int worst = 0;
+            size_t off = 0;
+            for (size_t i = 0; i < ours.size(); i++) {
+                worst = std::max(worst, std::abs(ours[i] - glu[i]));
+                off += ours[i] != glu[i];
+            }
+            EXPECT_LE(worst, even ? 0 : 1) << size[0] << "x" << size[1] << " to " << size[2];
+            EXPECT_LE(off * 100, ours.size()) << size[0] << "x" << size[1] << " to " << size[2];
+        }
     }
     destroyHeadlessGL(gl);
 }

@@ -1,7 +1,7 @@
-// Quake 2's 256-colour palette, which every WAL texture indexes.
+// The WAL palette: the 256 colours that every WAL texture indexes.
 #include "image_decoders.h"
 
-const uint8_t QUAKE2_PALETTE[256 * 3] = {
+const uint8_t WAL_PALETTE[256 * 3] = {
     0,   0,   0,   15,  15,  15,  31,  31,  31,  47,  47,  47,  63,  63,  63,  75,  75,  75,  91,
     91,  91,  107, 107, 107, 123, 123, 123, 139, 139, 139, 155, 155, 155, 171, 171, 171, 187, 187,
     187, 203, 203, 203, 219, 219, 219, 235, 235, 235, 99,  75,  35,  91,  67,  31,  83,  63,  31,
