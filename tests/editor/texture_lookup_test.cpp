@@ -1,6 +1,6 @@
 // The editor's answer to which file holds a texture name, against real image files, DevIL
 // and a headless Mesa context: the folders before the Locate dialog, the Texture Folders
-// command and Reload Textures.
+// command, Reload Textures, and the textures of scripts that undo and redo bring back.
 #include "editor_fixture.h"
 #include "test_images.h"
 
@@ -54,6 +54,13 @@ struct EditorTextures : EditorFixture {
         for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next)
             slots.push_back(stage->texture);
         return slots;
+    }
+    // The middle pixel of a frame the preview window draws.
+    Rgba drawn() {
+        previewWindowProc(g, PREVIEW_TICK);
+        Rgba pixel{};
+        glReadPixels(8, 8, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+        return pixel;
     }
 };
 
@@ -113,4 +120,19 @@ TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     EXPECT_EQ(texel(slots[3]), GREEN);
     EXPECT_EQ(texel(g.textures.placeholderSlot), WHITE);
     EXPECT_EQ(locateTitles().size(), 2u);
+}
+
+// A map committed by a stage switch is drawn once undo or redo brings its script back: each
+// resolves the restored script's names again rather than draw the slots it last had.
+TEST_F(EditorTextures, UndoAndRedoDrawTheRestoredScriptsTextures) {
+    writeImage("scripts/red.tga", RED);
+    writeImage("scripts/green.tga", GREEN);
+    openText("s { { map red.tga } }", 0, 0);
+    EXPECT_EQ(drawn(), RED);
+    pick(IDC_STAGE_LIST, 0, {{IDC_TEXTURE_MAP, "green.tga"}});
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(drawn(), RED);
+    command(IDM_EDIT_REDO);
+    EXPECT_EQ(drawn(), GREEN);
+    EXPECT_EQ(locateTitles(), Names{});
 }
