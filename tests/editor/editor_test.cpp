@@ -1,10 +1,12 @@
 // The editor's commands on the toolkit-free platform: the panel's mapping, the lists and
-// their buttons, the frame buttons, and Open and Save.
+// their buttons, the frame buttons, Open and Save, and the rows of the command table.
+#include "commands.h"
 #include "control_fields.h"
 #include "editor_fixture.h"
 
 #include <cerrno>
 #include <cstring>
+#include <span>
 
 using Editor = EditorFixture;
 
@@ -220,4 +222,57 @@ TEST_F(Editor, OpenDropsTheSelectionItReplaces) {
     EXPECT_EQ(selected(), "-/-");
     EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
     EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"c", "A", "b"}));
+}
+
+// The captions of the command table's rows for which when(row) holds, in table order.
+template <class When>
+static Names captionsWhere(When when) {
+    Names captions;
+    for (const Command& row : std::span(COMMANDS, COMMAND_COUNT))
+        if (when(row)) captions.push_back(row.caption);
+    return captions;
+}
+
+// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, no other row
+// ever; a greyed command is refused and changes nothing.
+TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
+    auto greyed = [&] { return captionsWhere([&](auto& row) { return !commandEnabled(row, g); }); };
+    EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Step Frame"}));
+    for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO, IDM_PREVIEW_STEP_FRAME})
+        EXPECT_EQ(command(id), 1) << id;
+    EXPECT_EQ(g.preview.previewTime, 0.0f);
+    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "s"}});
+    command(IDM_PREVIEW_PAUSE);
+    EXPECT_EQ(greyed(), Names{"Redo"});
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(greyed(), Names{"Undo"});
+    EXPECT_EQ(command(IDM_PREVIEW_STEP_FRAME), 0);
+    EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
+}
+
+// Each Preview choice sets what the preview draws (the stages and the background chosen) and
+// takes the check mark of its group; Pause toggles its own.
+TEST_F(Editor, PreviewChoicesMoveTheirCheckMarks) {
+    struct Row {
+        int id;
+        Names checked;
+        int stages, background;
+    };
+    const Row rows[] = {
+        {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Selected Stage Only", "Blue"}, 2, 0},
+        {IDM_BACKGROUND_CHECKERBOARD, {"Selected Stage Only", "Checkerboard"}, 2, 2},
+        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Checkerboard"}, 2, 2},
+        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, {"Up to Selected Stage", "Pause", "Checkerboard"}, 1, 2},
+        {IDM_BACKGROUND_BLACK, {"Up to Selected Stage", "Pause", "Black"}, 1, 1},
+        {IDM_PREVIEW_PAUSE, {"Up to Selected Stage", "Black"}, 1, 1},
+        {IDM_PREVIEW_WHOLE_SCRIPT, {"Whole Script", "Black"}, 0, 1},
+        {IDM_BACKGROUND_BLUE, {"Whole Script", "Blue"}, 0, 0},
+    };
+    for (const Row& row : rows) {
+        command(row.id);
+        EXPECT_EQ(captionsWhere([&](auto& c) { return c.checkedWhen && c.checkedWhen(g); }),
+                  row.checked);
+        EXPECT_EQ(g.preview.previewStages, row.stages) << row.id;
+        EXPECT_EQ(g.preview.previewBackground, row.background) << row.id;
+    }
 }
