@@ -22,10 +22,10 @@ struct Command {
     const char* shortcut;  // "Ctrl+O"; "; " separates alternatives; null: none
     unsigned style;
     int (*handler)(EditorContext& g);
-    bool (*enabledWhen)(const EditorContext& g);  // null: always
-    bool (*checkedWhen)(const EditorContext& g);  // null: no check mark
+    bool (*enabledWhen)(const EditorContext& g) = nullptr;  // null: always
+    bool (*checkedWhen)(const EditorContext& g) = nullptr;  // null: no check mark
     // Words shown after the caption ("Undo" "Script Delete"); null: none.
-    const char* (*detailWhen)(const EditorContext& g);
+    const char* (*detailWhen)(const EditorContext& g) = nullptr;
 };
 
 // A popup of the menu bar or a submenu, by its path in Command::menu.
