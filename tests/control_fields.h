@@ -1,17 +1,18 @@
-// The controls of the stage panel and of the script controls, each with the
-// record field it stands for: the tables of the editor's and the windows' tests.
+// The controls of the stage panel and of the script controls, each with the record field it
+// stands for, and the values a test fills them with round after round: the tables of the
+// editor's and the windows' tests.
 #pragma once
 
 #include "control_ids.h"
-#include "platform.h"
 #include "script_model.h"
 
+#include <algorithm>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
 // A field of the stage or of the script, as a number.
+using FieldOf = double (*)(const Script&, const Stage&);
 template <auto Field>
 double stageField(const Script&, const Stage& stage) {
     return static_cast<double>(stage.*Field);
@@ -21,10 +22,14 @@ double scriptField(const Script& script, const Stage&) {
     return static_cast<double>(script.*Field);
 }
 
-// A box of the panel or of the script controls and the record field it stands for.
+// Every row takes another value in some round, so a control that never commits or never
+// shows fails a round; and no two rows take the same values in every round, so no two
+// controls can swap unseen. The number boxes' values differ by box and by round.
+constexpr int ROUNDS = 3;
+
 struct NumberBox {
     int id;
-    std::function<double(const Script&, const Stage&)> field;
+    FieldOf field;
 };
 
 inline const NumberBox NUMBER_BOXES[] = {
@@ -43,49 +48,47 @@ inline const NumberBox NUMBER_BOXES[] = {
     {IDC_SUBDIVIDE, scriptField<&Script::subdivide>},
 };
 
-// A drop-down list or check box, the entry chosen (or 1 for checked) in two rounds, and
-// the field's value each round gives. In each round some pair differs that the other
-// round leaves equal, so that no two controls can swap unseen.
+// A drop-down list or check box, the entry chosen (1: checked) each round, and the value
+// its field then holds. With Blendfunc off both blend lists show GL_ZERO, so the round
+// that turns it off chooses GL_ZERO in both.
 struct ChoiceControl {
     int id;
     bool checkBox;
-    int chosen[2];
-    double value[2];
-    std::function<double(const Script&, const Stage&)> field;
+    int chosen[ROUNDS];
+    double value[ROUNDS];
+    FieldOf field;
 };
 
 inline const ChoiceControl CHOICES[] = {
-    {IDC_SCROLL_TYPE_X, false, {1, 0}, {1, 0}, stageField<&Stage::scrollTypeX>},
-    {IDC_SCROLL_TYPE_Y, false, {2, 1}, {2, 1}, stageField<&Stage::scrollTypeY>},
-    {IDC_SCALE_TYPE_X, false, {0, 2}, {0, 2}, stageField<&Stage::scaleTypeX>},
-    {IDC_SCALE_TYPE_Y, false, {2, 0}, {2, 0}, stageField<&Stage::scaleTypeY>},
-    // GL_SRC_ALPHA and GL_DST_COLOR; GL_ONE_MINUS_DST_ALPHA and GL_ONE_MINUS_SRC_COLOR.
-    {IDC_BLEND_SRC, false, {4, 2}, {770, 774}, stageField<&Stage::blendSrc>},
-    {IDC_BLEND_DST, false, {7, 3}, {773, 769}, stageField<&Stage::blendDst>},
-    {IDC_ALPHA_MASK, true, {1, 0}, {1, 0}, stageField<&Stage::alphamask>},
-    {IDC_SPHERE_MAPPING, true, {0, 0}, {0, 0}, stageField<&Stage::envmap>},
-    {IDC_BLENDFUNC, true, {1, 1}, {1, 1}, stageField<&Stage::blendEnabled>},
-    {IDC_SAFE, true, {0, 1}, {0, 1}, scriptField<&Script::safe>},
+    {IDC_SCROLL_TYPE_X, false, {1, 0, 2}, {1, 0, 2}, stageField<&Stage::scrollTypeX>},
+    {IDC_SCROLL_TYPE_Y, false, {2, 1, 0}, {2, 1, 0}, stageField<&Stage::scrollTypeY>},
+    {IDC_SCALE_TYPE_X, false, {0, 2, 1}, {0, 2, 1}, stageField<&Stage::scaleTypeX>},
+    {IDC_SCALE_TYPE_Y, false, {2, 0, 1}, {2, 0, 1}, stageField<&Stage::scaleTypeY>},
+    // GL_SRC_ALPHA, GL_DST_COLOR, GL_ZERO; GL_ONE_MINUS_DST_ALPHA, GL_ONE_MINUS_SRC_COLOR, GL_ZERO.
+    {IDC_BLEND_SRC, false, {4, 2, 0}, {770, 774, 0}, stageField<&Stage::blendSrc>},
+    {IDC_BLEND_DST, false, {7, 3, 0}, {773, 769, 0}, stageField<&Stage::blendDst>},
+    {IDC_ALPHA_MASK, true, {1, 0, 1}, {1, 0, 1}, stageField<&Stage::alphamask>},
+    {IDC_SPHERE_MAPPING, true, {0, 1, 1}, {0, 1, 1}, stageField<&Stage::envmap>},
+    {IDC_BLENDFUNC, true, {1, 1, 0}, {1, 1, 0}, stageField<&Stage::blendEnabled>},
+    {IDC_SAFE, true, {0, 1, 0}, {0, 1, 0}, scriptField<&Script::safe>},
 };
 
 // A multiple of 0.25 written with a '.', whatever the locale.
 inline std::string withPoint(double value, int decimals) {
-    const int whole = (int)value;
-    std::string text = std::to_string(whole);
-    if (decimals == 0) return text;
-    std::string fraction = std::to_string((int)std::lround((value - whole) * 100));
-    fraction.insert(0, 2 - fraction.size(), '0');
-    return text + "." + fraction + std::string(decimals - 2, '0');
+    const int whole = (int)value, hundredths = (int)std::lround((value - whole) * 100);
+    if (decimals == 0) return std::to_string(whole);
+    return std::to_string(whole) + "." + std::to_string(hundredths / 10) +
+           std::to_string(hundredths % 10) + std::string(decimals - 2, '0');
 }
 
 // The value typed into NUMBER_BOXES[box] in a round: each box and round its own.
 inline double typedValue(size_t box, int round) {
-    if (NUMBER_BOXES[box].id == IDC_SUBDIVIDE) return 16 << (2 * round);
+    if (NUMBER_BOXES[box].id == IDC_SUBDIVIDE) return 8 << (2 * round);
     return 0.25 * (double)(box + 1) + 10 * round;
 }
 
-// The text NUMBER_BOXES[box] shows for the value typed in a round: six decimals, or
-// none for Subdivide.
+// The text NUMBER_BOXES[box] shows for the value typed in a round: six decimals, or none
+// for Subdivide.
 inline std::string shownText(size_t box, int round) {
     const int decimals = NUMBER_BOXES[box].id == IDC_SUBDIVIDE ? 0 : 6;
     return withPoint(typedValue(box, round), decimals);
@@ -100,4 +103,17 @@ inline std::vector<int> fieldsNotAsTyped(const Script& script, const Stage& stag
     for (const ChoiceControl& c : CHOICES)
         if (c.field(script, stage) != c.value[round]) wrong.push_back(c.id);
     return wrong;
+}
+
+// The rows that break the promise above: a value that stays the same in every round, or
+// the same entries chosen as another row's in every round.
+inline std::vector<int> rowsThatCannotFail() {
+    std::vector<int> weak;
+    for (const ChoiceControl& c : CHOICES) {
+        bool weakRow = std::count(c.value, c.value + ROUNDS, c.value[0]) == ROUNDS;
+        for (const ChoiceControl& other : CHOICES)
+            weakRow |= &other != &c && std::equal(c.chosen, c.chosen + ROUNDS, other.chosen);
+        if (weakRow) weak.push_back(c.id);
+    }
+    return weak;
 }

@@ -1,126 +1,85 @@
-// The editor's answer to which file holds a texture name, against real image
-// files, DevIL and a headless Mesa context: the folders before the Locate
-// dialog, the Texture Folders command, and Reload Textures.
-#include "control_ids.h"
-#include "control_store.h"
-#include "editor.h"
-#include "history.h"
+// The editor's answer to which file holds a texture name, against real image files, DevIL
+// and a headless Mesa context: the folders before the Locate dialog, the Texture Folders
+// command, Reload Textures, and the textures of scripts that undo and redo bring back.
+#include "editor_fixture.h"
 #include "test_images.h"
-#include "texture_folders.h"
-#include "textures.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
 namespace fs = std::filesystem;
 using Rgba = std::array<uint8_t, 4>;
-using Texts = std::vector<std::string>;
 
 const Rgba RED = {255, 0, 0, 255};
 const Rgba GREEN = {0, 255, 0, 255};
 const Rgba BLUE = {0, 0, 255, 255};
 const Rgba WHITE = {255, 255, 255, 255};  // the placeholder's corner texel
 
-struct EditorTextures : ::testing::Test {
-    ControlStore store;
-    fs::path dir = fs::temp_directory_path() / ("veltra-lookup-" + std::to_string(getpid()));
-
+// The editor with its preview started, as at start-up, into a context of 16 x 16 pixels.
+struct EditorTextures : EditorFixture {
     void SetUp() override {
-        platform = &store;
-        store.previewWidth = 16;
-        store.previewHeight = 16;
-        if (!store.createPreviewContext()) GTEST_SKIP() << "no headless OpenGL context";
-        initImageLibrary();
-        textureCount = 0;
-        locatedPath[0] = '\0';
-        createPlaceholderTexture();
-        initEditorControls();
-        installTextureFinder();
-        fs::create_directories(dir);
+        ui.previewWidth = 16;
+        ui.previewHeight = 16;
+        startPreview(g);
+        if (!g.preview.previewContextReady) GTEST_SKIP() << "no headless OpenGL context";
     }
-    void TearDown() override {
-        currentScript = nullptr;
-        currentStage = nullptr;
-        clearHistory();  // Open and the buttons record steps
-        freeAllScripts();
-        clearScriptFolders();
-        clearTextureFolders();
-        forgetFolderContents();
-        if (texturesHaveContext) shutdownImageLibrary();
-        texturesHaveContext = false;
-        fs::remove_all(dir);
-        platform = nullptr;
-    }
+    void TearDown() override { stopPreview(g); }
+
     std::string writeImage(const std::string& relative, Rgba colour) {
         Bytes texels;
         for (int i = 0; i < 16 * 16; i++) texels.insert(texels.end(), colour.begin(), colour.end());
         const Bytes tga = encodeTga(16, 16, texels);
-        fs::path path = dir / relative;
+        const fs::path path = dir / relative;
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary).write((const char*)tga.data(), tga.size());
         return path.string();
     }
-    void openScripts(const char* path) {
-        store.answerDialog(path);
-        mainDialogProc(DIALOG_COMMAND, IDM_FILE_OPEN);
-    }
-    void openText(const char* text) {
-        const std::string path = (dir / "scripts/shaders.txt").string();
-        fs::create_directories(dir / "scripts");
-        std::ofstream(path) << text;
-        openScripts(path.c_str());
-    }
-    void pickScript(int index) {
-        store.control(IDC_SCRIPT_LIST).selection = index;
-        mainDialogProc(DIALOG_COMMAND, IDC_SCRIPT_LIST);
-    }
     // The Locate dialogs shown so far; the Open dialogs have no title.
-    Texts dialogTitles() {
-        Texts titles;
-        for (const DialogShown& shown : store.dialogsShown)
+    Names locateTitles() {
+        Names titles;
+        for (const DialogShown& shown : ui.dialogsShown)
             if (!shown.title.empty()) titles.push_back(shown.title);
         return titles;
     }
+    // The first texel of the texture that a slot shows.
+    Rgba texel(int slot) {
+        std::vector<uint8_t> texels(16 * 16 * 4);
+        glBindTexture(GL_TEXTURE_2D, g.textures.textureTable[slot].glTexture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        return {texels[0], texels[1], texels[2], texels[3]};
+    }
+    std::vector<int> stageSlots() {
+        std::vector<int> slots;
+        for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next)
+            slots.push_back(stage->texture);
+        return slots;
+    }
+    // The middle pixel of a frame the preview window draws.
+    Rgba drawn() {
+        previewWindowProc(g, PREVIEW_TICK);
+        Rgba pixel{};
+        glReadPixels(8, 8, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+        return pixel;
+    }
 };
 
-// The first texel of the texture that a slot shows.
-static Rgba shown(int slot) {
-    Rgba texel{};
-    std::vector<uint8_t> texels(16 * 16 * 4);
-    glBindTexture(GL_TEXTURE_2D, textureTable[slot].glTexture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    std::copy(texels.begin(), texels.begin() + 4, texel.begin());
-    return texel;
-}
-
-static std::vector<int> stageSlots(const Script* script) {
-    std::vector<int> slots;
-    for (const Stage* stage = script->stages; stage; stage = stage->next)
-        slots.push_back(stage->texture);
-    return slots;
-}
-
-// The walk-through of the README: every image of the example sits beside the
-// file under the names its scripts use, so no script asks for any.
+// The walk-through of the README: every image of the example sits beside the file under the
+// names its scripts use, so no script asks for any.
 TEST_F(EditorTextures, ExampleScriptsShowTheirTexturesWithoutAsking) {
-    openScripts(VELTRA_EXAMPLES_DIR "/demo.txt");
-    ASSERT_EQ(store.listCount(IDC_SCRIPT_LIST), 4);
+    open(VELTRA_EXAMPLES_DIR "/demo.txt");
+    ASSERT_EQ(entries(IDC_SCRIPT_LIST).size(), 4u);
+    const TextureSlot* slots = g.textures.textureTable;
+    const uint32_t placeholder = slots[g.textures.placeholderSlot].glTexture;
     for (int index = 0; index < 4; index++) {
-        pickScript(index);
-        for (const Stage* stage = currentScript->stages; stage; stage = stage->next) {
-            EXPECT_NE(textureTable[stage->texture].glTexture,
-                      textureTable[placeholderSlot].glTexture)
-                << currentScript->name << " " << stage->map;
+        pick(IDC_SCRIPT_LIST, index);
+        for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next) {
+            EXPECT_NE(slots[stage->texture].glTexture, placeholder) << stage->map;
             for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
-                EXPECT_NE(frame->texture, placeholderSlot) << frame->name;
+                EXPECT_NE(frame->texture, g.textures.placeholderSlot) << frame->name;
         }
     }
-    EXPECT_EQ(dialogTitles(), Texts{});
+    EXPECT_EQ(locateTitles(), Names{});
 }
 
 // Beside the script in another case, with another extension, in a texture folder chosen
@@ -132,37 +91,48 @@ TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     writeImage("library/sky.tga", BLUE);
     writeImage("library/pics/wall.tga", GREEN);  // beside the script comes first
     const std::string elsewhere = writeImage("elsewhere/located.tga", RED);
-    store.folderListAnswers.push_back({(dir / "library").string()});
-    EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_TEXTURE_FOLDERS), 0);
-    EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_TEXTURE_FOLDERS), 1);  // cancelled: kept
-    EXPECT_EQ(store.folderListsShown.back(), Texts{(dir / "library").string()});
+    ui.folderListAnswers.push_back({(dir / "library").string()});
+    EXPECT_EQ(command(IDM_FILE_TEXTURE_FOLDERS), 0);
+    EXPECT_EQ(command(IDM_FILE_TEXTURE_FOLDERS), 1);  // cancelled: kept
+    EXPECT_EQ(ui.folderListsShown.back(), Names{(dir / "library").string()});
 
-    openText(
-        "s\n{\n{\nmap PICS/WALL.TGA\n}\n{\nmap sky.wal\n}\n{\nmap located.tga\n}\n"
-        "{\nmap missing.tga\n}\n}\n");
-    store.answerDialog(elsewhere);
-    store.cancelDialog();
-    pickScript(0);
-    EXPECT_EQ(dialogTitles(), (Texts{"Locate located.tga", "Locate missing.tga"}));
-    const std::vector<int> slots = stageSlots(currentScript);
-    EXPECT_EQ(shown(slots[0]), RED);
-    EXPECT_EQ(shown(slots[1]), BLUE);
-    EXPECT_EQ(shown(slots[2]), RED);
-    EXPECT_EQ(textureTable[slots[3]].glTexture, textureTable[placeholderSlot].glTexture);
-    currentScript->texturesResolved = 0;
-    pickScript(0);
-    EXPECT_EQ(stageSlots(currentScript), slots);
+    openText("s { { map PICS/WALL.TGA } { map sky.wal } { map located.tga } { map missing.tga } }");
+    ui.answerDialog(elsewhere);
+    ui.cancelDialog();
+    pick(IDC_SCRIPT_LIST, 0);
+    EXPECT_EQ(locateTitles(), (Names{"Locate located.tga", "Locate missing.tga"}));
+    const std::vector<int> slots = stageSlots();
+    EXPECT_EQ(texel(slots[0]), RED);
+    EXPECT_EQ(texel(slots[1]), BLUE);
+    EXPECT_EQ(texel(slots[2]), RED);
+    const TextureSlot* table = g.textures.textureTable;
+    EXPECT_EQ(table[slots[3]].glTexture, table[g.textures.placeholderSlot].glTexture);
 
-    const int tableSize = textureCount;
+    const int tableSize = g.textures.textureCount;
     writeImage("scripts/Pics/Wall.tga", GREEN);
     writeImage("elsewhere/located.tga", BLUE);
     writeImage("scripts/missing.tga", GREEN);
-    EXPECT_EQ(mainDialogProc(DIALOG_COMMAND, IDM_FILE_RELOAD_TEXTURES), 0);
-    EXPECT_EQ(stageSlots(currentScript), slots);
-    EXPECT_EQ(textureCount, tableSize);
-    EXPECT_EQ(shown(slots[0]), GREEN);
-    EXPECT_EQ(shown(slots[2]), BLUE);
-    EXPECT_EQ(shown(slots[3]), GREEN);
-    EXPECT_EQ(shown(placeholderSlot), WHITE);
-    EXPECT_EQ(dialogTitles().size(), 2u);
+    EXPECT_EQ(command(IDM_FILE_RELOAD_TEXTURES), 0);
+    EXPECT_EQ(stageSlots(), slots);
+    EXPECT_EQ(g.textures.textureCount, tableSize);
+    EXPECT_EQ(texel(slots[0]), GREEN);
+    EXPECT_EQ(texel(slots[2]), BLUE);
+    EXPECT_EQ(texel(slots[3]), GREEN);
+    EXPECT_EQ(texel(g.textures.placeholderSlot), WHITE);
+    EXPECT_EQ(locateTitles().size(), 2u);
+}
+
+// A map committed by a stage switch is drawn once undo or redo brings its script back: each
+// resolves the restored script's names again rather than draw the slots it last had.
+TEST_F(EditorTextures, UndoAndRedoDrawTheRestoredScriptsTextures) {
+    writeImage("scripts/red.tga", RED);
+    writeImage("scripts/green.tga", GREEN);
+    openText("s { { map red.tga } }", 0, 0);
+    EXPECT_EQ(drawn(), RED);
+    pick(IDC_STAGE_LIST, 0, {{IDC_TEXTURE_MAP, "green.tga"}});
+    command(IDM_EDIT_UNDO);
+    EXPECT_EQ(drawn(), RED);
+    command(IDM_EDIT_REDO);
+    EXPECT_EQ(drawn(), GREEN);
+    EXPECT_EQ(locateTitles(), Names{});
 }

@@ -1,0 +1,188 @@
+// The named changes to the library as the commands make them: one step each, named in the
+// Edit menu, that undo and redo take back and forth; unsaved changes; and a long random run
+// against the writer's output.
+#include "commands.h"
+#include "editor_fixture.h"
+#include "script_file.h"
+
+using Changes = EditorFixture;
+
+// The words after Undo or Redo in the Edit menu; empty when there are none.
+static std::string detail(const EditorContext& g, int id) {
+    const char* words = findCommand(id)->detailWhen(g);
+    return words ? words : "";
+}
+
+// Each command is one step, named in the Edit menu; a commit that changes nothing is none.
+// Undo makes the script and stage the step touched current and shows them; a new step drops
+// the steps to redo.
+TEST_F(Changes, EachCommandIsOneNamedStepAndUndoShowsWhatItTouched) {
+    openText("a { { map a.tga } } b { } c { }", 0, 0);
+    EXPECT_EQ(historyStepCount(g.library.history), 1);  // the Open; the picks changed nothing
+    const std::string more = (dir / "more.txt").string();
+    std::ofstream(more) << "B { safe } e { }";
+    struct Step {
+        const char* name;
+        int id;
+        int index;  // the entry picked, for a list
+        Edits typed;
+        const char* selectedAfterUndo;
+    };
+    const Step steps[] = {
+        {"Submit", IDC_SUBMIT, 0, {{IDC_TEXTURE_MAP, "b.tga"}}, "a/0"},
+        {"Frame Add", IDC_FRAME_ADD, 0, {{IDC_FRAME_NAME, "f1.tga"}}, "a/0"},
+        {"Frame Update", IDC_FRAME_UPDATE, 0, {{IDC_FRAME_NAME, "f2.tga"}}, "a/0"},
+        {"Stage Add", IDC_STAGE_ADD, 0, {}, "a/0"},  // its redo makes the new stage current
+        {"Stage Properties", IDC_STAGE_LIST, 1, {{IDC_ROTATE_SPEED, "4"}}, "a/1"},
+        {"Stage Delete", IDC_STAGE_DELETE, 0, {}, "a/1"},
+        {"Script Update", IDC_SCRIPT_UPDATE, 0, {{IDC_SCRIPT_NAME, "z"}}, "a/-"},
+        {"Script Settings", IDC_SCRIPT_LIST, 0, {{IDC_SUBDIVIDE, "16"}}, "z/-"},
+        {"Script Add", IDC_SCRIPT_ADD, 0, {{IDC_SCRIPT_NAME, "d"}}, "-/-"},
+        {"Script Delete", IDC_SCRIPT_DELETE, 0, {}, "d/-"},
+        {"Open", IDM_FILE_OPEN, 0, {}, "b/-"},  // the script it replaced
+    };
+    for (const Step& step : steps) {
+        if (step.id == IDM_FILE_OPEN) ui.answerDialog(more);
+        ui.control(IDC_FRAME_LIST).selection = 0;  // for Frame Update
+        pick(step.id, step.index, step.typed);
+        EXPECT_EQ(detail(g, IDM_EDIT_UNDO), step.name);
+        command(IDM_EDIT_UNDO);
+        EXPECT_EQ(selected(), step.selectedAfterUndo) << step.name;
+        // The panel shows the restored records: committing it changes nothing.
+        const Selection& s = g.selection;
+        const uint64_t edits = g.library.editCount;
+        if (s.currentScript) readScriptProperties(g, s.currentScript);
+        if (s.currentStage) readStageProperties(g, s.currentStage);
+        EXPECT_EQ(g.library.editCount, edits) << step.name;
+        EXPECT_EQ(shown(IDC_SCRIPT_NAME), s.currentScript ? s.currentScript->name : "");
+        EXPECT_EQ(detail(g, IDM_EDIT_REDO), step.name);
+        command(IDM_EDIT_REDO);
+    }
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"z", "c", "B", "e"}));
+    command(IDM_EDIT_UNDO);
+    command(IDC_STAGE_ADD);
+    EXPECT_EQ(detail(g, IDM_EDIT_REDO), "");
+}
+
+// Unsaved until a Save succeeds. A step copies the script it touches, never the library.
+TEST_F(Changes, UnsavedUntilASaveSucceedsAndStepsStaySmall) {
+    std::string text;
+    for (int i = 0; i < 2000; i++) text += "s" + std::to_string(i) + " { { map a.tga } }\n";
+    openText(text, 1000, 0);
+    const History& history = g.library.history;
+    EXPECT_TRUE(libraryHasUnsavedChanges(history));
+    save((dir / "none/out.txt").string());
+    EXPECT_TRUE(libraryHasUnsavedChanges(history));
+    save((dir / "out.txt").string());
+    EXPECT_FALSE(libraryHasUnsavedChanges(history));
+    const size_t before = historyBytes(history);
+    command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "b.tga"}});
+    EXPECT_LT(historyBytes(history) - before, 4 * sizeof(Script) + 4 * sizeof(Stage));
+    command(IDC_SCRIPT_DELETE);
+    EXPECT_LT(historyBytes(history) - before, 8 * sizeof(Script) + 8 * sizeof(Stage));
+}
+
+// Current references are live or none; frame lists agree with count and current.
+static void checkInvariants(const EditorContext& g) {
+    const Selection& s = g.selection;
+    ASSERT_TRUE(!s.currentScript || scriptIndex(g.library, s.currentScript) >= 0);
+    ASSERT_TRUE(!s.currentStage || stageOwner(g.library, s.currentStage));
+    for (const Script* script = g.library.scripts; script; script = script->next) {
+        for (const Stage* t = script->stages; t; t = t->next) {
+            int length = 0;
+            bool current = !t->animCurrent;
+            for (const AnimFrame* f = t->animFrames; f; f = f->next, length++)
+                current |= f == t->animCurrent;
+            ASSERT_TRUE(t->animFrameCount == length && current);
+        }
+    }
+}
+
+// Random commands, undos and redos against the writer's output after every step, and the
+// unsaved mark against the state of the last Save; the second half with a history small
+// enough to drop its oldest steps. Without a current script the buttons change nothing.
+TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
+    const char* const texts[] = {"", "0", "2.5x", "-1.25", "300", "pics/a.tga", "ab", "first"};
+    const int commands[] = {
+        IDC_STAGE_LIST,    IDC_SCRIPT_LIST,  IDC_FRAME_LIST,   IDC_FRAME_ADD,
+        IDC_FRAME_DELETE,  IDC_STAGE_ADD,    IDC_STAGE_DELETE, IDC_SCRIPT_ADD,
+        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,       IDC_SCRIPT_UPDATE,
+    };
+    const std::string twoScripts =
+        "first { subdivide 16 safe vertexwarp 1 2 0.5 { map a.tga rotate 1.5 } { } { map c.tga "
+        "anim 1 f1.tga f2.tga end blendfunc GL_ONE GL_SRC_ALPHA scroll sine 1 cosine 2 "
+        "scale static 3 sine 0 alphashift 1 0.5 1 } } second { { } }";
+    // Written thousands of times: in memory when there is a file system there.
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    const std::string file = shm ? "/dev/shm/" + dir.filename().string() : (dir / "w").string();
+    auto written = [&] {
+        EXPECT_TRUE(writeScriptFile(g.library, file.c_str()));
+        return fileText(file);
+    };
+    const uint64_t& editCount = g.library.editCount;
+    markLibrarySaved(g.library.history);
+    std::vector<std::string> states = {written()};
+    size_t position = 0;
+    size_t savedPosition = 0;
+    std::mt19937 rng(7);
+    // A change is a new state; it drops the states that redo had.
+    auto track = [&](uint64_t edits) {
+        ASSERT_LE(editCount - edits, 1u);
+        if (editCount == edits) return;
+        if (savedPosition > position) savedPosition = SIZE_MAX;
+        states.resize(++position);
+        states.push_back(written());
+        // A new step leaves the history within its limit, or the newest step alone.
+        const History& history = g.library.history;
+        ASSERT_TRUE(historyStepCount(history) == 1 || historyBytes(history) <= history.memoryLimit);
+    };
+    // Script Add and Save commit first, each commit a step of its own.
+    auto commitFirst = [&](bool stageToo) {
+        Selection& s = g.selection;
+        if (!s.currentScript || (stageToo && !s.currentStage)) return;
+        uint64_t edits = editCount;
+        readScriptProperties(g, s.currentScript);
+        track(edits);
+        edits = editCount;
+        if (stageToo) readStageProperties(g, s.currentStage);
+        track(edits);
+    };
+    for (int step = 0; step < 4000; step++) {
+        g.library.history.memoryLimit = step < 2000 ? HISTORY_MEMORY_LIMIT : 4096;
+        const int action = (int)(rng() % 32);
+        const uint64_t edits = editCount;
+        if (action < 6) {
+            const int box = IDC_STAGE_LIST + (int)(rng() % 40);
+            ui.control(box).text = texts[rng() % std::size(texts)];
+        } else if (action < 8) {
+            ui.setCheck(IDC_STAGE_LIST + (int)(rng() % 40), rng() % 2);
+        } else if (action < 20) {
+            const int id = commands[rng() % std::size(commands)];
+            const int index = (int)(rng() % (entries(id).size() + 2)) - 1;
+            if (id == IDC_SCRIPT_ADD) commitFirst(false);
+            const uint64_t commandEdits = editCount;
+            const bool scriptCurrent = g.selection.currentScript;
+            pick(id, index);
+            if (!scriptCurrent && id != IDC_SCRIPT_ADD) {  // only Script Add needs no script
+                ASSERT_EQ(editCount, commandEdits) << id;
+            }
+            track(commandEdits);
+        } else if (action < 21) {
+            openText(twoScripts);
+            track(edits);
+        } else if (action < 22) {
+            commitFirst(true);
+            save((dir / "out.txt").string());
+            if (!libraryHasUnsavedChanges(g.library.history)) savedPosition = position;
+        } else {
+            const bool undo = action < 27;
+            if (command(undo ? IDM_EDIT_UNDO : IDM_EDIT_REDO) == 0)
+                position = undo ? position - 1 : position + 1;
+        }
+        ASSERT_EQ(written(), states[position]) << "step " << step;
+        ASSERT_EQ(libraryHasUnsavedChanges(g.library.history), position != savedPosition)
+            << "step " << step;
+        ASSERT_NO_FATAL_FAILURE(checkInvariants(g)) << "step " << step;
+    }
+    std::filesystem::remove(file);
+}

@@ -1,0 +1,94 @@
+// A fresh editor for each test: its context on the toolkit-free platform, under a
+// decimal-comma locale, with a folder of its own for the files the test writes.
+#pragma once
+
+#include "control_ids.h"
+#include "control_store.h"
+#include "editor.h"
+#include "script_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using Names = std::vector<std::string>;
+// Texts typed into their boxes before a command.
+using Edits = std::vector<std::pair<int, std::string>>;
+
+// As in a window, every dialog takes the focus from the script list, whose notification then
+// arrives inside the waiting command and must be dropped.
+struct FocusTakingStore : ControlStore {
+    EditorContext* editor = nullptr;
+    bool askFileName(FileDialogRequest& request) override {
+        mainDialogProc(*editor, DIALOG_COMMAND, IDC_SCRIPT_LIST);
+        return ControlStore::askFileName(request);
+    }
+};
+
+inline std::string fileText(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+struct EditorFixture : ::testing::Test {
+    FocusTakingStore ui;
+    EditorContext g{&ui};
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("veltra-editor-" + std::to_string(std::random_device{}()));
+
+    EditorFixture() {
+        setlocale(LC_ALL, "de_DE.UTF-8");  // numbers typed and shown keep their '.' under it
+        ui.editor = &g;
+        initEditorControls(ui);
+        installTextureFinder(g);
+        std::filesystem::create_directories(dir / "scripts");
+    }
+    ~EditorFixture() override {
+        std::filesystem::remove_all(dir);
+        setlocale(LC_ALL, "C");
+    }
+
+    int command(int id, const Edits& edits = {}) {
+        for (auto& [box, text] : edits) ui.control(box).text = text;
+        return mainDialogProc(g, DIALOG_COMMAND, id);
+    }
+    int pick(int list, int index, const Edits& edits = {}) {
+        ui.control(list).selection = index;
+        return command(list, edits);
+    }
+    // The current script and the current stage's place in it: "a/0", "a/-" (none), "-/-",
+    // "a/elsewhere" (a stage of another script).
+    std::string selected() {
+        const Selection& s = g.selection;
+        const int index = stageIndex(s.currentScript, s.currentStage);
+        const std::string stage = !s.currentStage ? "-"
+                                  : index < 0     ? "elsewhere"
+                                                  : std::to_string(index);
+        return (s.currentScript ? s.currentScript->name : "-") + ("/" + stage);
+    }
+    const std::string& shown(int id) { return ui.control(id).text; }
+    const Names& entries(int id) { return ui.control(id).items; }
+    int open(const std::string& path) {
+        ui.answerDialog(path);
+        return command(IDM_FILE_OPEN);
+    }
+    int save(const std::string& path, const Edits& edits = {}) {
+        ui.answerDialog(path);
+        return command(IDM_FILE_SAVE, edits);
+    }
+    // Opens the text as a file of scripts, then picks the script and its stage when given.
+    void openText(const std::string& text, int script = NO_SELECTION, int stage = NO_SELECTION) {
+        const std::string path = (dir / "scripts/shaders.txt").string();
+        std::ofstream(path) << text;
+        open(path);
+        if (script != NO_SELECTION) pick(IDC_SCRIPT_LIST, script);
+        if (stage != NO_SELECTION) pick(IDC_STAGE_LIST, stage);
+    }
+};
