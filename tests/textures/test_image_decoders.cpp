@@ -43,6 +43,14 @@ TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     }
 }
 
+// Bytes written as pairs of hexadecimal digits; spaces set pixels apart for the reader.
+struct Hex : Bytes {
+    Hex(const char* text) {
+        for (const char* p = text; *p; p += *p == ' ' ? 1 : 2)
+            if (*p != ' ') push_back(uint8_t(std::stoi(std::string(p, 2), nullptr, 16)));
+    }
+};
+
 // Every kind of TGA pixel, plain and run-length coded (a run of one, then
 // three plain), stored from the top or the bottom row, left to right or right
 // to left: each shows the 2 × 2 picture its painter saw, top row first.
@@ -50,59 +58,22 @@ TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
     const struct {
         const char* what;
         int imageType, pixelBits, mapBits;
-        Bytes map;     // entries from index 0
-        Bytes stored;  // the pixels' bytes, top row first, left to right
-        Bytes rgba;
+        Hex map;     // entries from index 0
+        Hex stored;  // the pixels' bytes, top row first, left to right
+        Hex rgba;
     } kinds[] = {
-        {"8-bit index, 24-bit map",
-         1,
-         8,
-         24,
-         {0, 0, 255, 0, 255, 0, 255, 0, 0, 10, 20, 30},
-         {3, 2, 1, 0},
-         {30, 20, 10, 255, 0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}},
-        {"16-bit index, 32-bit map",
-         1,
-         16,
-         32,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-         {2, 0, 0, 0, 3, 0, 1, 0},
-         {11, 10, 9, 12, 3, 2, 1, 4, 15, 14, 13, 16, 7, 6, 5, 8}},
-        {"16-bit colour",
-         2,
-         16,
-         0,
-         {},
-         {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x10, 0x42},
-         {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255}},
-        {"24-bit colour",
-         2,
-         24,
-         0,
-         {},
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
-         {3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}},
-        {"32-bit colour",
-         2,
-         32,
-         0,
-         {},
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}},
-        {"8-bit grey",
-         3,
-         8,
-         0,
-         {},
-         {10, 20, 30, 40},
-         {10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255, 40, 40, 40, 255}},
-        {"16-bit grey",
-         3,
-         16,
-         0,
-         {},
-         {10, 1, 20, 2, 30, 3, 40, 4},
-         {10, 10, 10, 1, 20, 20, 20, 2, 30, 30, 30, 3, 40, 40, 40, 4}},
+        {"8-bit index, 24-bit map", 1, 8, 24, "0000ff 00ff00 ff0000 0a141e", "03 02 01 00",
+         "1e140aff 0000ffff 00ff00ff ff0000ff"},
+        {"16-bit index, 32-bit map", 1, 16, 32, "01020304 05060708 090a0b0c 0d0e0f10",
+         "0200 0000 0300 0100", "0b0a090c 03020104 0f0e0d10 07060508"},
+        {"16-bit colour", 2, 16, 0, "", "007c e003 1f00 1042",
+         "ff0000ff 00ff00ff 0000ffff 848484ff"},
+        {"24-bit colour", 2, 24, 0, "", "010203 040506 070809 0a0b0c",
+         "030201ff 060504ff 090807ff 0c0b0aff"},
+        {"32-bit colour", 2, 32, 0, "", "01020304 05060708 090a0b0c 0d0e0f10",
+         "03020104 07060508 0b0a090c 0f0e0d10"},
+        {"8-bit grey", 3, 8, 0, "", "0a 14 1e 28", "0a0a0aff 141414ff 1e1e1eff 282828ff"},
+        {"16-bit grey", 3, 16, 0, "", "0a01 1402 1e03 2804", "0a0a0a01 14141402 1e1e1e03 28282804"},
     };
     for (const auto& k : kinds) {
         const size_t pixelBytes = k.stored.size() / 4;
@@ -215,6 +186,7 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         {"wal cut in its last level", IMAGE_TYPE_WAL, cut(wal, wal.size() - 1),
          IL_INVALID_FILE_HEADER},
         {"wal of 65536 rows", IMAGE_TYPE_WAL, withByte(wal, 38, 1), IL_INVALID_FILE_HEADER},
+        {"wal of 4 × 4", IMAGE_TYPE_WAL, encodeWal(4, 4, pattern), IL_INVALID_FILE_HEADER},
     };
     for (const auto& c : cases) {
         const Decoded image = decoded(c.file, c.imageType);
