@@ -1,5 +1,5 @@
 // Texture names looked up in real folders written here: letter case, the
-// extension fallback, the search order, refused names, symbolic links and
+// extension fallback, refused names, symbolic links, the search order and
 // files added after a folder was read.
 #include "texture_folders.h"
 
@@ -46,13 +46,20 @@ struct FolderSearch : ::testing::Test {
     }
 };
 
-// Each component is matched without regard to case; the spelling on disk is
-// what is offered. A name's own extension comes before the others.
-TEST_F(FolderSearch, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAfter) {
+// Each component is matched without regard to case; the spelling on disk is what is
+// offered. A name's own extension comes before the others. No name leaves its folder:
+// absolute names, ".." and links out are refused.
+TEST_F(FolderSearch, NamesMatchEachComponentInAnyCaseAndStayInTheirFolder) {
     const std::string flame = file("scripts/Pics/Demo/Flame1.TGA");
     const std::string wall = file("scripts/textures/wall.jpg");
     const std::string stone = file("library/Stone.pcx");
     const std::string stoneTga = file("library/stone.tga");
+    const std::string inside = file("library/real/wall.tga");
+    const std::string outside = file("outside/secret.tga");
+    fs::create_directories(root / "library/sub");
+    fs::create_symlink(root / "outside", root / "library/escape");
+    fs::create_symlink(root / "outside/secret.tga", root / "library/secret.tga");
+    fs::create_symlink(root / "library/real", root / "library/alias");
     addScriptFolder(folders, (root / "scripts/demo.txt").c_str());
     addTextureFolder(folders, (root / "library").c_str());
 
@@ -68,8 +75,18 @@ TEST_F(FolderSearch, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAfter
         {"stone.wal", stoneTga},  // .tga comes first of the others
         {"pics/demo", ""},        // a folder is no image
         {"pics/demo/flame1.tga/x.tga", ""},
+        {outside.c_str(), ""},
+        {"sub/../../outside/secret.tga", ""},
+        {"escape/secret.tga", ""},
+        {"secret.tga", ""},
+        {"ALIAS/wall.tga", (root / "library/alias/wall.tga").string()},
+        {"real/wall.tga", inside},
     };
     for (const auto& c : cases) EXPECT_EQ(found(c.name), c.expected) << c.name;
+    for (const char* name : {"", "/etc/passwd", "\\etc\\passwd", "../outside/secret.tga",
+                             "sub/../../outside/secret.tga", "real/..\\..\\outside/secret.tga"})
+        EXPECT_FALSE(isFolderSafeName(name)) << name;
+    EXPECT_TRUE(isFolderSafeName("a..b/..c/wall.tga"));
 }
 
 // Folders of opened scripts, the latest first, before the texture folders in
@@ -95,28 +112,6 @@ TEST_F(FolderSearch, SearchOrderAndFilesThatDoNotLoad) {
     EXPECT_TRUE(searchTextureFolders(folders, "wall.tga", recordOffer, &secondLoads));
     EXPECT_EQ(secondLoads.offered, (Paths{older, newer, first, second}));
     EXPECT_EQ(found("sky.tga"), (root / "second/sky.tga").string());
-}
-
-// No name leaves the folders: absolute names, ".." and links out are refused.
-TEST_F(FolderSearch, NamesAndLinksThatLeaveTheFolderAreRefused) {
-    const std::string outside = file("outside/secret.tga");
-    const std::string inside = file("textures/real/wall.tga");
-    fs::create_directories(root / "textures/sub");
-    fs::create_symlink(root / "outside", root / "textures/escape");
-    fs::create_symlink(root / "outside/secret.tga", root / "textures/secret.tga");
-    fs::create_symlink(root / "textures/real", root / "textures/alias");
-    addTextureFolder(folders, (root / "textures").c_str());
-
-    for (const char* name : {"", "/etc/passwd", "\\etc\\passwd", "../outside/secret.tga",
-                             "sub/../../outside/secret.tga", "real/..\\..\\outside/secret.tga"})
-        EXPECT_FALSE(isFolderSafeName(name)) << name;
-    EXPECT_TRUE(isFolderSafeName("a..b/..c/wall.tga"));
-    EXPECT_EQ(found(outside.c_str()), "");
-    EXPECT_EQ(found("sub/../../outside/secret.tga"), "");
-    EXPECT_EQ(found("escape/secret.tga"), "");
-    EXPECT_EQ(found("secret.tga"), "");
-    EXPECT_EQ(found("ALIAS/wall.tga"), (root / "textures/alias/wall.tga").string());
-    EXPECT_EQ(found("real/wall.tga"), inside);
 }
 
 // What was read of a folder is kept, yet a file added later is found; once
