@@ -43,14 +43,6 @@ TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     }
 }
 
-// Bytes written as pairs of hexadecimal digits; spaces set pixels apart for the reader.
-struct Hex : Bytes {
-    Hex(const char* text) {
-        for (const char* p = text; *p; p += *p == ' ' ? 1 : 2)
-            if (*p != ' ') push_back(uint8_t(std::stoi(std::string(p, 2), nullptr, 16)));
-    }
-};
-
 // Every kind of TGA pixel, plain and run-length coded (a run of one, then
 // three plain), stored from the top or the bottom row, left to right or right
 // to left: each shows the 2 × 2 picture its painter saw, top row first.
