@@ -126,8 +126,12 @@ TEST_F(TextureTest, ImagesAreUploadedAtTheRuledSize) {
     }
 }
 
-// The placeholder takes the first slot: a 16 × 16 white frame around black, opaque.
-TEST_F(TextureTest, ThePlaceholderIsTheFirstSlot) {
+// The placeholder takes the first slot: a 16 × 16 white frame around black, opaque. Then a
+// name raises one Locate dialog, which offers the file chosen last; asked again in any case,
+// the name has its slot, also where the C library folds 'I' to a dotless i. Cancelled: a slot
+// of its own; a file of no image type or that does not load: the placeholder's slot, with a
+// box only for the latter.
+TEST_F(TextureTest, PlaceholderThenNamesLocatedOnceInAnyCase) {
     EXPECT_EQ(table.textureCount, 1);
     EXPECT_EQ(table.placeholderSlot, 0);
     EXPECT_STREQ(table.textureTable[0].name, "***NOTEX***");
@@ -140,13 +144,6 @@ TEST_F(TextureTest, ThePlaceholderIsTheFirstSlot) {
     EXPECT_EQ(level(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
     EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
     EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-}
-
-// A name raises one Locate dialog, which offers the file chosen last; asked again in any
-// case, the name has its slot, also where the C library folds 'I' to a dotless i. Cancelled:
-// a slot of its own; a file of no image type or that does not load: the placeholder's slot,
-// with a box only for the latter.
-TEST_F(TextureTest, NamesAreLocatedOnceInAnyCase) {
     ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8"))
         << "scripts/setup-debian.sh generates tr_TR.UTF-8";
     EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
@@ -169,11 +166,9 @@ TEST_F(TextureTest, NamesAreLocatedOnceInAnyCase) {
     EXPECT_EQ(resolveTexture(table, "TEXTURES/ice"), 1);
     EXPECT_EQ(resolveTexture(table, "PHOTO"), 3);
     EXPECT_EQ(resolveTexture(table, "***notex***"), 0);
-    EXPECT_EQ(store.dialogsShown.size(), 4u);
     for (int slot : {2, 3, 4}) EXPECT_EQ(textureOf(slot), textureOf(0)) << slot;
     // Two names, one file: two textures, the same pixels.
     EXPECT_EQ(resolveTexture(table, "same file"), 5);
-    EXPECT_EQ(table.textureCount, 6);
     EXPECT_NE(textureOf(5), textureOf(1));
     EXPECT_EQ(pixelsOf(textureOf(5)), pattern);
     EXPECT_EQ(dialogs(), (Texts{"Locate textures/Ice|", "Locate " + longName + "|" + wall,
