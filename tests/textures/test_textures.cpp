@@ -194,6 +194,7 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
     EXPECT_EQ(script.texturesResolved, 1);
     copyText(stage.map, "another map");
     resolveScriptTextures(table, &script);  // resolved already: nothing asked
+    EXPECT_EQ(store.dialogsShown.size(), 3u);
     script.texturesResolved = 0;
     resolveScriptTextures(table, &script);  // cleared: resolved anew
     EXPECT_EQ(stage.texture, 4);
