@@ -90,13 +90,15 @@ TEST_F(FolderSearch, NamesMatchEachComponentInAnyCaseAndStayInTheirFolder) {
 }
 
 // Folders of opened scripts, the latest first, before the texture folders in
-// their order; a file that does not load passes the turn to the next folder.
+// their order; a file that does not load passes the turn to the next folder,
+// not to the same name with another extension.
 TEST_F(FolderSearch, SearchOrderAndFilesThatDoNotLoad) {
     const std::string older = file("older/wall.tga");
     const std::string newer = file("newer/wall.tga");
     const std::string first = file("first/wall.tga");
     const std::string second = file("second/wall.tga");
     file("second/sky.tga");
+    file("newer/wall.jpg");  // offered only where there is no wall.tga
     addScriptFolder(folders, (root / "older/a.txt").c_str());
     addScriptFolder(folders, (root / "newer/b.txt").c_str());
     addTextureFolder(folders, (root / "first").c_str());
