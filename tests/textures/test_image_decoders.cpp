@@ -50,59 +50,22 @@ TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
     const struct {
         const char* what;
         int imageType, pixelBits, mapBits;
-        Bytes map;     // entries from index 0
-        Bytes stored;  // the pixels' bytes, top row first, left to right
-        Bytes rgba;
+        Hex map;     // entries from index 0
+        Hex stored;  // the pixels' bytes, top row first, left to right
+        Hex rgba;
     } kinds[] = {
-        {"8-bit index, 24-bit map",
-         1,
-         8,
-         24,
-         {0, 0, 255, 0, 255, 0, 255, 0, 0, 10, 20, 30},
-         {3, 2, 1, 0},
-         {30, 20, 10, 255, 0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}},
-        {"16-bit index, 32-bit map",
-         1,
-         16,
-         32,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-         {2, 0, 0, 0, 3, 0, 1, 0},
-         {11, 10, 9, 12, 3, 2, 1, 4, 15, 14, 13, 16, 7, 6, 5, 8}},
-        {"16-bit colour",
-         2,
-         16,
-         0,
-         {},
-         {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x10, 0x42},
-         {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255}},
-        {"24-bit colour",
-         2,
-         24,
-         0,
-         {},
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
-         {3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}},
-        {"32-bit colour",
-         2,
-         32,
-         0,
-         {},
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-         {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16}},
-        {"8-bit grey",
-         3,
-         8,
-         0,
-         {},
-         {10, 20, 30, 40},
-         {10, 10, 10, 255, 20, 20, 20, 255, 30, 30, 30, 255, 40, 40, 40, 255}},
-        {"16-bit grey",
-         3,
-         16,
-         0,
-         {},
-         {10, 1, 20, 2, 30, 3, 40, 4},
-         {10, 10, 10, 1, 20, 20, 20, 2, 30, 30, 30, 3, 40, 40, 40, 4}},
+        {"8-bit index, 24-bit map", 1, 8, 24, "0000ff 00ff00 ff0000 0a141e", "03 02 01 00",
+         "1e140aff 0000ffff 00ff00ff ff0000ff"},
+        {"16-bit index, 32-bit map", 1, 16, 32, "01020304 05060708 090a0b0c 0d0e0f10",
+         "0200 0000 0300 0100", "0b0a090c 03020104 0f0e0d10 07060508"},
+        {"16-bit colour", 2, 16, 0, "", "007c e003 1f00 1042",
+         "ff0000ff 00ff00ff 0000ffff 848484ff"},
+        {"24-bit colour", 2, 24, 0, "", "010203 040506 070809 0a0b0c",
+         "030201ff 060504ff 090807ff 0c0b0aff"},
+        {"32-bit colour", 2, 32, 0, "", "01020304 05060708 090a0b0c 0d0e0f10",
+         "03020104 07060508 0b0a090c 0f0e0d10"},
+        {"8-bit grey", 3, 8, 0, "", "0a 14 1e 28", "0a0a0aff 141414ff 1e1e1eff 282828ff"},
+        {"16-bit grey", 3, 16, 0, "", "0a01 1402 1e03 2804", "0a0a0a01 14141402 1e1e1e03 28282804"},
     };
     for (const auto& k : kinds) {
         const size_t pixelBytes = k.stored.size() / 4;
@@ -196,11 +159,19 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         Bytes file;
         int error;
     } cases[] = {
+        {"empty jpg", IMAGE_TYPE_JPG, Bytes(), IL_LIB_JPEG_ERROR},
+        {"empty tga", IMAGE_TYPE_TGA, Bytes(), IL_INVALID_FILE_HEADER},
+        {"empty pcx", IMAGE_TYPE_PCX, Bytes(), IL_INVALID_FILE_HEADER},
+        {"empty wal", IMAGE_TYPE_WAL, Bytes(), IL_INVALID_FILE_HEADER},
+        {"tga cut in its header", IMAGE_TYPE_TGA, cut(tga, 10), IL_INVALID_FILE_HEADER},
+        {"pcx cut in its header", IMAGE_TYPE_PCX, cut(pcx, 10), IL_INVALID_FILE_HEADER},
+        {"wal cut in its header", IMAGE_TYPE_WAL, cut(wal, 10), IL_INVALID_FILE_HEADER},
         {"jpg cut after 24 bytes", IMAGE_TYPE_JPG, cut(jpg, 24), IL_LIB_JPEG_ERROR},
         {"jpg cut halfway", IMAGE_TYPE_JPG, cut(jpg, jpg.size() / 2), IL_LIB_JPEG_ERROR},
         {"progressive jpg without its last scan", IMAGE_TYPE_JPG, cutAtLastScan(progressive),
          IL_LIB_JPEG_ERROR},
         {"tga without pixels", IMAGE_TYPE_TGA, cut(tga, 18), IL_FILE_READ_ERROR},
+        {"tga cut halfway", IMAGE_TYPE_TGA, cut(tga, tga.size() / 2), IL_FILE_READ_ERROR},
         {"tga of 65535 × 65535", IMAGE_TYPE_TGA, hugeTga, IL_FILE_READ_ERROR},
         {"tga of no kind", IMAGE_TYPE_TGA, withByte(tga, 2, 0), IL_INVALID_FILE_HEADER},
         {"tga of 12-bit pixels", IMAGE_TYPE_TGA, withByte(tga, 16, 12), IL_INVALID_FILE_HEADER},
@@ -215,6 +186,7 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         {"wal cut in its last level", IMAGE_TYPE_WAL, cut(wal, wal.size() - 1),
          IL_INVALID_FILE_HEADER},
         {"wal of 65536 rows", IMAGE_TYPE_WAL, withByte(wal, 38, 1), IL_INVALID_FILE_HEADER},
+        {"wal of 4 × 4", IMAGE_TYPE_WAL, encodeWal(4, 4, pattern), IL_INVALID_FILE_HEADER},
     };
     for (const auto& c : cases) {
         const Decoded image = decoded(c.file, c.imageType);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <jpeglib.h>  // after <cstdio>: it uses size_t and FILE
 
@@ -33,6 +34,11 @@ Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int wid
 
 static void append(Bytes& out, const Bytes& more) {
     out.insert(out.end(), more.begin(), more.end());
+}
+
+Hex::Hex(const char* text) {
+    for (const char* p = text; *p; p += *p == ' ' ? 1 : 2)
+        if (*p != ' ') push_back(uint8_t(std::stoi(std::string(p, 2), nullptr, 16)));
 }
 
 Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
@@ -84,7 +90,8 @@ Bytes encodePcx(int width, int height, const Bytes& rgba) {
 
 // The smaller mip levels, never shown, stay black.
 Bytes encodeWal(int width, int height, const Bytes& rgba) {
-    Bytes out(32);
+    Bytes out(32);     // the name
+    out.reserve(100);  // the header; GCC 12 warns of the pushes without it
     putLittle32(out, width);
     putLittle32(out, height);
     uint32_t offset = 100;
@@ -147,34 +154,25 @@ Bytes testPattern(int width, int height) {
 }
 
 static std::vector<SampleImage> tgaSamples() {
-    const Bytes red = {255, 0, 0, 255};
-    const Bytes blue = {0, 0, 255, 255};
     // Colour-map entries of 16 bits, 5 a channel: 16 of 31 is 132 of 255.
     Bytes mapped = tgaHeader(1, 2, 4, 16, 2, 2, 8, 0x20);
-    for (int entry : {0x7C00, 0x03E0, 0x001F, 0x4210}) putLittle16(mapped, entry);
-    append(mapped, {2, 3, 4, 5});
+    append(mapped, Hex("007c e003 1f00 1042 02030405"));
     // A run of three red pixels across the row's end, then one plain blue;
     // the bottom row first.
     Bytes runs = tgaHeader(10, 0, 0, 0, 2, 2, 24, 0);
-    append(runs, {0x82, 0, 0, 255, 0x00, 255, 0, 0});
+    append(runs, Hex("82 0000ff 00 ff0000"));
     // One attribute bit: the top bit of each pixel is its alpha.
     Bytes alphaBit = tgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21);
-    append(alphaBit, {0x00, 0xFC, 0xE0, 0x03});
+    append(alphaBit, Hex("00fc e003"));
     // Five pixels: four go through the vector loop, the last on its own.
-    Bytes fivePixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
     Bytes bgra = tgaHeader(2, 0, 0, 0, 5, 1, 32, 0x28);
-    append(bgra, fivePixels);
-    const Bytes bgraPixels = {3, 2,  1,  4,  7,  6,  5,  8,  11, 10,
-                              9, 12, 15, 14, 13, 16, 19, 18, 17, 20};
-    const Bytes mappedPixels = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 132, 132, 132, 255};
-    const Bytes runPixels = {255, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0, 255, 255, 0, 0, 255};
-    const Bytes alphaBitPixels = {255, 0, 0, 255, 0, 255, 0, 0};
+    append(bgra, Hex("01020304 05060708 090a0b0c 0d0e0f10 11121314"));
     const int tga = IMAGE_TYPE_TGA;
     return {
-        {"bgra.tga", tga, bgra, 5, 1, bgraPixels, 0},
-        {"map16.tga", tga, mapped, 2, 2, mappedPixels, 0},
-        {"runs.tga", tga, runs, 2, 2, runPixels, 0},
-        {"alphabit.tga", tga, alphaBit, 2, 1, alphaBitPixels, 0},
+        {"bgra.tga", tga, bgra, 5, 1, Hex("03020104 07060508 0b0a090c 0f0e0d10 13121114"), 0},
+        {"map16.tga", tga, mapped, 2, 2, Hex("ff0000ff 00ff00ff 0000ffff 848484ff"), 0},
+        {"runs.tga", tga, runs, 2, 2, Hex("ff0000ff 0000ffff ff0000ff ff0000ff"), 0},
+        {"alphabit.tga", tga, alphaBit, 2, 1, Hex("ff0000ff 00ff0000"), 0},
     };
 }
 
@@ -206,9 +204,8 @@ static std::vector<SampleImage> pcxSamples() {
     Bytes planarPixels;
     for (int index : {1, 2, 4, 8, 15, 0, 9, 6})
         append(planarPixels, {uint8_t(index * 16), uint8_t(255 - index * 16), uint8_t(index), 255});
-    const Bytes oddPixels = {10,  40, 70, 255, 20,  50, 80, 255, 30,  60, 90, 255,
-                             200, 1,  4,  255, 210, 2,  5,  255, 220, 3,  6,  255};
-    const Bytes nibblePixels = {0, 255, 0, 255, 16, 239, 1, 255, 32, 223, 2, 255, 240, 15, 15, 255};
+    const Hex oddPixels("0a2846ff 143250ff 1e3c5aff c80104ff d20205ff dc0306ff");
+    const Hex nibblePixels("00ff00ff 10ef01ff 20df02ff f00f0fff");
     const int pcx = IMAGE_TYPE_PCX;
     return {
         {"oddline.pcx", pcx, odd, 3, 2, oddPixels, 0},
@@ -218,29 +215,26 @@ static std::vector<SampleImage> pcxSamples() {
     };
 }
 
+static Bytes repeated(const Bytes& pixel, int count) {
+    Bytes out;
+    for (int i = 0; i < count; i++) append(out, pixel);
+    return out;
+}
+
 // Flat JPEGs: what the file holds is one colour, whatever the coding.
 static std::vector<SampleImage> jpgSamples() {
-    const Bytes expected = {104, 212, 106, 255};
-    Bytes flat;
-    for (int i = 0; i < 64; i++) append(flat, expected);
-    Bytes inverted;  // Adobe's CMYK: ink stored as 255 - ink
-    Bytes plain;
-    Bytes grey(64, 77);
-    Bytes rgb;
-    for (int i = 0; i < 64; i++) {
-        append(inverted, {125, 255, 128, 212});
-        append(plain, {130, 0, 127, 43});
-        append(rgb, {104, 212, 106});
-    }
-    Bytes greyPixels;
-    for (int i = 0; i < 64; i++) append(greyPixels, {77, 77, 77, 255});
+    const Bytes flat = repeated({104, 212, 106, 255}, 64);
+    const Bytes rgb = repeated({104, 212, 106}, 64);
+    const Bytes inverted = repeated({125, 255, 128, 212}, 64);  // Adobe's: ink as 255 - ink
+    const Bytes plain = repeated({130, 0, 127, 43}, 64);
     Bytes withoutEndMarker = encodeJpgSamples(8, 8, 3, rgb, false, false);
     withoutEndMarker.resize(withoutEndMarker.size() - 2);
     const int jpg = IMAGE_TYPE_JPG;
     return {
         {"adobe.jpg", jpg, encodeJpgSamples(8, 8, 4, inverted, true, false), 8, 8, flat, 2},
         {"cmyk.jpg", jpg, encodeJpgSamples(8, 8, 4, plain, false, false), 8, 8, flat, 2},
-        {"grey.jpg", jpg, encodeJpgSamples(8, 8, 1, grey, false, false), 8, 8, greyPixels, 1},
+        {"grey.jpg", jpg, encodeJpgSamples(8, 8, 1, Bytes(64, 77), false, false), 8, 8,
+         repeated({77, 77, 77, 255}, 64), 1},
         {"progressive.jpg", jpg, encodeJpgSamples(8, 8, 3, rgb, false, true), 8, 8, flat, 2},
         {"noend.jpg", jpg, withoutEndMarker, 8, 8, flat, 2},
     };

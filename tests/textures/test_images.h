@@ -8,6 +8,11 @@
 
 typedef std::vector<uint8_t> Bytes;
 
+// Bytes written as pairs of hexadecimal digits; spaces set pixels apart for the reader.
+struct Hex : Bytes {
+    Hex(const char* text);
+};
+
 // 32-bit; the rows stored top row first, or bottom row first as most paint programs write them.
 Bytes encodeTga(int width, int height, const Bytes& rgba, bool bottomRowFirst = false);
 Bytes encodePcx(int width, int height, const Bytes& rgba);  // 8-bit, entry k: (k, 255 - k, k / 2)

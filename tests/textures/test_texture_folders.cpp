@@ -1,5 +1,5 @@
 // Texture names looked up in real folders written here: letter case, the
-// extension fallback, the search order, refused names, symbolic links and
+// extension fallback, refused names, symbolic links, the search order and
 // files added after a folder was read.
 #include "texture_folders.h"
 
@@ -25,18 +25,13 @@ static bool recordOffer(const char* path, void* context) {
     return offers.accept.empty() || offers.accept == path;
 }
 
-struct TextureFolders : ::testing::Test {
+// Each test searches folders of its own, in a directory of its own.
+struct FolderSearch : ::testing::Test {
+    TextureFolders folders;
     fs::path root = fs::temp_directory_path() / ("veltra-folders-" + std::to_string(getpid()));
 
-    void SetUp() override {
-        fs::create_directories(root);
-        forgetFolderContents();
-    }
-    void TearDown() override {
-        clearScriptFolders();
-        clearTextureFolders();
-        fs::remove_all(root);
-    }
+    void SetUp() override { fs::create_directories(root); }
+    void TearDown() override { fs::remove_all(root); }
     std::string file(const std::string& relative) {
         fs::path path = root / relative;
         fs::create_directories(path.parent_path());
@@ -46,20 +41,27 @@ struct TextureFolders : ::testing::Test {
     // The first file offered for name, accepting the first; "" when none.
     std::string found(const char* name) {
         Offers offers;
-        searchTextureFolders(name, recordOffer, &offers);
+        searchTextureFolders(folders, name, recordOffer, &offers);
         return offers.offered.empty() ? std::string() : offers.offered[0];
     }
 };
 
-// Each component is matched without regard to case; the spelling on disk is
-// what is offered. A name's own extension comes before the others.
-TEST_F(TextureFolders, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAfter) {
+// Each component is matched without regard to case; the spelling on disk is what is
+// offered. A name's own extension comes before the others. No name leaves its folder:
+// absolute names, ".." and links out are refused.
+TEST_F(FolderSearch, NamesMatchEachComponentInAnyCaseAndStayInTheirFolder) {
     const std::string flame = file("scripts/Pics/Demo/Flame1.TGA");
     const std::string wall = file("scripts/textures/wall.jpg");
     const std::string stone = file("library/Stone.pcx");
     const std::string stoneTga = file("library/stone.tga");
-    addScriptFolder((root / "scripts/demo.txt").c_str());
-    addTextureFolder((root / "library").c_str());
+    const std::string inside = file("library/real/wall.tga");
+    const std::string outside = file("outside/secret.tga");
+    fs::create_directories(root / "library/sub");
+    fs::create_symlink(root / "outside", root / "library/escape");
+    fs::create_symlink(root / "outside/secret.tga", root / "library/secret.tga");
+    fs::create_symlink(root / "library/real", root / "library/alias");
+    addScriptFolder(folders, (root / "scripts/demo.txt").c_str());
+    addTextureFolder(folders, (root / "library").c_str());
 
     const struct {
         const char* name;
@@ -73,69 +75,58 @@ TEST_F(TextureFolders, NamesMatchEachComponentInAnyCaseWithTheOtherExtensionsAft
         {"stone.wal", stoneTga},  // .tga comes first of the others
         {"pics/demo", ""},        // a folder is no image
         {"pics/demo/flame1.tga/x.tga", ""},
+        {outside.c_str(), ""},
+        {"sub/../../outside/secret.tga", ""},
+        {"escape/secret.tga", ""},
+        {"secret.tga", ""},
+        {"ALIAS/wall.tga", (root / "library/alias/wall.tga").string()},
+        {"real/wall.tga", inside},
     };
     for (const auto& c : cases) EXPECT_EQ(found(c.name), c.expected) << c.name;
+    for (const char* name : {"", "/etc/passwd", "\\etc\\passwd", "../outside/secret.tga",
+                             "sub/../../outside/secret.tga", "real/..\\..\\outside/secret.tga"})
+        EXPECT_FALSE(isFolderSafeName(name)) << name;
+    EXPECT_TRUE(isFolderSafeName("a..b/..c/wall.tga"));
 }
 
 // Folders of opened scripts, the latest first, before the texture folders in
-// their order; a file that does not load passes the turn to the next folder.
-TEST_F(TextureFolders, SearchOrderAndFilesThatDoNotLoad) {
+// their order; a file that does not load passes the turn to the next folder,
+// not to the same name with another extension.
+TEST_F(FolderSearch, SearchOrderAndFilesThatDoNotLoad) {
     const std::string older = file("older/wall.tga");
     const std::string newer = file("newer/wall.tga");
     const std::string first = file("first/wall.tga");
     const std::string second = file("second/wall.tga");
     file("second/sky.tga");
-    addScriptFolder((root / "older/a.txt").c_str());
-    addScriptFolder((root / "newer/b.txt").c_str());
-    addTextureFolder((root / "first").c_str());
-    addTextureFolder((root / "second").c_str());
+    file("newer/wall.jpg");  // offered only where there is no wall.tga
+    addScriptFolder(folders, (root / "older/a.txt").c_str());
+    addScriptFolder(folders, (root / "newer/b.txt").c_str());
+    addTextureFolder(folders, (root / "first").c_str());
+    addTextureFolder(folders, (root / "second").c_str());
 
     Offers none{{}, "nothing loads"};
-    EXPECT_FALSE(searchTextureFolders("WALL.tga", recordOffer, &none));
+    EXPECT_FALSE(searchTextureFolders(folders, "WALL.tga", recordOffer, &none));
     EXPECT_EQ(none.offered, (Paths{newer, older, first, second}));
 
-    addScriptFolder((root / "older/c.txt").c_str());  // opened again: first once more
-    EXPECT_EQ(countFolders(scriptFolders), 2);
+    addScriptFolder(folders, (root / "older/c.txt").c_str());  // opened again: first once more
     Offers secondLoads{{}, second};
-    EXPECT_TRUE(searchTextureFolders("wall.tga", recordOffer, &secondLoads));
+    EXPECT_TRUE(searchTextureFolders(folders, "wall.tga", recordOffer, &secondLoads));
     EXPECT_EQ(secondLoads.offered, (Paths{older, newer, first, second}));
     EXPECT_EQ(found("sky.tga"), (root / "second/sky.tga").string());
 }
 
-// No name leaves the folders: absolute names, ".." and links out are refused.
-TEST_F(TextureFolders, NamesAndLinksThatLeaveTheFolderAreRefused) {
-    const std::string outside = file("outside/secret.tga");
-    const std::string inside = file("textures/real/wall.tga");
-    fs::create_directories(root / "textures/sub");
-    fs::create_symlink(root / "outside", root / "textures/escape");
-    fs::create_symlink(root / "outside/secret.tga", root / "textures/secret.tga");
-    fs::create_symlink(root / "textures/real", root / "textures/alias");
-    addTextureFolder((root / "textures").c_str());
-
-    for (const char* name : {"", "/etc/passwd", "\\etc\\passwd", "../outside/secret.tga",
-                             "sub/../../outside/secret.tga", "real/..\\..\\outside/secret.tga"})
-        EXPECT_FALSE(isFolderSafeName(name)) << name;
-    EXPECT_TRUE(isFolderSafeName("a..b/..c/wall.tga"));
-    EXPECT_EQ(found(outside.c_str()), "");
-    EXPECT_EQ(found("sub/../../outside/secret.tga"), "");
-    EXPECT_EQ(found("escape/secret.tga"), "");
-    EXPECT_EQ(found("secret.tga"), "");
-    EXPECT_EQ(found("ALIAS/wall.tga"), (root / "textures/alias/wall.tga").string());
-    EXPECT_EQ(found("real/wall.tga"), inside);
-}
-
 // What was read of a folder is kept, yet a file added later is found; once
 // forgotten (a reload), the exact spelling wins over one in another case.
-TEST_F(TextureFolders, FilesAddedAfterAFolderWasReadAreFound) {
+TEST_F(FolderSearch, FilesAddedAfterAFolderWasReadAreFound) {
     file("textures/wall.tga");
-    addTextureFolder((root / "textures").c_str());
+    addTextureFolder(folders, (root / "textures").c_str());
     EXPECT_EQ(found("sky.tga"), "");
     EXPECT_EQ(found("deep/sky.tga"), "");
     const std::string sky = file("textures/deep/Sky.tga");
     EXPECT_EQ(found("deep/sky.tga"), sky);
     const std::string exact = file("textures/deep/sky.tga");
     EXPECT_EQ(found("deep/sky.tga"), sky);
-    forgetFolderContents();
+    forgetFolderContents(folders);
     EXPECT_EQ(found("deep/sky.tga"), exact);
     EXPECT_EQ(found("deep/SKY.tga"), sky);  // "Sky" before "sky" in byte order
 }

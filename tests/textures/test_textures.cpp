@@ -1,8 +1,8 @@
 // The texture table and image loading against the real decoders and Mesa, on image
-// files written here, with the toolkit-free platform scripting the dialogs.
+// files written here, with the editor's Locate dialog on the toolkit-free platform.
 #include "control_store.h"
 #include "editor.h"
-#include "headless_gl.h"
+#include "script_file.h"
 #include "test_images.h"
 #include "textures.h"
 
@@ -17,9 +17,7 @@
 #include <fstream>
 
 extern "C" void ilSetError(ILenum error);  // exported by DevIL, missing from its header
-typedef std::vector<std::string> Texts;
-typedef std::vector<int> Ints;
-static char folder[] = "/tmp/veltra-textures-XXXXXX";
+using Texts = std::vector<std::string>;
 
 static int level(GLenum what) {
     GLint value = 0;
@@ -27,81 +25,55 @@ static int level(GLenum what) {
     return value;
 }
 
-// Size, internal format and both filters of the bound texture.
-static Ints boundTexture() {
-    GLint filters[2] = {};
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[0]);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[1]);
-    return {level(GL_TEXTURE_WIDTH), level(GL_TEXTURE_HEIGHT), level(GL_TEXTURE_INTERNAL_FORMAT),
-            filters[0], filters[1]};
+static int parameter(GLenum what) {
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, what, &value);
+    return value;
 }
 
-static Bytes boundPixels() {
+static std::string sizeText(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Binds the texture and reads its pixels back.
+static Bytes pixelsOf(uint32_t texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
     Bytes rgba(level(GL_TEXTURE_WIDTH) * level(GL_TEXTURE_HEIGHT) * 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return rgba;
-}
-
-static std::string writeImage(const char* name, const Bytes& bytes) {
-    const std::string path = std::string(folder) + "/" + name;
-    std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), bytes.size());
-    return path;
-}
-
-// Loads the bytes, written as a file, into a new bound texture.
-static bool load(const char* name, const Bytes& bytes, int type) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    return loadTextureFile(writeImage(name, bytes).c_str(), type);
 }
 
 static std::string devilBox(int code) {
     return "LoadImage Error|" + std::to_string(code) + ": " + iluErrorString(code);
 }
 
-// DevIL hands out deleted names again first: this changes only while an image is left alive.
-static ILuint nextDevilImageName() {
-    ILuint name = 0;
-    ilGenImages(1, &name);
-    ilDeleteImages(1, &name);
-    return name;
-}
-
-// Each test starts from the table the preview's set-up leaves and leaves no DevIL image or error.
+// Each test has an editor of its own (a fresh texture table whose names go to the Locate
+// dialog, as no folder is set), a platform that records what it shows, an OpenGL context
+// and a folder for its image files: nothing outlives the test.
 struct TextureTest : ::testing::Test {
-    static inline HeadlessGL* gl;
     ControlStore store;
-    ILuint freeDevilName = nextDevilImageName();
+    EditorContext g{&store};
+    TextureTable& table = g.textures;
+    char folder[32] = "/tmp/veltra-textures-XXXXXX";
 
-    static void SetUpTestSuite() {
-        gl = createHeadlessGL(64, 64);
-        mkdtemp(folder);
-        initImageLibrary();
-    }
-    static void TearDownTestSuite() {
-        shutdownImageLibrary();
-        destroyHeadlessGL(gl);
-        std::filesystem::remove_all(folder);
-    }
+    static void SetUpTestSuite() { initImageLibrary(); }
+    static void TearDownTestSuite() { shutdownImageLibrary(); }
     void SetUp() override {
-        ASSERT_NE(gl, nullptr);
-        platform = &store;
-        textureSizeLimit = 0;
-        installTextureFinder();  // no folders: every name goes to the Locate dialog
-        resetTable(true);
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        store.previewWidth = store.previewHeight = 16;
+        ASSERT_TRUE(store.createPreviewContext());
+        installTextureFinder(g);
+        createPlaceholderTexture(table);
     }
     void TearDown() override {
-        platform = nullptr;
-        EXPECT_EQ(ilGetError(), 0u);
-        EXPECT_EQ(nextDevilImageName(), freeDevilName);
+        setlocale(LC_ALL, "C");
+        EXPECT_EQ(ilGetError(), IL_NO_ERROR);
+        std::filesystem::remove_all(folder);
     }
-    void resetTable(bool context) {
-        textureCount = 0;
-        placeholderSlot = 0;
-        locatedPath[0] = 0;
-        texturesHaveContext = 0;
-        if (context) createPlaceholderTexture();
+    std::string write(const char* name, const Bytes& bytes) {
+        const std::string path = std::string(folder) + "/" + name;
+        std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), bytes.size());
+        return path;
     }
     // "caption|text" of each box since the last call.
     Texts boxes() {
@@ -110,169 +82,148 @@ struct TextureTest : ::testing::Test {
         store.messagesShown.clear();
         return shown;
     }
-    // "title|initial file name" of each dialog.
+    // "title|file offered" of each dialog.
     Texts dialogs() {
         Texts shown;
         for (auto& d : store.dialogsShown) shown.push_back(d.title + "|" + d.initialPath);
         return shown;
     }
+    uint32_t textureOf(int slot) { return table.textureTable[slot].glTexture; }
 };
 
-// Nearest step (half-way goes down) in 16..4096, halved within the limit; small ones uploaded,
-// copied only if resized.
+// The nearest step (half-way goes down) in 16..4096, halved within the limit;
+// only a resized image is copied before its upload.
 TEST_F(TextureTest, ImagesAreUploadedAtTheRuledSize) {
-    const int cases[][5] = {// width, height, limit, expected width, expected height
-                            {2, 15, 16384, 16, 16},          {24, 25, 16384, 16, 32},
-                            {48, 49, 16384, 32, 64},         {100, 30, 64, 64, 32},
-                            {256, 256, 16384, 256, 256},     {256, 256, 64, 64, 64},
-                            {4096, 16, 3000, 2048, 16},      {20, 9, 8, 8, 8},
-                            {640, 1000, 16384, 512, 1024},   {1536, 1537, 16384, 1024, 2048},
-                            {3072, 3073, 16384, 2048, 4096}, {9000, 3073, 1024, 1024, 1024},
-                            {4096, 4097, 2048, 2048, 2048}};
-    for (auto& c : cases) {
-        const std::pair sizes(textureTargetSize(c[0], c[2]), textureTargetSize(c[1], c[2]));
-        EXPECT_EQ(sizes, std::pair(c[3], c[4])) << c[0] << "x" << c[1] << " within " << c[2];
-        if (c[0] * c[1] > 70000) continue;
-        const int copies = scaledUploadCount;
-        textureSizeLimit = c[2];
-        ASSERT_TRUE(
-            load("size.tga", encodeTga(c[0], c[1], testPattern(c[0], c[1])), IMAGE_TYPE_TGA));
-        EXPECT_EQ(boundTexture(), (Ints{c[3], c[4], GL_RGBA8, GL_LINEAR, GL_LINEAR})) << c[0];
-        EXPECT_EQ(scaledUploadCount - copies, c[0] != c[3] || c[1] != c[4]) << c[0] << "x" << c[1];
+    const struct {
+        int width, height, limit;
+        const char* uploaded;
+    } cases[] = {
+        {2, 15, 16384, "16x16"},          {24, 25, 16384, "16x32"},
+        {48, 49, 16384, "32x64"},         {100, 30, 64, "64x32"},
+        {256, 256, 16384, "256x256"},     {256, 256, 64, "64x64"},
+        {4096, 16, 3000, "2048x16"},      {20, 9, 8, "8x8"},
+        {640, 1000, 16384, "512x1024"},   {1536, 1537, 16384, "1024x2048"},
+        {3072, 3073, 16384, "2048x4096"}, {9000, 3073, 1024, "1024x1024"},
+        {4096, 4097, 2048, "2048x2048"},  {16, 20, 16384, "16x16"},
+    };
+    for (const auto& c : cases) {
+        const std::string image =
+            sizeText(c.width, c.height) + " within " + std::to_string(c.limit);
+        const int width = textureTargetSize(c.width, c.limit);
+        EXPECT_EQ(sizeText(width, textureTargetSize(c.height, c.limit)), c.uploaded) << image;
+        if (c.width * c.height > 70000) continue;
+        ImageLoading loading{&store, c.limit};
+        const std::string tga =
+            write("size.tga", encodeTga(c.width, c.height, testPattern(c.width, c.height)));
+        glBindTexture(GL_TEXTURE_2D, textureOf(addTextureSlot(table, "size")));
+        ASSERT_TRUE(loadTextureFile(tga.c_str(), IMAGE_TYPE_TGA, loading)) << image;
+        EXPECT_EQ(sizeText(level(GL_TEXTURE_WIDTH), level(GL_TEXTURE_HEIGHT)), c.uploaded) << image;
+        EXPECT_EQ(level(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8) << image;
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR) << image;
+        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR) << image;
+        const bool resized = c.uploaded != sizeText(c.width, c.height);
+        EXPECT_EQ(loading.scaledUploadCount, resized ? 1 : 0) << image;
     }
 }
 
+// The placeholder takes the first slot: a 16 × 16 white frame around black, opaque. Then a
+// name raises one Locate dialog, which offers the file chosen last; asked again in any case,
+// the name has its slot, also where the C library folds 'I' to a dotless i. Cancelled: a slot
+// of its own; a file of no image type or that does not load: the placeholder's slot, with a
+// box only for the latter.
 TEST_F(TextureTest, PlaceholderThenNamesLocatedOnceInAnyCase) {
-    EXPECT_EQ(textureCount, 1);
-    EXPECT_EQ(placeholderSlot, 0);
-    EXPECT_STREQ(textureTable[0].name, "***NOTEX***");
-    glBindTexture(GL_TEXTURE_2D, textureTable[0].glTexture);
-    EXPECT_EQ(boundTexture(), (Ints{16, 16, GL_RGBA, GL_LINEAR, GL_LINEAR}));
-    Bytes frame;  // white on the first and last row and column, black inside, opaque
+    EXPECT_EQ(table.textureCount, 1);
+    EXPECT_EQ(table.placeholderSlot, 0);
+    EXPECT_STREQ(table.textureTable[0].name, "***NOTEX***");
+    Bytes frame;
     for (int i = 0; i < 256; i++) {
         frame.insert(frame.end(), 3, 255 * (i < 16 || i >= 240 || i % 16 % 15 == 0));
         frame.push_back(255);
     }
-    EXPECT_EQ(boundPixels(), frame);
+    EXPECT_EQ(pixelsOf(textureOf(0)), frame);
+    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8"))
+        << "scripts/setup-debian.sh generates tr_TR.UTF-8";
+    EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
     const Bytes pattern = testPattern(16, 16);
-    const std::string wall = writeImage("Wall.TGA", encodeTga(16, 16, pattern));
-    const std::string jpeg = writeImage("photo.jpeg", encodeTga(16, 16, pattern));
-    const std::string broken = writeImage("broken.tga", Bytes(40, 0xAB));
+    const std::string wall = write("Wall.TGA", encodeTga(16, 16, pattern));
+    const std::string jpeg = write("photo.jpeg", encodeTga(16, 16, pattern));
+    const std::string broken = write("broken.tga", Bytes(40, 0xAB));
     const std::string longName(255, 'n');
     store.answerDialog(wall);
     store.cancelDialog();
     store.answerDialog(jpeg);
     store.answerDialog(broken);
     store.answerDialog(wall);
-    // Cancelled: a slot of its own; unknown extension: the placeholder's; no message for either.
-    EXPECT_EQ(resolveTexture("textures/Wall"), 1);
-    EXPECT_EQ(resolveTexture(longName.c_str()), 2);
-    EXPECT_EQ(resolveTexture("photo"), 0);
+    EXPECT_EQ(resolveTexture(table, "textures/Ice"), 1);
+    EXPECT_EQ(resolveTexture(table, longName.c_str()), 2);
+    EXPECT_EQ(resolveTexture(table, "photo"), 0);
     EXPECT_EQ(boxes(), Texts());
-    EXPECT_EQ(resolveTexture("broken"), placeholderSlot);
+    EXPECT_EQ(resolveTexture(table, "broken"), 0);
     EXPECT_EQ(boxes(), Texts{devilBox(IL_INVALID_FILE_HEADER)});
-    // Asked again in any case: the same slots, no dialog; failed ones share the placeholder.
-    EXPECT_EQ(resolveTexture("TEXTURES/wall"), 1);
-    EXPECT_EQ(resolveTexture("PHOTO"), 3);
-    EXPECT_EQ(resolveTexture("***notex***"), 0);
-    EXPECT_EQ(dialogs().size(), 4u);
-    for (int slot : {2, 3, 4})
-        EXPECT_EQ(textureTable[slot].glTexture, textureTable[placeholderSlot].glTexture) << slot;
+    EXPECT_EQ(resolveTexture(table, "TEXTURES/ice"), 1);
+    EXPECT_EQ(resolveTexture(table, "PHOTO"), 3);
+    EXPECT_EQ(resolveTexture(table, "***notex***"), 0);
+    for (int slot : {2, 3, 4}) EXPECT_EQ(textureOf(slot), textureOf(0)) << slot;
     // Two names, one file: two textures, the same pixels.
-    glBindTexture(GL_TEXTURE_2D, textureTable[resolveTexture("same file")].glTexture);
-    EXPECT_EQ(textureCount, 6);
-    EXPECT_NE(textureTable[1].glTexture, textureTable[5].glTexture);
-    EXPECT_EQ(boundPixels(), pattern);
-    EXPECT_EQ(dialogs(), (Texts{"Locate textures/Wall|", "Locate " + longName + "|" + wall,
+    EXPECT_EQ(resolveTexture(table, "same file"), 5);
+    EXPECT_NE(textureOf(5), textureOf(1));
+    EXPECT_EQ(pixelsOf(textureOf(5)), pattern);
+    EXPECT_EQ(dialogs(), (Texts{"Locate textures/Ice|", "Locate " + longName + "|" + wall,
                                 "Locate photo|" + wall, "Locate broken|" + jpeg,
                                 "Locate same file|" + broken}));
 }
 
-// Under Turkish letter case the C library folds 'I' to a dotless i; names and extensions must
-// still compare by ASCII case: one slot and one dialog for both spellings.
-TEST_F(TextureTest, NamesCompareByAsciiCaseUnderTurkishLocale) {
-    ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8"))
-        << "scripts/setup-debian.sh generates tr_TR.UTF-8";
-    EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
-    const std::string ice = writeImage("ICE.TGA", encodeTga(16, 16, testPattern(16, 16)));
-    store.answerDialog(ice);
-    const int upper = resolveTexture("pics/ICE.tga");
-    const int lower = resolveTexture("pics/ice.tga");
-    setlocale(LC_ALL, "C");
-    EXPECT_EQ(upper, 1);
-    EXPECT_EQ(lower, 1);
-    EXPECT_EQ(dialogs(), (Texts{"Locate pics/ICE.tga|"}));
-    glBindTexture(GL_TEXTURE_2D, textureTable[upper].glTexture);
-    EXPECT_EQ(boundPixels(), testPattern(16, 16));
-}
-
+// Frames before maps, stage by stage, once per script until its flag is cleared. A full table
+// hands out the placeholder unasked; without a context names only get slots.
 TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
-    // Frames before maps, stage by stage; once per script until its flag is cleared.
-    Script script{};
-    Stage stages[2]{};
-    AnimFrame frames[2]{};
-    script.stages = stages;
-    stages[0].next = &stages[1];
-    stages[0].animFrames = frames;
-    frames[0].next = &frames[1];
-    stages[0].animCurrent = &frames[1];
-    copyText(frames[0].name, "frame a");
-    copyText(frames[1].name, "frame b");
-    copyText(stages[0].map, "map");
-    resolveScriptTextures(&script);
-    EXPECT_EQ(dialogs(), (Texts{"Locate frame a|", "Locate frame b|", "Locate map|"}));
-    const Ints resolved = {frames[0].texture,       frames[1].texture,
-                           stages[0].texture,       stages[1].texture,
-                           script.texturesResolved, stages[0].animCurrent == frames};
-    EXPECT_EQ(resolved, (Ints{1, 2, 3, 0, 1, 1}));
-    copyText(stages[0].map, "another map");
-    resolveScriptTextures(&script);  // resolved already: nothing asked
+    const char text[] = "s\n{\n{\nmap map\nanim 1 frameA frameB end\n}\n{\n}\n}\n";
+    readScriptText(g.library, text, sizeof text);
+    Script& script = *g.library.scripts;
+    Stage& stage = *script.stages;
+    stage.animCurrent = stage.animFrames->next;
+    stage.next->map[0] = '\0';  // an empty map is no name
+    resolveScriptTextures(table, &script);
+    EXPECT_EQ(dialogs(), (Texts{"Locate frameA|", "Locate frameB|", "Locate map|"}));
+    EXPECT_EQ(stage.animFrames->texture, 1);
+    EXPECT_EQ(stage.animFrames->next->texture, 2);
+    EXPECT_EQ(stage.texture, 3);
+    EXPECT_EQ(stage.animCurrent, stage.animFrames);
+    EXPECT_EQ(script.texturesResolved, 1);
+    copyText(stage.map, "another map");
+    resolveScriptTextures(table, &script);  // resolved already: nothing asked
+    EXPECT_EQ(store.dialogsShown.size(), 3u);
     script.texturesResolved = 0;
-    resolveScriptTextures(&script);  // cleared: resolved anew
-    EXPECT_EQ(stages[0].texture, 4);
+    resolveScriptTextures(table, &script);  // cleared: resolved anew
+    EXPECT_EQ(stage.texture, 4);
     EXPECT_EQ(store.dialogsShown.size(), 4u);
-    // A full table hands out the placeholder unasked; without a context names only get slots.
-    for (int i = textureCount; i < MAX_TEXTURE_SLOTS; i++)
-        ASSERT_EQ(resolveTexture(std::to_string(i).c_str()), i);
-    EXPECT_EQ(resolveTexture("one too many"), placeholderSlot);
-    EXPECT_EQ(textureCount, MAX_TEXTURE_SLOTS);
+
+    for (int i = table.textureCount; i < MAX_TEXTURE_SLOTS; i++)
+        ASSERT_EQ(resolveTexture(table, std::to_string(i).c_str()), i);
+    EXPECT_EQ(resolveTexture(table, "one too many"), table.placeholderSlot);
+    EXPECT_EQ(table.textureCount, MAX_TEXTURE_SLOTS);
     EXPECT_EQ(store.dialogsShown.size(), 255u);
-    resetTable(false);
-    EXPECT_EQ(resolveTexture("first"), 0);
-    EXPECT_EQ(resolveTexture("second"), 1);
-    EXPECT_EQ(textureTable[1].glTexture, 0u);
-    EXPECT_EQ(dialogs().size(), 255u);
+
+    EditorContext withoutContext(&store);
+    installTextureFinder(withoutContext);
+    EXPECT_EQ(resolveTexture(withoutContext.textures, "first"), 0);
+    EXPECT_EQ(resolveTexture(withoutContext.textures, "second"), 1);
+    EXPECT_EQ(withoutContext.textures.textureTable[1].glTexture, 0u);
+    EXPECT_EQ(store.dialogsShown.size(), 255u);
 }
 
-// DevIL's errors, one box each, latest first; a damaged WAL one box, cut-off files at least one;
-// a missing file or one that is not a regular file none, and a FIFO is not waited for.
-TEST_F(TextureTest, FailuresShowDevilErrorsAndLeaveNothingBehind) {
+// Nothing shows for a missing file or one that is no regular file, and a FIFO is not waited
+// for. DevIL's own errors show one box each, the latest first.
+TEST_F(TextureTest, FilesNotReadShowNothingDevilErrorsOneBoxEach) {
     const std::string fifo = std::string(folder) + "/fifo.tga";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& path : {std::string("/nonexistent/wall.tga"), std::string(folder),
                                     std::string("/dev/zero"), fifo})
-        EXPECT_FALSE(loadTextureFile(path.c_str(), IMAGE_TYPE_TGA)) << path;
+        EXPECT_FALSE(loadTextureFile(path.c_str(), IMAGE_TYPE_TGA, table.loading)) << path;
     EXPECT_EQ(boxes(), Texts());
     ilSetError(IL_ILLEGAL_FILE_VALUE);
     ilSetError(IL_OUT_OF_MEMORY);
-    reportImageErrors();
+    reportImageErrors(&store);
     EXPECT_EQ(boxes(), (Texts{devilBox(IL_OUT_OF_MEMORY), devilBox(IL_ILLEGAL_FILE_VALUE)}));
-    const int types[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
-    const Bytes pattern = testPattern(16, 16);
-    const Bytes wal = encodeWal(16, 16, pattern);
-    std::vector<std::tuple<int, Bytes, size_t>> broken = {
-        // type, file, boxes (0: at least one)
-        {IMAGE_TYPE_WAL, Bytes(wal.begin(), wal.end() - 1), 1},
-        {IMAGE_TYPE_WAL, encodeWal(4, 4, pattern), 1}};
-    const Bytes valid[4] = {encodeTga(16, 16, pattern), encodeJpg(16, 16, pattern),
-                            encodePcx(16, 16, pattern), wal};
-    for (int i = 0; i < 4; i++)
-        for (size_t length : {size_t(0), size_t(10), valid[i].size() / 2})
-            broken.push_back({types[i], Bytes(valid[i].begin(), valid[i].begin() + length), 0});
-    for (const auto& [type, file, count] : broken) {
-        const Texts shown = load("broken", file, type) ? Texts() : boxes();  // none when it loads
-        EXPECT_TRUE(count ? shown.size() == count : !shown.empty()) << type << " " << file.size();
-        for (const std::string& box : shown)
-            EXPECT_EQ(box, devilBox(atoi(box.c_str() + box.find('|') + 1)));
-    }
 }
