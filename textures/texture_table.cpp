@@ -130,14 +130,14 @@ int resolveTexture(TextureTable& table, const char* name) {
     const TextureFileFinder& finder = table.finder;
     const char* path = finder.askUser ? finder.askUser(finder.context, name) : nullptr;
     int slot = takeSlot(table, name, target.glTexture);
-    if (!path) {
-        showPlaceholderIn(table, slot);
-        return slot;
+    if (path) {
+        copyText(table.textureTable[slot].file, path);  // tried again by a reload
+        if (loadInto(path, &target)) return slot;
     }
-    copyText(table.textureTable[slot].file, path);  // tried again by a reload, even when it fails
-    if (loadInto(path, &target)) return slot;
+    // The slot shows the placeholder: its own texture object is not needed.
+    glDeleteTextures(1, &target.glTexture);
     showPlaceholderIn(table, slot);
-    return table.placeholderSlot;
+    return path ? table.placeholderSlot : slot;
 }
 
 void dropLoadedTextures(TextureTable& table) {
