@@ -1,15 +1,21 @@
-// The windows of the templates on a real display, the notifications that reach
-// the dispatcher, the ways out of the main loop and teardown; the tests' main.
+// The windows on a real display: the template's controls, the notifications
+// that become commands, the preview, the file dialogs, the way out of the main
+// loop and teardown; the tests' main.
 #include "qt_fixture.h"
 
 #include "dialog_templates.h"
 #include "preview_window.h"
 
-#include <QMenuBar>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QTemporaryDir>
+
+#include <GL/gl.h>
 
 #include <clocale>
 #include <filesystem>
+
+static const QString EXAMPLES = QStringLiteral(VELTRA_EXAMPLES_DIR "/");
 
 // The widget class of each ControlKind, in the order of the enum.
 static const char* const CLASSES[] = {"QLabel",    "QGroupBox", "QPushButton", "QCheckBox",
@@ -28,100 +34,84 @@ static QWidget* findControl(QtPlatform& qt, const DialogControl& control) {
     return nullptr;
 }
 
-// Buttons dispatch, check boxes do not; the preview cannot be closed.
-TEST_F(QtEditorTest, EveryControlAndBothWindowsAreAsTheTemplatesGiveThem) {
+// Each control as the template gives it. What the user enters reaches the
+// editor through the platform, and what the editor sets shows; drop-down
+// lists choose nothing by themselves. Only buttons run a command.
+TEST_F(QtEditorTest, EveryControlIsAsTheTemplateGivesItAndCarriesItsValue) {
     startOnScreen();
     for (int i = 0; i < EDITOR_TEMPLATE.controlCount; i++) {
         const DialogControl& control = EDITOR_TEMPLATE.controls[i];
-        SCOPED_TRACE(control.caption + std::to_string(control.id));
-        QWidget* widget = findControl(qt, control);
-        ASSERT_TRUE(widget && widget->isVisible() && widget->inherits(CLASSES[control.kind]));
+        const int id = control.id;
+        SCOPED_TRACE(control.caption + std::to_string(id));
+        QWidget* widget = findControl(qt(), control);
+        ASSERT_TRUE(widget);
+        ASSERT_TRUE(widget->inherits(CLASSES[control.kind])) << widget->metaObject()->className();
+        EXPECT_TRUE(widget->isVisible());
         EXPECT_EQ(captionOf(widget), control.caption);
-        if (control.id == NO_CONTROL_ID) continue;
+        if (id == NO_CONTROL_ID) continue;
         EXPECT_EQ(widget->pos(),
-                  qt.editorWindow()->dialogUnits().toPixels(control.x, control.y, 0, 0).topLeft());
+                  window()->dialogUnits().toPixels(control.x, control.y, 0, 0).topLeft());
         commands.clear();
-        if (control.kind == CONTROL_PUSH_BUTTON || control.kind == CONTROL_CHECK_BOX)
-            QTest::mouseClick(widget, Qt::LeftButton);
-        EXPECT_EQ(commands, control.kind == CONTROL_PUSH_BUTTON ? std::vector{control.id}
-                                                                : std::vector<int>{});
+        char text[16];
+        switch (control.kind) {
+            case CONTROL_PUSH_BUTTON:
+                click(id);
+                break;
+            case CONTROL_CHECK_BOX:
+                click(id);
+                EXPECT_TRUE(qt().isChecked(id));
+                qt().setCheck(id, false);
+                EXPECT_FALSE(qobject_cast<QCheckBox*>(widget)->isChecked());
+                break;
+            case CONTROL_EDIT:
+                type(id, "12.25");
+                qt().getText(id, text, sizeof text);
+                EXPECT_STREQ(text, "12.25");
+                qt().setText(id, "");
+                EXPECT_EQ(qobject_cast<QLineEdit*>(widget)->text(), "");
+                break;
+            case CONTROL_DROP_DOWN_LIST:
+                EXPECT_EQ(qt().comboSelection(id), NO_SELECTION);
+                widget->setFocus();
+                for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_Down})
+                    QTest::keyClick(widget, key);
+                EXPECT_EQ(qt().comboSelection(id), 2);
+                qt().comboSetSelection(id, 1);
+                EXPECT_EQ(qobject_cast<QComboBox*>(widget)->currentIndex(), 1);
+                break;
+            default:  // the lists report as their own test shows
+                break;
+        }
+        EXPECT_EQ(commands,
+                  control.kind == CONTROL_PUSH_BUTTON ? std::vector{id} : std::vector<int>{});
     }
+}
+
+TEST_F(QtEditorTest, EditorCannotBeMaximizedNorThePreviewClosed) {
+    startOnScreen();
     const Qt::WindowFlags boxes =
         Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
-    EXPECT_TRUE(qt.editorWindow()->windowHandle()->title() == "VeltraEd" &&
-                (qt.editorWindow()->windowFlags() & boxes) ==
-                    (boxes ^ Qt::WindowMaximizeButtonHint));
-    EXPECT_TRUE(qt.previewWindow()->title() == "VeltraEd Preview" &&
-                (qt.previewWindow()->flags() & boxes) == Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(qt.previewWindow()->close());
-    const int frames = qt.framesSwapped();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return qt.framesSwapped() >= frames + 3; }) &&
-                qt.previewWindow()->isVisible());
-}
-
-// The popup holds the template's items in order: separators, submenus, and
-// items found by their identifier, checkable when the template says so.
-static void expectMenuLike(QtPlatform& qt, const QMenu* popup, const MenuTemplate& menu) {
-    const QList<QAction*> actions = popup->actions();
-    ASSERT_EQ(actions.size(), menu.itemCount) << menu.popupCaption;
-    for (int i = 0; i < menu.itemCount; i++) {
-        const MenuItemTemplate& item = menu.items[i];
-        const QAction* action = actions[i];
-        if (item.style & MENU_SEPARATOR) {
-            EXPECT_TRUE(action->isSeparator()) << menu.popupCaption << " " << i;
-            continue;
-        }
-        EXPECT_EQ(action->text(), item.caption);
-        if (item.submenu) {
-            ASSERT_TRUE(action->menu()) << item.caption;
-            expectMenuLike(qt, action->menu(), *item.submenu);
-            continue;
-        }
-        EXPECT_EQ(action, qt.editorWindow()->menuAction(item.id)) << item.caption;
-        const auto shortcuts =
-            item.shortcut ? QKeySequence::listFromString(item.shortcut) : QList<QKeySequence>();
-        EXPECT_EQ(action->shortcuts(), shortcuts) << item.caption;
-        const bool checkable = (item.style & (MENU_CHECK | MENU_RADIO)) != 0;
-        EXPECT_EQ(action->isCheckable(), checkable) << item.caption;
-    }
-}
-
-// Open is cancelled; the preview draws on while its dialog is open.
-TEST_F(QtEditorTest, MenusHoldTheirItemsAndDispatchThem) {
-    startOnScreen();
-    const QList<QAction*> popups = qt.editorWindow()->menuBar()->actions();
-    ASSERT_EQ(popups.size(), EDITOR_MENU_BAR.popupCount);
-    for (int i = 0; i < EDITOR_MENU_BAR.popupCount; i++) {
-        EXPECT_EQ(popups[i]->text(), EDITOR_MENU_BAR.popups[i]->popupCaption);
-        expectMenuLike(qt, popups[i]->menu(), *EDITOR_MENU_BAR.popups[i]);
-    }
-    int framesWhileOpen = 0;
-    answer<QFileDialog>([&](QFileDialog* dialog) {
-        const int before = qt.framesSwapped();
-        QTest::qWait(300);
-        framesWhileOpen = qt.framesSwapped() - before;
-        dialog->reject();
-    });
-    trigger(IDM_FILE_OPEN);
-    EXPECT_EQ(commands, std::vector{IDM_FILE_OPEN});
-    EXPECT_GE(framesWhileOpen, 2);
+    EXPECT_EQ(window()->windowFlags() & boxes, boxes ^ Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(qt().previewWindow()->title(), "VeltraEd Preview");
+    EXPECT_EQ(qt().previewWindow()->flags() & boxes, Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(qt().previewWindow()->close());
+    EXPECT_TRUE(qt().previewWindow()->isVisible());
 }
 
 // The program's own changes are silent.
 TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     startOnScreen();
-    QWidget* elsewhere = qt.control(IDC_SCRIPT_NAME);
+    QWidget* elsewhere = qt().control(IDC_SCRIPT_NAME);
     for (int id : {IDC_SCRIPT_LIST, IDC_STAGE_LIST, IDC_FRAME_LIST}) {
-        auto* list = qobject_cast<QListView*>(qt.control(id));
-        for (const char* entry : {"first", "second"}) qt.listAdd(id, entry);
+        auto* list = qobject_cast<QListView*>(qt().control(id));
+        for (const char* entry : {"first", "second"}) qt().listAdd(id, entry);
         const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+        auto clickFirst = [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first); };
         const std::pair<const char*, std::function<void()>> steps[] = {
-            {"the program's changes", [&] { qt.listSetSelection(id, 1); }},
+            {"the program's changes", [&] { qt().listSetSelection(id, 1); }},
             {"gaining the focus", [&] { list->setFocus(); }},
-            {"a click that selects",
-             [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first); }},
-            {"a click on the selected entry",
-             [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first); }},
+            {"a click that selects", clickFirst},
+            {"a click on the selected entry", clickFirst},
             {"a double click",
              [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first); }},
             {"an arrow key", [&] { QTest::keyClick(list, Qt::Key_Down); }},
@@ -136,21 +126,94 @@ TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     }
 }
 
-// The preview draws the library's script to the end but not after it is freed.
-TEST_F(QtEditorTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFreed) {
-    currentScript = appendScript("textures/water");
-    int framesWithoutLibrary = 0;
-    qt.frameObserver = [&] { framesWithoutLibrary += scriptLibrary == nullptr; };
-    EXPECT_EQ(runTaking([this] { trigger(IDM_FILE_EXIT); }), 0);
-    const int ticks = qt.redrawTicks();
-    QTest::qWait(250);  // five timer periods
-    EXPECT_EQ(qt.redrawTicks(), ticks);
-    EXPECT_EQ(framesWithoutLibrary, 0);
+// Pixels of a preview frame: the background, the placeholder's, or warm stone.
+struct FrameColours {
+    int blue = 0, white = 0, black = 0, warm = 0;
+};
+
+// The next frame, drawn at time 0 so the square faces the viewer.
+static FrameColours nextFrame(QtPlatform& qt, PreviewState& preview) {
+    FrameColours colours;
+    bool seen = false;
+    preview.previewTime = 0;
+    qt.frameObserver = [&] {
+        GLint view[4];
+        glGetIntegerv(GL_VIEWPORT, view);
+        std::vector<GLubyte> rgba(size_t(view[2]) * view[3] * 4);
+        glReadPixels(0, 0, view[2], view[3], GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        for (size_t i = 0; i < rgba.size() && !seen; i += 4) {
+            const int r = rgba[i], g = rgba[i + 1], b = rgba[i + 2];
+            colours.blue += r < 10 && g < 10 && b > 245;
+            colours.white += r > 245 && g > 245 && b > 245;
+            colours.black += r < 10 && g < 10 && b < 10;
+            colours.warm += r > b + 40;
+        }
+        seen = true;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen; }));
+    qt.frameObserver = nullptr;
+    return colours;
 }
 
-TEST_F(QtEditorTest, CloseBoxEndsTheLoop) {
-    runTaking([this] { qt.editorWindow()->windowHandle()->close(); });
-    EXPECT_TRUE(commands.empty());
+// The placeholder until a script is shown; the example's script shows its
+// textures, found beside the file (a Locate dialog would leave the placeholder).
+TEST_F(QtEditorTest, PreviewShowsTheExampleFileOpenedThroughItsDialog) {
+    startOnScreen();
+    const FrameColours placeholder = nextFrame(qt(), g().preview);
+    EXPECT_GT(placeholder.white, 0);
+    EXPECT_GT(placeholder.black, 0);
+    EXPECT_GT(placeholder.blue, 0);
+    answer<QFileDialog>([](QFileDialog* dialog) { chooseFile(dialog, EXAMPLES + "demo.txt"); });
+    app->runCommand(IDM_FILE_OPEN);
+    ASSERT_EQ(qt().listCount(IDC_SCRIPT_LIST), 4);
+    answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    auto* list = qobject_cast<QListView*>(qt().control(IDC_SCRIPT_LIST));
+    const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);  // demo/stone_wall
+    EXPECT_GT(nextFrame(qt(), g().preview).warm, 0) << "the stone";
+}
+
+// The Save dialog refuses a path whose folder does not exist, and stays open
+// while the preview draws on; it asks before it replaces a file.
+TEST_F(QtEditorTest, SaveDialogChecksThePathBeforeItCloses) {
+    startOnScreen();
+    QTemporaryDir dir;
+    const QString existing = dir.filePath("saved.txt");
+    QFile(existing).open(QIODevice::WriteOnly);
+    bool stayedOpen = false;
+    int framesWhileOpen = 0;
+    answer<QFileDialog>([&](QFileDialog* dialog) {
+        runSteps({press(QMessageBox::Ok), press(QMessageBox::Yes)});
+        const int before = qt().framesSwapped();
+        chooseFile(dialog, dir.filePath("missing/saved.txt"));
+        stayedOpen = dialog->isVisible();
+        QTest::qWait(300);
+        framesWhileOpen = qt().framesSwapped() - before;
+        chooseFile(dialog, existing);
+    });
+    menuItem(IDM_FILE_SAVE)->trigger();
+    EXPECT_EQ(commands, std::vector{IDM_FILE_SAVE});
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_GE(framesWhileOpen, 2);
+    ASSERT_EQ(boxTexts.size(), 2);
+    EXPECT_TRUE(boxTexts[0].startsWith(dir.filePath("missing") + "\nFolder not found."));
+    EXPECT_TRUE(boxTexts[1].startsWith("saved.txt already exists."));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{"saved.txt"});
+}
+
+// The preview draws the library's script to the end but not after it is freed.
+TEST_F(QtEditorTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFreed) {
+    g().selection.currentScript = appendScript(g().library, "textures/water");
+    int framesWithoutLibrary = 0;
+    qt().frameObserver = [&] { framesWithoutLibrary += g().library.scripts == nullptr; };
+    runSteps({[this] { return qt().framesSwapped() >= 2; },
+              later([this] { menuItem(IDM_FILE_EXIT)->trigger(); })});
+    EXPECT_EQ(runProgram(), 0);
+    const int ticks = qt().redrawTicks();
+    QTest::qWait(250);  // five timer periods
+    EXPECT_EQ(qt().redrawTicks(), ticks);
+    EXPECT_EQ(framesWithoutLibrary, 0);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -168,16 +231,14 @@ extern "C" int dlclose(void*) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Recovery copies go to a folder of the run's own.
-    char state[] = "/tmp/veltra-qt-tests-XXXXXX";
-    if (!mkdtemp(state)) return 1;
-    setenv("XDG_STATE_HOME", state, 1);
+    // Recovery copies and the choices kept between runs go to a folder of the run's own.
+    char home[] = "/tmp/veltra-qt-tests-XXXXXX";
+    if (!mkdtemp(home)) return 1;
+    setenv("XDG_STATE_HOME", home, 1);
+    setenv("XDG_CONFIG_HOME", home, 1);
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");
-    // The choices kept between runs go to a folder of the tests' own.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const int result = RUN_ALL_TESTS();
-    std::filesystem::remove_all(state);
+    std::filesystem::remove_all(home);
     return result;
 }

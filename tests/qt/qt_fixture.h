@@ -1,113 +1,135 @@
-// The editor on a real display, its commands recorded, driven from timers.
+// The editor on a real display: a fresh EditorApp for each test, its commands
+// recorded, driven from timers while its dialogs and main loop run.
 #pragma once
 
+#include "commands.h"
 #include "control_ids.h"
 #include "editor.h"
 #include "editor_app.h"
-#include "editor_settings.h"
-#include "editor_state.h"
 #include "editor_window.h"
-#include "history.h"
-#include "preview.h"
-#include "qt_platform.h"
-#include "texture_folders.h"
-#include "textures.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 
-// What one test chooses must not reach the next.
-inline void resetPreviewChoicesAndFolders() {
-    previewStages = PREVIEW_WHOLE_SCRIPT;
-    previewBackground = BACKGROUND_BLUE;
-    previewPaused = false;
-    clearTextureFolders();
-    clearScriptFolders();
-    forgetFolderContents();
+#include <memory>
+#include <span>
+
+// Failures show texts, not bytes.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
 }
 
-// The file named in the dialog's name box, then Open or Save pressed.
+// The file named in the dialog's name box, then Open or Save pressed; an
+// empty path cancels the dialog.
 inline void chooseFile(QFileDialog* dialog, const QString& path) {
+    if (path.isEmpty()) return dialog->reject();
     // Drops the file offered; leaves the box alone while it has the focus.
     dialog->selectFile(path);
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     static_cast<QDialog*>(dialog)->accept();
 }
 
+// A step of a test, run from a timer until it returns true.
+using Step = std::function<bool()>;
+
+// Waits for a dialog of that class to show, then acts on it.
+template <class Dialog>
+Step onDialog(std::function<void(Dialog*)> act) {
+    return [act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return false;
+        act(dialog);
+        return true;
+    };
+}
+
+inline Step chooseFileStep(const QString& path) {
+    return onDialog<QFileDialog>([path](QFileDialog* dialog) { chooseFile(dialog, path); });
+}
+
+// Once no dialog is open, so that the command a dialog ends has finished
+// (a command that arrives while another runs is dropped).
+inline Step later(std::function<void()> action) {
+    return [action] {
+        if (QApplication::activeModalWidget()) return false;
+        QTimer::singleShot(50, action);
+        return true;
+    };
+}
+
 class QtEditorTest : public testing::Test {
   protected:
-    void SetUp() override {
-        qt.commandObserver = [this](int id) { commands.push_back(id); };
+    QtEditorTest() {
+        app->commandObserver = [this](int id) { commands.push_back(id); };
     }
     void TearDown() override {
         qDeleteAll(timers.children());
-        if (started) tearDownEditor();
-        platform = nullptr;
-        currentScript = nullptr;
-        currentStage = nullptr;
-        quitRequested = 0;
-        resetPreviewChoicesAndFolders();
+        if (started) app->tearDown();
         QSettings(settingsApplicationName(), settingsApplicationName()).clear();
-        textureCount = 0;
-        clearHistory();
-        freeAllScripts();
-        markLibrarySaved();
     }
+    QtPlatform& qt() { return app->platform(); }
+    EditorContext& g() { return app->context(); }
+    EditorWindow* window() { return qt().editorWindow(); }
+    QAction* menuItem(int id) { return window()->menuAction(id); }
+    QString title() { return window()->windowHandle()->title(); }
+    void click(int id) { QTest::mouseClick(qt().control(id), Qt::LeftButton); }
+    void type(int id, const char* text) {
+        click(id);  // a list that had the focus reports losing it first
+        qobject_cast<QLineEdit*>(qt().control(id))->selectAll();
+        QTest::keyClicks(qt().control(id), text);
+    }
+    void keys(QKeyCombination keys) {
+        QTest::keyClick(window(), keys.key(), keys.keyboardModifiers());
+    }
+
     // The program's start-up, without its main loop.
     void startOnScreen() {
-        startEditor(qt);
+        app->start();
         started = true;
-        ASSERT_TRUE(QTest::qWaitForWindowActive(qt.editorWindow()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
         commands.clear();
     }
-    // Calls step every 10 ms until it returns true (not while it waits in a dialog).
-    void poll(std::function<bool()> step) {
+    // Each step in turn, from a 10 ms timer, the next once the one before returned true.
+    void runSteps(std::vector<Step> steps) {
         auto* timer = new QTimer(&timers);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
-            timer->stop();
-            step() ? timer->deleteLater() : timer->start();
-        });
+        QObject::connect(timer, &QTimer::timeout, timer,
+                         [timer, steps, next = size_t(0)]() mutable {
+                             timer->stop();
+                             while (next < steps.size() && steps[next]()) next++;
+                             next == steps.size() ? timer->deleteLater() : timer->start();
+                         });
         timer->start(10);
     }
-    // Runs step on the next dialog of that class shown, from inside its event loop.
+    // Acts on the next dialog of that class shown, from inside its event loop.
     template <class Dialog>
-    void answer(std::function<void(Dialog*)> step) {
-        poll([step] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible()) return false;
-            step(dialog);
-            return true;
+    void answer(std::function<void(Dialog*)> act) {
+        runSteps({onDialog<Dialog>(act)});
+    }
+    // Presses that button of the message box shown (NoButton: its default), noting its text.
+    Step press(QMessageBox::StandardButton button) {
+        return onDialog<QMessageBox>([this, button](QMessageBox* box) {
+            boxTexts << box->text();
+            QAbstractButton* chosen = box->defaultButton();
+            (button ? box->button(button) : chosen)->click();
         });
     }
-    // Ends a run that went wrong: closes any dialog and leaves without asking.
-    void giveUpAfter(int milliseconds) {
-        QTimer::singleShot(milliseconds, &timers, [this] {
-            ADD_FAILURE() << "the main loop did not end";
-            qDeleteAll(timers.findChildren<QTimer*>());
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-            markLibrarySaved();
-            QTimer::singleShot(100, [this] { trigger(IDM_FILE_EXIT); });
-        });
+    // The whole program until it quits. (Each test runs in a process of its
+    // own: one whose main loop does not end stops there, saying so.)
+    int runProgram() {
+        QTimer::singleShot(20000, &timers, [] { qFatal("the main loop did not end"); });
+        return app->run();
     }
-    // Runs the whole program, taking wayOut once the preview has drawn.
-    int runTaking(std::function<void()> wayOut) {
-        poll([this, wayOut] {
-            if (qt.framesSwapped() < 2) return false;
-            wayOut();
-            return true;
-        });
-        giveUpAfter(10000);
-        return runEditor(qt);
-    }
-    void trigger(int menuId) { qt.editorWindow()->menuAction(menuId)->trigger(); }
 
-    QtPlatform qt;
+    std::unique_ptr<EditorApp> app = std::make_unique<EditorApp>();
     QObject timers;  // parent of the test's timers, which end with it
     std::vector<int> commands;
+    QStringList boxTexts;
     bool started = false;
 };

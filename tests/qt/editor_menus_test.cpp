@@ -1,0 +1,155 @@
+// The menus of the command table on the real window: their items, captions,
+// check marks and greying; Find Script, Texture Folders and the choices kept
+// between runs.
+#include "qt_fixture.h"
+
+#include "dialog_templates.h"
+#include "find_script_dialog.h"
+#include "texture_folders.h"
+#include "texture_folders_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QMenuBar>
+
+static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
+
+// A popup's items as shown: text and keys, "-" for a separator, [check] and
+// (radio) items, a submenu's items indented after it.
+static QStringList shownItems(const QMenu* popup, const QString& indent = {}) {
+    QStringList shown;
+    for (const QAction* item : popup->actions()) {
+        QString text = item->isSeparator() ? "-" : item->text();
+        if (item->isCheckable()) text = item->actionGroup() ? "(" + text + ")" : "[" + text + "]";
+        if (!item->shortcuts().isEmpty())
+            text += "  " + QKeySequence::listToString(item->shortcuts());
+        shown << indent + text;
+        if (item->menu()) shown << shownItems(item->menu(), indent + "  ");
+    }
+    return shown;
+}
+
+TEST_F(QtEditorTest, MenuBarShowsEveryMenuRowWithItsMnemonicAndKeys) {
+    startOnScreen();
+    const std::pair<QString, QStringList> menus[] = {
+        {"&File",
+         {"&Open  Ctrl+O", "&Save  Ctrl+S", "-", "&Texture Folders...", "&Reload Textures  F5", "-",
+          "E&xit  Ctrl+Q"}},
+        {"&Edit", {"&Undo  Ctrl+Z", "&Redo  Ctrl+Shift+Z; Ctrl+Y", "-", "&Find Script...  Ctrl+F"}},
+        {"&Preview",
+         {"(&Whole Script)", "(&Up to Selected Stage)", "(Selected Stage &Only)", "-",
+          "[&Pause]  Ctrl+Space", "&Step Frame  Ctrl+.", "&Restart Clock  Ctrl+R", "-",
+          "&Background", "  (&Blue)", "  (Blac&k)", "  (&Checkerboard)"}},
+    };
+    const QList<QAction*> popups = window()->menuBar()->actions();
+    ASSERT_EQ(popups.size(), std::size(menus));
+    for (size_t i = 0; i < std::size(menus); i++) {
+        EXPECT_EQ(popups[i]->text(), menus[i].first);
+        EXPECT_EQ(shownItems(popups[i]->menu()), menus[i].second) << menus[i].first.toStdString();
+    }
+}
+
+// A reader finds an item's command by searching for its caption as shown.
+TEST(EditorMenus, EveryMenuRowIsTheItemOfItsCaptionAndRunsItsCommand) {
+    EditorWindow window(EDITOR_TEMPLATE);
+    std::vector<int> commands;
+    QObject::connect(&window, &EditorWindow::command, [&](int id) { commands.push_back(id); });
+    for (const Command& row : std::span(COMMANDS, COMMAND_COUNT)) {
+        if (!row.menu) continue;
+        QAction* item = window.menuAction(row.id);
+        ASSERT_TRUE(item) << row.caption;
+        EXPECT_EQ(item->text().remove('&'), row.caption);
+        commands.clear();
+        item->trigger();
+        EXPECT_EQ(commands, std::vector{row.id}) << row.caption;
+    }
+}
+
+class QtMenusTest : public QtEditorTest {
+  protected:
+    // The captions of the checked items of the Preview menu, in menu order.
+    QStringList checkedItems() {
+        QStringList checked;
+        for (const Command& row : std::span(COMMANDS, COMMAND_COUNT))
+            if (row.menu && menuItem(row.id)->isChecked()) checked << row.caption;
+        return checked;
+    }
+};
+
+// Each choice through the command path; Step Frame can run only while paused.
+TEST_F(QtMenusTest, CheckMarksAndGreyingFollowTheChoices) {
+    startOnScreen();
+    const struct {
+        int command;
+        QStringList checked;
+        bool stepFrameEnabled;
+    } steps[] = {
+        {0, {"Whole Script", "Blue"}, false},
+        {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Selected Stage Only", "Blue"}, false},
+        {IDM_BACKGROUND_BLACK, {"Selected Stage Only", "Black"}, false},
+        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Black"}, true},
+        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, {"Up to Selected Stage", "Pause", "Black"}, true},
+        {IDM_BACKGROUND_CHECKERBOARD, {"Up to Selected Stage", "Pause", "Checkerboard"}, true},
+        {IDM_PREVIEW_PAUSE, {"Up to Selected Stage", "Checkerboard"}, false},
+        {IDM_PREVIEW_WHOLE_SCRIPT, {"Whole Script", "Checkerboard"}, false},
+        {IDM_BACKGROUND_BLUE, {"Whole Script", "Blue"}, false},
+    };
+    for (const auto& step : steps) {
+        if (step.command) app->runCommand(step.command);
+        const std::string after = step.command ? findCommand(step.command)->caption : "start";
+        EXPECT_EQ(checkedItems(), step.checked) << "after " << after;
+        EXPECT_EQ(menuItem(IDM_PREVIEW_STEP_FRAME)->isEnabled(), step.stepFrameEnabled)
+            << "after " << after;
+    }
+}
+
+// Ctrl+F, three letters in another case, Enter: the script is shown.
+TEST_F(QtMenusTest, FindScriptCompletesAsTypedAndShowsTheChoice) {
+    startOnScreen();
+    app->openFiles({EXAMPLE_FILE});
+    QStringList listed;
+    answer<FindScriptDialog>([&](FindScriptDialog* dialog) {
+        QTest::keyClicks(dialog->nameBox(), "LAM");
+        for (int i = 0; i < dialog->completions()->count(); i++)
+            listed << dialog->completions()->item(i)->text();
+        QTest::keyClick(dialog->nameBox(), Qt::Key_Return);
+    });
+    commands.clear();
+    keys(Qt::CTRL | Qt::Key_F);
+    EXPECT_EQ(listed, QStringList{"demo/flame"});
+    ASSERT_TRUE(g().selection.currentScript);
+    EXPECT_STREQ(g().selection.currentScript->name, "demo/flame");
+    EXPECT_EQ(commands, std::vector{IDM_EDIT_FIND_SCRIPT});
+}
+
+static QStringList pathsOf(const SearchFolder* folder) {
+    QStringList paths;
+    for (; folder; folder = folder->next) paths << folder->path;
+    return paths;
+}
+
+// Two folders added, the second moved up; the preview's choices and the
+// folders come back in the next run, and the menu shows them.
+TEST_F(QtMenusTest, TextureFoldersAndPreviewChoicesAreKeptBetweenRuns) {
+    startOnScreen();
+    answer<TextureFoldersDialog>([](TextureFoldersDialog* dialog) {
+        dialog->addFolder(QStringLiteral("/textures/first"));
+        dialog->addFolder(QStringLiteral("/textures/second"));
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Move &Up")) button->click();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    app->runCommand(IDM_FILE_TEXTURE_FOLDERS);
+    const QStringList folders = {"/textures/second", "/textures/first"};
+    EXPECT_EQ(pathsOf(g().textures.folders.textureFolders), folders);
+    for (int id :
+         {IDM_PREVIEW_UP_TO_SELECTED_STAGE, IDM_BACKGROUND_CHECKERBOARD, IDM_PREVIEW_PAUSE})
+        app->runCommand(id);
+
+    app->tearDown();  // the next run
+    app = std::make_unique<EditorApp>();
+    startOnScreen();
+    EXPECT_EQ(pathsOf(g().textures.folders.textureFolders), folders);
+    EXPECT_EQ(checkedItems(), (QStringList{"Up to Selected Stage", "Checkerboard"}))
+        << "the choices, not the paused clock";
+}
