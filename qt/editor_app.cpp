@@ -83,11 +83,9 @@ void EditorApp::openFiles(const QStringList& paths) {
     qt.showMessageBox("Open Error", text.toUtf8().constData());
 }
 
-// The menu text with its mnemonic marked: "Selected Stage &Only".
+// The menu text with its mnemonic marked and the detail after it: "&Undo Submit".
 static QString menuText(const char* caption, char mnemonic, const char* detail) {
-    QString text = QString::fromUtf8(caption);
-    const int at = mnemonic ? text.indexOf(QLatin1Char(mnemonic)) : -1;
-    if (at >= 0) text.insert(at, QLatin1Char('&'));
+    QString text = withMnemonic(caption, mnemonic);
     if (detail) text += QLatin1Char(' ') + QString::fromUtf8(detail);
     return text;
 }
@@ -114,9 +112,14 @@ void EditorApp::commandDone() {
     endLoopIfQuitRequested();
 }
 
+// Asked once: a notification that arrives while the prompt is open does not
+// open a second one.
 void EditorApp::endLoopIfQuitRequested() {
-    if (!g.quitRequested) return;
-    if (!mayQuit()) {
+    if (!g.quitRequested || askingToQuit) return;
+    askingToQuit = true;
+    const bool agreed = mayQuit();
+    askingToQuit = false;
+    if (!agreed) {
         g.quitRequested = 0;
         return;
     }

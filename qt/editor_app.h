@@ -69,4 +69,5 @@ class EditorApp : public QObject {
     EditorSettings settings;
     QEventLoop* mainLoop = nullptr;
     bool discarded = false;
+    bool askingToQuit = false;
 };

@@ -233,8 +233,7 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
     widget->setGeometry(rect);
 }
 
-// The text of a caption with its mnemonic marked: "Selected Stage &Only".
-static QString withMnemonic(const char* caption, char mnemonic) {
+QString withMnemonic(const char* caption, char mnemonic) {
     QString text = QString::fromUtf8(caption);
     const int at = mnemonic ? text.indexOf(QLatin1Char(mnemonic)) : -1;
     if (at >= 0) text.insert(at, QLatin1Char('&'));

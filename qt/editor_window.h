@@ -71,6 +71,9 @@ class NotifyingListBox : public QListView {
     bool selectionReportedInPress = false;
 };
 
+// The text of a caption with its mnemonic marked: "Selected Stage &Only".
+QString withMnemonic(const char* caption, char mnemonic);
+
 class EditorWindow : public QMainWindow {
     Q_OBJECT
   public:
