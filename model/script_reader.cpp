@@ -97,9 +97,12 @@ struct ReadNotes {
     const char* keyword = nullptr;  // the keyword whose arguments are being read
     bool inStage = false;
     Script* script = nullptr;
+    // In a body before any script name only the arguments taken are told:
+    // they show where that body ends.
+    bool nameless = false;
 
     void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f) const {
-        if (!observer) return;
+        if (!observer || (nameless && kind != NOTE_SWALLOWED_ARGUMENT)) return;
         const size_t offset = (size_t)(word - text);
         ReadNote note = {kind, offset, word, keyword, inStage, script, value, number};
         observer->note(note, observer->context);
@@ -290,13 +293,11 @@ struct ScriptReader {
     LibraryIndex library;
     bool inBody = false;
     bool inStage = false;
-    // Depth of the braces of a body opened before any script name. Such a
-    // body belongs to no script: its words are passed over, counting braces
-    // only, so that a keyword cannot take its closing brace as an argument.
-    int skippedDepth = 0;
-    // A body whose script could not be allocated belongs to this scratch
-    // script: its words are read like any body's and then thrown away.
+    // A body before any script name, or one whose script could not be
+    // allocated, belongs to this scratch script: its words are read like any
+    // body's, so that it closes where a named body would, and then thrown away.
     Script ownerless = {};
+    bool nameless = false;     // the open body came before any script name
     Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
     Stage* lastStage = nullptr;        // tail of script's stages
@@ -454,31 +455,38 @@ struct ScriptReader {
         stage->animCurrent = stage->animFrames;
     }
 
-    void skipWord(const char* word) {
-        if (isBrace(word, '{'))
-            skippedDepth++;
-        else if (isBrace(word, '}'))
-            skippedDepth--;
+    void openBody(const char* word) {
+        if (!script) {
+            words.notes.tell(NOTE_BODY_WITHOUT_NAME, word);
+            discardOwnerless();
+            script = &ownerless;
+            lastStage = nullptr;
+            nameless = true;
+            words.notes.nameless = true;
+        }
+        inBody = true;
+        bodyBrace = word;
+    }
+
+    void closeBody() {
+        inBody = false;
+        if (!nameless) return;
+        nameless = false;
+        words.notes.nameless = false;
+        script = nullptr;  // the next "{" is again before any name
     }
 
     void readWord(const char* word) {
-        if (skippedDepth > 0) {
-            skipWord(word);
-        } else if (!inBody) {
-            if (!isBrace(word, '{')) {
+        if (!inBody) {
+            if (!isBrace(word, '{'))
                 beginScript(word);
-            } else if (script) {
-                inBody = true;
-                bodyBrace = word;
-            } else {
-                skippedDepth = 1;
-                words.notes.tell(NOTE_BODY_WITHOUT_NAME, word);
-            }
+            else
+                openBody(word);
         } else if (isBrace(word, '}')) {
             if (inStage)
                 inStage = false;
             else
-                inBody = false;
+                closeBody();
         } else if (isBrace(word, '{')) {
             if (inStage) {
                 words.notes.tell(NOTE_UNKNOWN_WORD, word);

@@ -111,9 +111,11 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
         {"", "c { vertexwarp 3 2", "c { vertexwarp 3.000000 2.000000 0.001000 }"},
         {"", "e { { blendfunc", "e { { " + noMap + " blendfunc GL_ZERO GL_ZERO } " + noImage},
         {"", std::string("e { safe }\0f { }", 16), "e { safe }"},
-        // A body before any name belongs to no script: its words are passed over by their braces.
+        // A body before any name belongs to no script; it closes where a named body would.
         {"old { }", "{ safe subdivide 16 { map x.tga anim 1 a end } } next { safe }",
          "old { } next { safe }"},
+        {"", "{ { { } } b", "b { }"},
+        {"", "{ subdivide } } c", "c { }"},
     };
     for (const auto& [before, text, expected] : rows) {
         freeAllScripts();
