@@ -4,10 +4,6 @@
 #include "history.h"
 #include "script_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -179,17 +175,8 @@ static void keepReleasedScript(Script* released) {
     copiesOfReplaced.push_back({released, copy});
 }
 
-static bool canOpen(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info;
-    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    close(fd);
-    return regular;
-}
-
 bool readLibraryFile(const char* path) {
-    if (!canOpen(path)) return false;
+    if (!canReadScriptFile(path)) return false;
     int index = 0;
     for (const Script* script = scriptLibrary; script; script = script->next)
         positionsBeforeRead[script] = index++;

@@ -1,11 +1,6 @@
 // The Veltra file reader: splits the text into words and merges its scripts
 // into the library, replacing scripts of the same name.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -533,38 +528,24 @@ static void readBuffer(char* text, size_t size, const ReadObserver* observer = n
     reader.run();
 }
 
-void readScriptText(const char* text, size_t size) {
-    readScriptText(text, size, nullptr);
+bool readScriptText(const char* text, size_t size) {
+    return readScriptText(text, size, nullptr);
 }
 
-void readScriptText(const char* text, size_t size, const ReadObserver* observer) {
+bool readScriptText(const char* text, size_t size, const ReadObserver* observer) {
+    if (size > MAX_SCRIPT_TEXT_SIZE) return false;
     char* copy = (char*)allocateLarge(size + 1);
-    if (!copy) return;
+    if (!copy) return false;
     memcpy(copy, text, size);
     copy[size] = '\0';
     readBuffer(copy, size, observer);
     freeLarge(copy, size + 1);
+    return true;
 }
 
-void readScriptFile(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat info;
-    char* text = nullptr;
-    size_t size = 0;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        text = (char*)allocateLarge((size_t)info.st_size + 1);
-    if (text) {
-        while (size < (size_t)info.st_size) {
-            ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0) break;
-            size += (size_t)count;
-        }
-        text[size] = '\0';
-    }
-    close(fd);
-    if (!text) return;
-    readBuffer(text, size);
-    freeLarge(text, (size_t)info.st_size + 1);
+bool readScriptFile(const char* path) {
+    ScriptFileBytes bytes;
+    if (!loadScriptFile(path, bytes)) return false;
+    readBuffer(bytes.data, bytes.size);
+    return true;
 }
