@@ -169,6 +169,9 @@ void Checker::describe(const ReadNote& note) {
     const std::string name = note.script ? quoted(note.script->name) : std::string();
     switch (note.kind) {
         case NOTE_SCRIPT_BEGUN:
+        case NOTE_KEYWORD_REPEATED:
+        case NOTE_NOT_A_NUMBER:
+        case NOTE_TEXTURE_NAMED:
             break;
         case NOTE_SCRIPT_REPLACED: {
             const Place* earlier = scriptPlaces.find(note.script);

@@ -66,6 +66,12 @@ enum ReadNoteKind {
     NOTE_UNKNOWN_BLEND,       // word: read as GL_ZERO
     NOTE_FRAMES_DROPPED,      // word: the 256th frame name; it and the rest up to "end" dropped
     NOTE_ANIM_REPLACED,       // word: a second "anim" of the stage, whose frames it replaces
+    NOTE_KEYWORD_REPEATED,    // word: a keyword given again in its stage or script (not
+                              // "anim"); earlier: where it was given before
+    NOTE_NOT_A_NUMBER,        // word: a number argument that is not wholly a number;
+                              // value: how many of its bytes are read (0: it reads as 0)
+    NOTE_TEXTURE_NAMED,       // word: a map or frame name, as written (the record keeps
+                              // the first TEXTURE_NAME_SIZE - 1 bytes)
 };
 
 struct ReadNote {
@@ -77,6 +83,7 @@ struct ReadNote {
     Script* script;  // the script being read (null before any name)
     int value;
     float number;
+    size_t earlier;  // an offset, for NOTE_KEYWORD_REPEATED
 };
 
 struct ReadObserver {

@@ -80,10 +80,14 @@ static bool isBrace(const char* word, char brace) {
     return word[0] == brace && word[1] == '\0';
 }
 
+// The script keywords, then the stage keywords.
 static const char* const KEYWORDS[] = {
     "safe",      "subdivide",  "vertexwarp", "map",    "scroll",    "scale",      "rotate",
     "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
 };
+constexpr size_t KEYWORD_COUNT = sizeof KEYWORDS / sizeof KEYWORDS[0];
+constexpr size_t FIRST_STAGE_KEYWORD = 3;
+constexpr size_t ANIM_KEYWORD = 9;  // a second anim has a note of its own
 
 // Tells the observer, when there is one, what the reader does at a word.
 struct ReadNotes {
@@ -96,21 +100,53 @@ struct ReadNotes {
     // they show where that body ends.
     bool nameless = false;
 
-    void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f) const {
+    // Where each keyword was given in the current script (script keywords)
+    // and stage (stage keywords); null when not yet.
+    const char* given[KEYWORD_COUNT] = {};
+
+    void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f,
+              const char* earlier = nullptr) const {
         if (!observer || (nameless && kind != NOTE_SWALLOWED_ARGUMENT)) return;
         const size_t offset = (size_t)(word - text);
-        ReadNote note = {kind, offset, word, keyword, inStage, script, value, number};
+        const size_t earlierOffset = earlier ? (size_t)(earlier - text) : 0;
+        ReadNote note = {kind,   offset, word,   keyword,      inStage,
+                         script, value,  number, earlierOffset};
         observer->note(note, observer->context);
     }
 
     // An argument that is a brace or a keyword most likely ends the
-    // keyword's arguments early in the author's mind.
-    void checkArgument(const char* word) const {
+    // keyword's arguments early in the author's mind. Returns whether it is one.
+    bool checkArgument(const char* word) const {
         bool swallowed = isBrace(word, '{') || isBrace(word, '}');
         for (const char* known : KEYWORDS)
             swallowed =
                 swallowed || (foldCase(word[0]) == known[0] && compareNoCase(word, known) == 0);
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
+        return swallowed;
+    }
+
+    // A number argument of length bytes that is more than a number reads as
+    // its longest number prefix.
+    void checkNumber(const char* word, size_t length, bool integer) const {
+        const size_t read = numberPrefixLength(word, integer);
+        if (read != length) tell(NOTE_NOT_A_NUMBER, word, (int)read);
+    }
+
+    void forgetKeywords(size_t from) {
+        for (size_t i = from; i < KEYWORD_COUNT; i++) given[i] = nullptr;
+    }
+
+    // A keyword of its level given a second time undoes the first.
+    void checkRepeated(const char* word, bool stageLevel) {
+        const size_t first = stageLevel ? FIRST_STAGE_KEYWORD : 0;
+        const size_t end = stageLevel ? KEYWORD_COUNT : FIRST_STAGE_KEYWORD;
+        for (size_t i = first; i < end; i++) {
+            if (foldCase(word[0]) != KEYWORDS[i][0] || compareNoCase(word, KEYWORDS[i]) != 0)
+                continue;
+            if (given[i] && i != ANIM_KEYWORD) tell(NOTE_KEYWORD_REPEATED, word, 0, 0.0f, given[i]);
+            given[i] = word;
+            return;
+        }
     }
 };
 
@@ -119,8 +155,9 @@ struct ReadNotes {
 struct WordReader {
     char* pos;
     char* end;
-    size_t length = 0;     // of the word returned last
-    char* last = nullptr;  // the word returned last
+    size_t length = 0;       // of the word returned last
+    char* last = nullptr;    // the word returned last
+    bool lastTaken = false;  // the last argument was a brace or keyword
     ReadNotes notes;
 
     // The next word, or null when the text is used up.
@@ -138,7 +175,7 @@ struct WordReader {
     // The next word read as an argument of notes.keyword.
     char* argument() {
         char* word = next();
-        if (word && notes.observer) notes.checkArgument(word);
+        lastTaken = word && notes.observer && notes.checkArgument(word);
         return word;
     }
 
@@ -151,8 +188,11 @@ struct WordReader {
 
 static bool nextNumber(WordReader& words, float* target) {
     const char* word = words.argument();
-    if (word) *target = (float)textToDouble(word);
-    return word != nullptr;
+    if (!word) return false;
+    *target = (float)textToDouble(word);
+    if (words.notes.observer && !words.lastTaken)
+        words.notes.checkNumber(word, words.length, false);
+    return true;
 }
 
 static bool nextWave(WordReader& words, WaveType* target) {
@@ -304,6 +344,7 @@ struct ScriptReader {
         Script* created = newScript(word);  // cuts the name to fit
         words.notes.script = created;
         words.notes.keyword = nullptr;
+        words.notes.forgetKeywords(0);
         if (words.length >= SCRIPT_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, word);
         if (!created) {  // out of memory: the body is read and thrown away
             discardOwnerless();
@@ -334,6 +375,7 @@ struct ScriptReader {
         lastStage = created;
         stage = created;
         inStage = true;
+        words.notes.forgetKeywords(FIRST_STAGE_KEYWORD);
     }
 
     void readScriptKeyword(const char* word) {
@@ -343,6 +385,8 @@ struct ScriptReader {
             script->safe = 1;
         } else if (words.lastIs(word, "subdivide")) {
             const char* value = words.argument();
+            if (value && words.notes.observer && !words.lastTaken)
+                words.notes.checkNumber(value, words.length, true);
             if (value) script->subdivide = roundSubdivision(textToInt(value));
             if (value && script->subdivide != textToInt(value))
                 words.notes.tell(NOTE_SUBDIVIDE_ROUNDED, value, script->subdivide);
@@ -379,8 +423,10 @@ struct ScriptReader {
         words.notes.inStage = true;
         if (words.lastIs(word, "map")) {
             const char* name = words.argument();
-            if (name) copyText(stage->map, name);
-            if (name && words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
+            if (!name) return;
+            copyText(stage->map, name);
+            words.notes.tell(NOTE_TEXTURE_NAMED, name);
+            if (words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
         } else if (words.lastIs(word, "scroll")) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
                    nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
@@ -437,6 +483,7 @@ struct ScriptReader {
                 dropping = true;
                 continue;
             }
+            words.notes.tell(NOTE_TEXTURE_NAMED, name);
             AnimFrame* frame = allocateFrame();
             if (!frame) continue;
             copyText(frame->name, name);
@@ -489,10 +536,12 @@ struct ScriptReader {
                 stageBrace = word;
                 beginStage();
             }
-        } else if (!inStage) {
-            readScriptKeyword(word);
         } else {
-            readStageKeyword(word);
+            if (words.notes.observer) words.notes.checkRepeated(word, inStage);
+            if (inStage)
+                readStageKeyword(word);
+            else
+                readScriptKeyword(word);
         }
     }
 

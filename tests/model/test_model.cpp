@@ -276,14 +276,19 @@ TEST_F(Model, RecordsComeZeroedAndAllReturnWithTheLibrary) {
 }
 
 // textToDouble reads exactly what the C library's strtod reads in the C locale, bit for
-// bit: plain decimals of every length and sign, and whatever else a word can hold.
+// bit, and numberPrefixLength as many bytes as strtod and strtol take: plain decimals of
+// every length and sign, and whatever else a word can hold.
 TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
     const locale_t cLocale = newlocale(LC_ALL_MASK, "C", (locale_t)0);
     auto check = [&](const std::string& text) {
-        const double theirs = strtod_l(text.c_str(), nullptr, cLocale);
+        char* end = nullptr;
+        const double theirs = strtod_l(text.c_str(), &end, cLocale);
         ASSERT_EQ(std::bit_cast<uint64_t>(textToDouble(text.c_str())),
                   std::bit_cast<uint64_t>(theirs))
             << text;
+        ASSERT_EQ(numberPrefixLength(text.c_str(), false), (size_t)(end - text.c_str())) << text;
+        (void)strtol_l(text.c_str(), &end, 10, cLocale);
+        ASSERT_EQ(numberPrefixLength(text.c_str(), true), (size_t)(end - text.c_str())) << text;
     };
     const char* words[] = {
         "0",
@@ -305,6 +310,8 @@ TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
         "0.0000000000000000000001",
         "0.00000000000000000000001",
         "3.000000abc",
+        "+.",
+        "16.5",
     };
     for (const char* word : words) check(word);
     std::mt19937 random(10);
