@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "script_model.h"
+#include "problems.h"
+#include "script_file.h"
 
 // Exit statuses.
 constexpr int EXIT_CLEAN = 0;     // nothing to report
@@ -23,21 +24,13 @@ struct CliStreams {
 // The whole program: argv[0] is the program's name.
 int runVeltra(int argc, const char* const* argv, CliStreams io);
 
-// One place the reader reported, as FILE:LINE:COLUMN: message.
-struct Finding {
-    std::string file;
-    int line;
-    int column;
-    std::string message;
-    bool losesWords;  // rewriting in the writer's layout would drop words
-    // line and column 0: about a record rather than a place in the text
-};
-
 // Reads the files in order into the library as File > Open would and
-// collects what the reader reports; false for a file that cannot be read
-// (told on err, the others still read).
-bool checkFiles(const std::vector<std::string>& files, std::vector<Finding>& findings, FILE* err);
-void printFindings(const std::vector<Finding>& findings, bool json, FILE* out);
+// collects their problems; false for a file that cannot be read (told on
+// err, the others still read).
+bool checkFiles(const std::vector<std::string>& files, std::vector<Problem>& problems, FILE* err);
+// One problem a line (problemText), or one JSON array of {file, line,
+// column, kind, message}.
+void printProblems(const std::vector<Problem>& problems, bool json, FILE* out);
 
 struct CheckOptions {
     std::vector<std::string> files;
@@ -70,25 +63,14 @@ int commandThumbnails(const RenderOptions& options, CliStreams io);
 // dialog base units of its 8-point font.
 void previewWindowSize(int& width, int& height);
 
-// The whole file's bytes; false with errno set when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& bytes);
-
-// A file's bytes without a copy: mapped when it is a regular file, read
-// otherwise (a pipe, an empty file).
-struct FileBytes {
-    const char* data = nullptr;
-    size_t size = 0;
-
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes();
-    bool open(const std::string& path);  // false with errno set
-
-  private:
-    void* mapped = nullptr;
-    std::string copy;
-};
+// The FILE argument that stands for standard input, and the name problems
+// give it.
+const std::string STANDARD_INPUT = "-";
+std::string inputName(const std::string& path);
+// The whole of a FILE argument: a regular file within the reader's limit, or
+// standard input. False, with "veltra: FILE: cannot read: why" told on err,
+// otherwise.
+bool readInput(const std::string& path, ScriptFileBytes& bytes, FILE* err);
 
 // Writes rows of width x height RGB pixels, top row first, through libpng;
 // false when the file cannot be written.

@@ -150,12 +150,9 @@ bool loadLibrary(const RenderOptions& options, FILE* err) {
         }
     }
     for (const std::string& path : options.files) {
-        std::string bytes;
-        if (!readWholeFile(path, bytes)) {
-            fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
-            return false;
-        }
-        readScriptText(bytes.data(), bytes.size());
+        ScriptFileBytes bytes;
+        if (!readInput(path, bytes, err)) return false;
+        readScriptText(bytes.data, bytes.size);
         addScriptFolder(path.c_str());
     }
     return true;

@@ -70,8 +70,8 @@ TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
     std::string first = write("first.txt", "x { }\n\n  y { }\n");
     std::string second = write("second.txt", "Y { }\n");
     CliRun run = veltra({"check", first, second});
-    EXPECT_EQ(run.out,
-              second + ":1:1: script 'Y' replaces the one of the same name at " + first + ":3:3\n");
+    EXPECT_EQ(run.out, second + ":1:1: script 'Y' replaces the one of the same name at " + first +
+                           ":3:3 [replaced-script]\n");
 }
 
 // The writer's own layout passing is checked on the output of format.
