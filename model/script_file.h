@@ -70,8 +70,8 @@ enum ReadNoteKind {
                               // "anim"); earlier: where it was given before
     NOTE_NOT_A_NUMBER,        // word: a number argument that is not wholly a number;
                               // value: how many of its bytes are read (0: it reads as 0)
-    NOTE_TEXTURE_NAMED,       // word: a map or frame name, as written (the record keeps
-                              // the first TEXTURE_NAME_SIZE - 1 bytes)
+    NOTE_NAME_NOT_LOOKED_UP,  // word: a map or frame name, as written, that the folder
+                              // look-up never takes as the record keeps it (isFolderSafeName)
 };
 
 struct ReadNote {

@@ -9,6 +9,7 @@
 #include "model_internal.h"
 #include "numbers.h"
 #include "script_file.h"
+#include "texture_names.h"
 
 // ---------------------------------------------------------------------------
 // Word tables
@@ -86,6 +87,14 @@ static const char* const KEYWORDS[] = {
     "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
 };
 constexpr size_t KEYWORD_COUNT = sizeof KEYWORDS / sizeof KEYWORDS[0];
+struct KeywordLengths {
+    size_t of[KEYWORD_COUNT] = {};
+    constexpr KeywordLengths() {
+        for (size_t i = 0; i < KEYWORD_COUNT; i++)
+            while (KEYWORDS[i][of[i]]) of[i]++;
+    }
+};
+static constexpr KeywordLengths KEYWORD_LENGTHS;
 constexpr size_t FIRST_STAGE_KEYWORD = 3;
 constexpr size_t ANIM_KEYWORD = 9;  // a second anim has a note of its own
 
@@ -116,11 +125,11 @@ struct ReadNotes {
 
     // An argument that is a brace or a keyword most likely ends the
     // keyword's arguments early in the author's mind. Returns whether it is one.
-    bool checkArgument(const char* word) const {
+    bool checkArgument(const char* word, size_t length) const {
         bool swallowed = isBrace(word, '{') || isBrace(word, '}');
-        for (const char* known : KEYWORDS)
-            swallowed =
-                swallowed || (foldCase(word[0]) == known[0] && compareNoCase(word, known) == 0);
+        for (size_t i = 0; i < KEYWORD_COUNT && !swallowed; i++)
+            swallowed = KEYWORD_LENGTHS.of[i] == length && foldCase(word[0]) == KEYWORDS[i][0] &&
+                        compareNoCase(word, KEYWORDS[i]) == 0;
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
         return swallowed;
     }
@@ -132,17 +141,25 @@ struct ReadNotes {
         if (read != length) tell(NOTE_NOT_A_NUMBER, word, (int)read);
     }
 
+    // kept: the name as the record keeps it, which the look-up takes.
+    void checkTextureName(const char* word, const char* kept) const {
+        if (observer && !isFolderSafeName(kept)) tell(NOTE_NAME_NOT_LOOKED_UP, word);
+    }
+
     void forgetKeywords(size_t from) {
         for (size_t i = from; i < KEYWORD_COUNT; i++) given[i] = nullptr;
     }
 
     // A keyword of its level given a second time undoes the first.
-    void checkRepeated(const char* word, bool stageLevel) {
+    void checkRepeated(const char* word, size_t length, bool stageLevel) {
         const size_t first = stageLevel ? FIRST_STAGE_KEYWORD : 0;
         const size_t end = stageLevel ? KEYWORD_COUNT : FIRST_STAGE_KEYWORD;
         for (size_t i = first; i < end; i++) {
-            if (foldCase(word[0]) != KEYWORDS[i][0] || compareNoCase(word, KEYWORDS[i]) != 0)
+            if (KEYWORD_LENGTHS.of[i] != length || foldCase(word[0]) != KEYWORDS[i][0] ||
+                compareNoCase(word, KEYWORDS[i]) != 0)
                 continue;
+            keyword = word;
+            inStage = stageLevel;
             if (given[i] && i != ANIM_KEYWORD) tell(NOTE_KEYWORD_REPEATED, word, 0, 0.0f, given[i]);
             given[i] = word;
             return;
@@ -175,7 +192,7 @@ struct WordReader {
     // The next word read as an argument of notes.keyword.
     char* argument() {
         char* word = next();
-        lastTaken = word && notes.observer && notes.checkArgument(word);
+        lastTaken = word && notes.observer && notes.checkArgument(word, length);
         return word;
     }
 
@@ -425,7 +442,7 @@ struct ScriptReader {
             const char* name = words.argument();
             if (!name) return;
             copyText(stage->map, name);
-            words.notes.tell(NOTE_TEXTURE_NAMED, name);
+            words.notes.checkTextureName(name, stage->map);
             if (words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
         } else if (words.lastIs(word, "scroll")) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
@@ -483,10 +500,10 @@ struct ScriptReader {
                 dropping = true;
                 continue;
             }
-            words.notes.tell(NOTE_TEXTURE_NAMED, name);
             AnimFrame* frame = allocateFrame();
             if (!frame) continue;
             copyText(frame->name, name);
+            words.notes.checkTextureName(name, frame->name);
             if (lastFrame)
                 lastFrame->next = frame;
             else
@@ -537,7 +554,7 @@ struct ScriptReader {
                 beginStage();
             }
         } else {
-            if (words.notes.observer) words.notes.checkRepeated(word, inStage);
+            if (words.notes.observer) words.notes.checkRepeated(word, words.length, inStage);
             if (inStage)
                 readStageKeyword(word);
             else

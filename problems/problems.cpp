@@ -3,30 +3,36 @@
 // the editor.
 #include "problems.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "script_file.h"
 
 namespace {
 
 const char* const KIND_NAMES[PROBLEM_KIND_COUNT] = {
-    "unknown-word",        // PROBLEM_UNKNOWN_WORD
-    "nested-stage",        // PROBLEM_NESTED_STAGE
-    "taken-as-argument",   // PROBLEM_TAKEN_AS_ARGUMENT
-    "unclosed-body",       // PROBLEM_UNCLOSED_BODY
-    "nameless-body",       // PROBLEM_NAMELESS_BODY
-    "name-cut",            // PROBLEM_NAME_CUT
-    "replaced-script",     // PROBLEM_REPLACED_SCRIPT
-    "subdivide-rounded",   // PROBLEM_SUBDIVIDE_ROUNDED
-    "smoothness-clamped",  // PROBLEM_SMOOTHNESS_CLAMPED
-    "unknown-wave",        // PROBLEM_UNKNOWN_WAVE
-    "unknown-blend",       // PROBLEM_UNKNOWN_BLEND
-    "too-many-frames",     // PROBLEM_TOO_MANY_FRAMES
-    "repeated-keyword",    // PROBLEM_REPEATED_KEYWORD
-    "nul-byte",            // PROBLEM_NUL_BYTE
-    "not-kept",            // PROBLEM_NOT_KEPT
+    "unknown-word",         // PROBLEM_UNKNOWN_WORD
+    "nested-stage",         // PROBLEM_NESTED_STAGE
+    "taken-as-argument",    // PROBLEM_TAKEN_AS_ARGUMENT
+    "unclosed-body",        // PROBLEM_UNCLOSED_BODY
+    "nameless-body",        // PROBLEM_NAMELESS_BODY
+    "name-cut",             // PROBLEM_NAME_CUT
+    "cut-name-clash",       // PROBLEM_CUT_NAME_CLASH
+    "replaced-script",      // PROBLEM_REPLACED_SCRIPT
+    "subdivide-rounded",    // PROBLEM_SUBDIVIDE_ROUNDED
+    "smoothness-clamped",   // PROBLEM_SMOOTHNESS_CLAMPED
+    "unknown-wave",         // PROBLEM_UNKNOWN_WAVE
+    "unknown-blend",        // PROBLEM_UNKNOWN_BLEND
+    "too-many-frames",      // PROBLEM_TOO_MANY_FRAMES
+    "repeated-keyword",     // PROBLEM_REPEATED_KEYWORD
+    "not-a-number",         // PROBLEM_NOT_A_NUMBER
+    "comment-word",         // PROBLEM_COMMENT_WORD
+    "unsafe-texture-name",  // PROBLEM_UNSAFE_TEXTURE_NAME
+    "nul-byte",             // PROBLEM_NUL_BYTE
+    "not-kept",             // PROBLEM_NOT_KEPT
 };
 
 // A place in one of the files read by a finder.
@@ -70,8 +76,9 @@ struct PlaceTable {
     }
 };
 
+// One of TOKEN_SEPARATORS.
 bool isSeparatorByte(char c) {
-    return c && strchr(TOKEN_SEPARATORS, c) != nullptr;
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r';
 }
 
 bool sameWord(const char* word, const char* expected) {
@@ -86,6 +93,12 @@ std::string quoted(const char* word) {
 // a wave or a blend factor it is lost.
 bool argumentKeepsWord(const char* keyword) {
     return keyword && (sameWord(keyword, "map") || sameWord(keyword, "anim"));
+}
+
+bool isFlag(const char* keyword) {
+    for (const char* flag : {"safe", "envmap", "alphamask", "nolightmap"})
+        if (sameWord(keyword, flag)) return true;
+    return false;
 }
 
 // The words of the editor image block that the writer adds after a script's
@@ -115,25 +128,66 @@ std::string problemText(const Problem& problem) {
     return text + " " + problem.message + " [" + problemKindName(problem.kind) + "]";
 }
 
+namespace {
+
+// A line whose first word beginning like a comment of another language
+// ("//", "/*", "#") starts at marker. Veltra has no comments: that word
+// names a script or is skipped, and the words after it on the line are read
+// like any others. The problem says what became of them, once for the line.
+struct CommentLine {
+    size_t marker;
+    size_t end;                   // of the line: its '\n' or the end of the text
+    std::vector<size_t> skipped;  // offsets of words skipped as unknown
+    std::vector<size_t> names;    // offsets of words that name a script
+};
+
+bool looksLikeComment(const char* word) {
+    return word[0] == '#' || (word[0] == '/' && (word[1] == '/' || word[1] == '*'));
+}
+
+// A '}' taken as an argument: the body or stage it was meant to close may
+// be reported as not closed.
+struct TakenBrace {
+    const Script* script = nullptr;
+    size_t offset = 0;
+    std::string keyword;
+};
+
+}  // namespace
+
 // Collects the reader's notes over the texts of one finder.
 struct ProblemCollector {
     std::vector<Problem>* problems = nullptr;
+    size_t firstProblem = 0;      // of the text being read
+    std::vector<size_t> offsets;  // of its problems, to put them in text order
     PlaceTable scriptPlaces;
+    // The names as written of the scripts whose names were cut, by record.
+    std::unordered_map<const Script*, std::string> cutNames;
+    std::string cutName;             // of the script beginning now, when cut
     std::vector<std::string> files;  // read so far, in order; the last is being read
     const char* text = nullptr;
+    size_t length = 0;  // of the text the reader reads: up to its first NUL
     // Where locate() stopped last: notes mostly come in text order.
     size_t cursor = 0;
     int cursorLine = 1;
     int cursorColumn = 1;
     std::vector<ReadNote> pendingBlock;  // skipped words that may be an editor image block
+    std::vector<CommentLine> commentLines;
+    TakenBrace takenBrace;
 
-    void begin(const std::string& file, const char* fileText, std::vector<Problem>& target) {
+    void begin(const std::string& file, const char* fileText, size_t size,
+               std::vector<Problem>& target) {
         files.push_back(file);
         text = fileText;
+        length = strnlen(fileText, size);
         problems = &target;
+        firstProblem = target.size();
+        offsets.clear();
         cursor = 0;
         cursorLine = 1;
         cursorColumn = 1;
+        commentLines.clear();
+        takenBrace = {};
     }
 
     Place locate(size_t offset) {
@@ -156,6 +210,16 @@ struct ProblemCollector {
         return {(int)files.size() - 1, cursorLine, cursorColumn};
     }
 
+    // The place of an offset before the one of later, counting back from it.
+    Place placeBefore(size_t offset, size_t laterOffset, const Place& later) const {
+        Place place = later;
+        size_t lineStart = offset;
+        while (lineStart > 0 && text[lineStart - 1] != '\n') lineStart--;
+        place.line -= (int)std::count(text + offset, text + laterOffset, '\n');
+        place.column = (int)(offset - lineStart) + 1;
+        return place;
+    }
+
     std::string placeText(const Place& place) const {
         return files[place.file] + ":" + std::to_string(place.line) + ":" +
                std::to_string(place.column);
@@ -164,6 +228,7 @@ struct ProblemCollector {
     void add(size_t offset, ProblemKind kind, const std::string& message, bool losesWords) {
         Place place = locate(offset);
         problems->push_back({files.back(), place.line, place.column, kind, message, losesWords});
+        offsets.push_back(offset);
     }
 
     // Whether only separators stand between the pending block's last word
@@ -206,19 +271,155 @@ struct ProblemCollector {
             describe(note);
     }
 
-    // The reader's text ends at its first NUL byte, as C text does.
-    void findNul(size_t size) {
-        if (const char* nul = (const char*)memchr(text, '\0', size))
-            add((size_t)(nul - text), PROBLEM_NUL_BYTE, "a NUL byte: nothing after it is read",
-                true);
+    // The comment-looking line that holds the word at offset, from its
+    // marker on, beginning one at a word that looks like a comment; null
+    // otherwise. Notes of words come in text order.
+    CommentLine* commentLineAt(size_t offset, const char* word) {
+        if (!commentLines.empty() && offset >= commentLines.back().marker &&
+            offset < commentLines.back().end)
+            return &commentLines.back();
+        if (!looksLikeComment(word)) return nullptr;
+        const char* newline = (const char*)memchr(text + offset, '\n', length - offset);
+        commentLines.push_back({offset, newline ? (size_t)(newline - text) : length, {}, {}});
+        return &commentLines.back();
+    }
+
+    void finish(size_t size) {
+        flushBlock();
+        for (const CommentLine& line : commentLines) describeCommentLine(line);
+        // The reader's text ends at its first NUL byte, as C text does.
+        if (length < size)
+            add(length, PROBLEM_NUL_BYTE, "a NUL byte: nothing after it is read", true);
+        putInTextOrder();
+        text = nullptr;
+    }
+
+    // Notes come in reading order; a few point back (an unclosed body), and
+    // the comment lines are told last.
+    void putInTextOrder() {
+        std::vector<size_t> order(offsets.size());
+        for (size_t i = 0; i < order.size(); i++) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [this](size_t a, size_t b) { return offsets[a] < offsets[b]; });
+        std::vector<Problem> sorted;
+        sorted.reserve(order.size());
+        for (size_t i : order) sorted.push_back(std::move((*problems)[firstProblem + i]));
+        std::move(sorted.begin(), sorted.end(), problems->begin() + (long)firstProblem);
     }
 
     void describe(const ReadNote& note);
+    void describeScriptBegun(const ReadNote& note);
+    void describeReplaced(const ReadNote& note);
+    void describeUnclosed(const ReadNote& note);
+    void describeRepeated(const ReadNote& note);
+    void describeNotANumber(const ReadNote& note);
+    void describeNameNotLookedUp(const ReadNote& note);
+    void describeCommentLine(const CommentLine& line);
 };
+
+void ProblemCollector::describeScriptBegun(const ReadNote& note) {
+    scriptPlaces.put(note.script, locate(note.offset));
+    if (!cutName.empty())
+        cutNames[note.script] = std::move(cutName);
+    else if (!cutNames.empty())
+        cutNames.erase(note.script);  // a record used again
+    cutName.clear();
+    if (CommentLine* line = commentLineAt(note.offset, note.word))
+        line->names.push_back(note.offset);
+}
+
+// A name cut to fit may equal another name only because of the cut.
+void ProblemCollector::describeReplaced(const ReadNote& note) {
+    const Place* earlier = scriptPlaces.find(note.script);
+    const std::string where = earlier ? placeText(*earlier) : "?";
+    auto cut = cutNames.find(note.script);
+    const char* earlierName = cut != cutNames.end() ? cut->second.c_str() : note.script->name;
+    if (compareNoCase(note.word, earlierName) != 0)
+        add(note.offset, PROBLEM_CUT_NAME_CLASH,
+            "cut to " + std::to_string(SCRIPT_NAME_SIZE - 1) + " characters, script name " +
+                quoted(note.word) + " is the same as " + quoted(earlierName) + " at " + where +
+                ", which it replaces",
+            true);
+    else
+        add(note.offset, PROBLEM_REPLACED_SCRIPT,
+            "script " + quoted(note.word) + " replaces the one of the same name at " + where, true);
+}
+
+// A closing brace taken as an argument is most likely the one missing.
+void ProblemCollector::describeUnclosed(const ReadNote& note) {
+    const std::string name = note.script ? quoted(note.script->name) : std::string();
+    std::string message = "this '{' of script " + name + " is not closed by the end of the file";
+    const bool taken = takenBrace.script == note.script && takenBrace.offset > note.offset;
+    if (taken) {
+        const Place place = locate(takenBrace.offset);
+        message += "; the '}' at " + placeText(place) + " is taken as the argument of " +
+                   quoted(takenBrace.keyword.c_str());
+    }
+    add(note.offset, PROBLEM_UNCLOSED_BODY, message, taken);
+}
+
+void ProblemCollector::describeRepeated(const ReadNote& note) {
+    const char* level = note.inStage ? "stage" : "script";
+    if (isFlag(note.word)) {
+        add(note.offset, PROBLEM_REPEATED_KEYWORD,
+            quoted(note.word) + " again in this " + level + " changes nothing", true);
+        return;
+    }
+    const Place here = locate(note.offset);
+    const Place earlier = placeBefore(note.earlier, note.offset, here);
+    add(note.offset, PROBLEM_REPEATED_KEYWORD,
+        quoted(note.word) + " again in this " + level + ": the one at " + placeText(earlier) +
+            " is lost",
+        true);
+}
+
+void ProblemCollector::describeNotANumber(const ReadNote& note) {
+    const bool integer = note.keyword && sameWord(note.keyword, "subdivide");
+    const std::string read = note.value > 0 ? std::string(note.word, (size_t)note.value) : "0";
+    add(note.offset, PROBLEM_NOT_A_NUMBER,
+        quoted(note.word) + (integer ? " is not a whole number" : " is not a number") +
+            "; read as " + read,
+        true);
+}
+
+// The look-up takes the name as the record keeps it.
+void ProblemCollector::describeNameNotLookedUp(const ReadNote& note) {
+    const std::string name(note.word, strnlen(note.word, TEXTURE_NAME_SIZE - 1));
+    const bool absolute = name[0] == '/' || name[0] == '\\';
+    add(note.offset, PROBLEM_UNSAFE_TEXTURE_NAME,
+        "texture name " + quoted(name.c_str()) +
+            " is never looked up in a folder: " + (absolute ? "it is absolute" : "it holds '..'"),
+        true);
+}
+
+// Says what the reader made of the line from the marker on: the first word
+// it did not skip.
+void ProblemCollector::describeCommentLine(const CommentLine& line) {
+    const std::string marker(text + line.marker, text[line.marker] == '#' ? 1 : 2);
+    std::string effect = "it and the words after it on this line are skipped";
+    for (size_t at = line.marker; at < line.end;) {
+        size_t wordEnd = at;
+        while (wordEnd < line.end && !isSeparatorByte(text[wordEnd])) wordEnd++;
+        const std::string word = quoted(std::string(text + at, wordEnd - at).c_str());
+        const bool skipped = std::count(line.skipped.begin(), line.skipped.end(), at) > 0;
+        const bool names = std::count(line.names.begin(), line.names.end(), at) > 0;
+        if (!skipped) {
+            if (at == line.marker)
+                effect = names ? word + " names a script" : word + " is read as an argument";
+            else
+                effect = word + " on this line " + (names ? "names a script" : "is read");
+            break;
+        }
+        at = wordEnd;
+        while (at < line.end && isSeparatorByte(text[at])) at++;
+    }
+    add(line.marker, PROBLEM_COMMENT_WORD,
+        quoted(marker.c_str()) + " starts no comment in Veltra: " + effect, true);
+}
 
 void ProblemCollector::describe(const ReadNote& note) {
     if (note.kind == NOTE_SCRIPT_BEGUN) {  // the one note of every script: kept cheap
-        scriptPlaces.put(note.script, locate(note.offset));
+        describeScriptBegun(note);
         return;
     }
     const std::string word = quoted(note.word);
@@ -226,19 +427,14 @@ void ProblemCollector::describe(const ReadNote& note) {
     const size_t at = note.offset;
     switch (note.kind) {
         case NOTE_SCRIPT_BEGUN:
-        case NOTE_KEYWORD_REPEATED:
-        case NOTE_NOT_A_NUMBER:
-        case NOTE_TEXTURE_NAMED:
             break;
-        case NOTE_SCRIPT_REPLACED: {
-            const Place* earlier = scriptPlaces.find(note.script);
-            std::string where = earlier ? placeText(*earlier) : "?";
-            add(at, PROBLEM_REPLACED_SCRIPT,
-                "script " + word + " replaces the one of the same name at " + where, true);
+        case NOTE_SCRIPT_REPLACED:
+            describeReplaced(note);
             break;
-        }
         case NOTE_UNKNOWN_WORD:
-            if (strcmp(note.word, "{") == 0)
+            if (CommentLine* line = commentLineAt(at, note.word))
+                line->skipped.push_back(at);  // told once, for the whole line
+            else if (strcmp(note.word, "{") == 0)
                 add(at, PROBLEM_NESTED_STAGE, "'{' inside a stage is skipped: stages do not nest",
                     true);
             else if (note.inStage)
@@ -247,28 +443,30 @@ void ProblemCollector::describe(const ReadNote& note) {
                 add(at, PROBLEM_UNKNOWN_WORD, word + " is not a script keyword; skipped", true);
             break;
         case NOTE_SWALLOWED_ARGUMENT:
+            if (strcmp(note.word, "}") == 0) takenBrace = {note.script, at, note.keyword};
             add(at, PROBLEM_TAKEN_AS_ARGUMENT,
                 quoted(note.keyword) + " takes " + word + " as its argument",
                 !argumentKeepsWord(note.keyword));
             break;
         case NOTE_BODY_UNCLOSED:
-            add(at, PROBLEM_UNCLOSED_BODY,
-                "this '{' of script " + name + " is not closed by the end of the file", false);
+            describeUnclosed(note);
             break;
         case NOTE_BODY_WITHOUT_NAME:
             add(at, PROBLEM_NAMELESS_BODY, "a body before any script name is skipped", true);
             break;
         case NOTE_NAME_CUT:
-            if (note.keyword)
+            if (note.keyword) {
                 add(at, PROBLEM_NAME_CUT,
                     "name after " + quoted(note.keyword) + " cut to " +
                         std::to_string(TEXTURE_NAME_SIZE - 1) + " characters",
                     true);
-            else
+            } else {
+                cutName = note.word;
                 add(at, PROBLEM_NAME_CUT,
                     "script name cut to " + std::to_string(SCRIPT_NAME_SIZE - 1) +
                         " characters: " + name,
                     true);
+            }
             break;
         case NOTE_SUBDIVIDE_ROUNDED:
             add(at, PROBLEM_SUBDIVIDE_ROUNDED,
@@ -299,6 +497,15 @@ void ProblemCollector::describe(const ReadNote& note) {
             add(at, PROBLEM_REPEATED_KEYWORD, "a second 'anim' replaces the frames of the first",
                 true);
             break;
+        case NOTE_KEYWORD_REPEATED:
+            describeRepeated(note);
+            break;
+        case NOTE_NOT_A_NUMBER:
+            describeNotANumber(note);
+            break;
+        case NOTE_NAME_NOT_LOOKED_UP:
+            describeNameNotLookedUp(note);
+            break;
     }
 }
 
@@ -315,13 +522,15 @@ ProblemFinder::~ProblemFinder() = default;
 
 bool ProblemFinder::read(const std::string& file, const char* text, size_t size,
                          std::vector<Problem>& problems) {
-    collector->begin(file, text, problems);
+    collector->begin(file, text, size, problems);
     ReadObserver observer = {observe, collector.get()};
-    const bool read = readScriptText(text, size, &observer);
-    collector->flushBlock();
-    if (read) collector->findNul(size);
-    collector->text = nullptr;
-    return read;
+    if (!readScriptText(text, size, &observer)) {
+        problems.resize(collector->firstProblem);
+        collector->pendingBlock.clear();
+        return false;
+    }
+    collector->finish(size);
+    return true;
 }
 
 void findLayoutLosses(const std::string& file, std::vector<Problem>& problems) {

@@ -22,7 +22,8 @@ std::string repeated(const std::string& word, int count) {
 struct CheckCase {
     const char* what;
     std::string text;
-    const char* expected;  // "LINE:COLUMN: message", the message's start
+    std::string expected;  // "LINE:COLUMN: message", the message's start; %F: the file
+    const char* kind;
 };
 
 const std::string LONG_NAME(60, 'n');
@@ -30,31 +31,85 @@ const std::string LONG_MAP(300, 'm');
 
 // One file per kind of report; a tab counts as one column.
 const CheckCase CHECK_CASES[] = {
-    {"unknown script keyword", "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword"},
-    {"unknown stage keyword", "a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword"},
-    {"brace swallowed", "a {\n {\n  map }\n }\n}\n", "3:7: 'map' takes '}' as its argument"},
+    {"unknown script keyword", "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword",
+     "unknown-word"},
+    {"unknown stage keyword", "a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword",
+     "unknown-word"},
+    {"brace swallowed", "a {\n {\n  map }\n }\n}\n", "3:7: 'map' takes '}' as its argument",
+     "taken-as-argument"},
     {"keyword swallowed", "a { { scale static 2 static blendfunc GL_ONE GL_ONE } }",
-     "1:29: 'scale' takes 'blendfunc' as its argument"},
-    {"wave unknown", "a { { scroll sine 1 wobble 2 } }", "1:21: unknown wave 'wobble'"},
-    {"blend unknown", "a { { blendfunc GL_ONE GL_HALF } }", "1:24: unknown blend factor 'GL_HALF'"},
-    {"body unclosed", "a\n{\n\tsafe\n", "2:1: this '{' of script 'a' is not closed"},
-    {"stage unclosed", "a {\n  { map x\n", "2:3: this '{' of script 'a' is not closed"},
-    {"body before a name", "  { safe }\na { }\n", "1:3: a body before any script name"},
-    {"nested stage brace", "a { { { } }", "1:7: '{' inside a stage is skipped"},
-    {"script name cut", "\n" + LONG_NAME + " { }", "2:1: script name cut to 47 characters"},
-    {"map name cut", "a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255"},
+     "1:29: 'scale' takes 'blendfunc' as its argument", "taken-as-argument"},
+    {"wave unknown", "a { { scroll sine 1 wobble 2 } }", "1:21: unknown wave 'wobble'",
+     "unknown-wave"},
+    {"blend unknown", "a { { blendfunc GL_ONE GL_HALF } }", "1:24: unknown blend factor 'GL_HALF'",
+     "unknown-blend"},
+    {"body unclosed", "a\n{\n\tsafe\n", "2:1: this '{' of script 'a' is not closed",
+     "unclosed-body"},
+    {"stage unclosed", "a {\n  { map x\n", "2:3: this '{' of script 'a' is not closed",
+     "unclosed-body"},
+    {"closing brace taken", "b {\n { map }\n }",
+     "1:3: this '{' of script 'b' is not closed by the end of the file; the '}' at %F:2:8 is "
+     "taken as the argument of 'map'",
+     "unclosed-body"},
+    {"body before a name", "  { safe }\na { }\n", "1:3: a body before any script name",
+     "nameless-body"},
+    {"nested stage brace", "a { { { } }", "1:7: '{' inside a stage is skipped", "nested-stage"},
+    {"script name cut", "\n" + LONG_NAME + " { }", "2:1: script name cut to 47 characters",
+     "name-cut"},
+    {"cut names made the same", LONG_NAME + "1 { }\n" + LONG_NAME + "2 { }",
+     "2:1: cut to 47 characters, script name '" + LONG_NAME + "2' is the same as '" + LONG_NAME +
+         "1' at %F:1:1, which it replaces",
+     "cut-name-clash"},
+    {"map name cut", "a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255",
+     "name-cut"},
     {"frame name cut", "a { { anim 1 x " + LONG_MAP + " end } }",
-     "1:16: name after 'anim' cut to 255"},
-    {"subdivide rounded", "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64"},
-    {"smoothness clamped", "a { vertexwarp 1 2 0 }", "1:20: vertexwarp smoothness 0 is read as"},
+     "1:16: name after 'anim' cut to 255", "name-cut"},
+    {"subdivide rounded", "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64",
+     "subdivide-rounded"},
+    {"smoothness clamped", "a { vertexwarp 1 2 0 }", "1:20: vertexwarp smoothness 0 is read as",
+     "smoothness-clamped"},
     {"frames past 255", "a { { anim 1 " + repeated("f", 255) + "g h end } }",
-     "1:524: more than 255 frames: 'g'"},
+     "1:524: more than 255 frames: 'g'", "too-many-frames"},
     {"second anim", "a { { anim 1 x end\n  anim 2 y end } }",
-     "2:3: a second 'anim' replaces the frames"},
-    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it"},
-    {"replaced script", "a { }\n\tA { }\n",
-     "2:2: script 'A' replaces the one of the same name at "},
+     "2:3: a second 'anim' replaces the frames", "repeated-keyword"},
+    {"second map", "a {\n { map one.tga\n   map two.tga } }",
+     "3:4: 'map' again in this stage: the one at %F:2:4 is lost", "repeated-keyword"},
+    {"second flag", "a { safe\tSAFE }", "1:10: 'SAFE' again in this script changes nothing",
+     "repeated-keyword"},
+    {"not a number", "a { { rotate abc } }", "1:14: 'abc' is not a number; read as 0",
+     "not-a-number"},
+    {"decimal comma", "a { { scroll sine 0,5 static 1 } }",
+     "1:19: '0,5' is not a number; read as 0", "not-a-number"},
+    {"not a whole number", "a { subdivide 16.5 }", "1:15: '16.5' is not a whole number; read as 16",
+     "not-a-number"},
+    {"comment-looking word", "a {\n\t/* safe */\n}",
+     "2:2: '/*' starts no comment in Veltra: 'safe' on this line is read", "comment-word"},
+    {"comment before a name", "# fire\nfire { }",
+     "1:1: '#' starts no comment in Veltra: '#' names a script", "comment-word"},
+    {"comment of skipped words", "a { {\n // glow brightly\n } }",
+     "2:2: '//' starts no comment in Veltra: it and the words after it on this line are skipped",
+     "comment-word"},
+    {"absolute map", "a { { map /pics/x.tga } }",
+     "1:11: texture name '/pics/x.tga' is never looked up in a folder: it is absolute",
+     "unsafe-texture-name"},
+    {"frame outside its folder", "a { { anim 1 x.tga ..\\y.tga end } }",
+     "1:20: texture name '..\\y.tga' is never looked up in a folder: it holds '..'",
+     "unsafe-texture-name"},
+    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it",
+     "nul-byte"},
+    {"replaced script", "a { }\n\tA { }\n", "2:2: script 'A' replaces the one of the same name at ",
+     "replaced-script"},
 };
+
+// Whether a line of the report starts with prefix and ends with the kind.
+bool reports(const std::string& out, const std::string& prefix, const std::string& kind) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0 && line.size() >= kind.size() + 3 &&
+            line.compare(line.size() - kind.size() - 3, std::string::npos, " [" + kind + "]") == 0)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -62,9 +117,12 @@ TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
     for (const CheckCase& row : CHECK_CASES) {
         SCOPED_TRACE(row.what);
         std::string file = write("case.txt", row.text);
+        std::string expected = row.expected;
+        for (size_t at; (at = expected.find("%F")) != std::string::npos;)
+            expected.replace(at, 2, file);
         CliRun run = veltra({"check", file});
         EXPECT_EQ(run.status, EXIT_REPORTED);
-        EXPECT_EQ(run.out.rfind(file + ":" + row.expected, 0), 0u) << run.out;
+        EXPECT_TRUE(reports(run.out, file + ":" + expected, row.kind)) << run.out;
     }
     // The earlier place is named too, in the same file or an earlier one.
     std::string first = write("first.txt", "x { }\n\n  y { }\n");
@@ -128,9 +186,17 @@ TEST_F(CliTest, FormatRewritesIntoTheLayoutAndCheckThenPasses) {
 
 TEST_F(CliTest, FormatRefusesToLoseWordsUnlessToldTo) {
     const std::string lossy[] = {
-        "a { { map x.tga glow } }\n", "a { { anim 1 x end anim 1 y end } }\n",
-        "{ safe }\na { }\n",          "a { { map x.tga nolightmap } }\n",
-        LONG_NAME + " { }\n",         "a { }\nA { safe }\n",
+        "a { { map x.tga glow } }\n",
+        "a { { anim 1 x end anim 1 y end } }\n",
+        "{ safe }\na { }\n",
+        "a { { map x.tga nolightmap } }\n",
+        LONG_NAME + " { }\n",
+        "a { }\nA { safe }\n",
+        "a { { map x.tga map y.tga } }\n",
+        "a { { rotate 1,5 } }\n",
+        "# a\na { }\n",
+        "a { { map ../x.tga } }\n",
+        "a { { map } }\n",
     };
     for (const std::string& text : lossy) {
         SCOPED_TRACE(text);
