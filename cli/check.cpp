@@ -1,25 +1,59 @@
 // `veltra check` and `veltra format`: the problems of the files as the
 // problem finder words them, and the rewrite in the writer's layout that
 // refuses to drop words silently.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "cli.h"
 #include "script_file.h"
 
-bool checkFiles(const std::vector<std::string>& files, std::vector<Problem>& problems, FILE* err) {
+size_t checkFiles(const std::vector<std::string>& files, std::vector<Problem>& problems,
+                  FILE* err) {
     ProblemFinder finder;
-    bool allRead = true;
+    size_t read = 0;
     for (const std::string& path : files) {
         ScriptFileBytes bytes;
-        if (!readInput(path, bytes, err)) {
-            allRead = false;
-        } else if (!finder.read(inputName(path), bytes.data, bytes.size, problems)) {
+        if (!readInput(path, bytes, err)) continue;
+        if (finder.read(inputName(path), bytes.data, bytes.size, problems))
+            read++;
+        else
             fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
-            allRead = false;
-        }
     }
-    return allRead;
+    return read;
+}
+
+bool addIgnoredKinds(const std::string& names, std::vector<ProblemKind>& ignored,
+                     std::string& error) {
+    for (size_t start = 0; start <= names.size();) {
+        size_t end = names.find(',', start);
+        if (end == std::string::npos) end = names.size();
+        const std::string name = names.substr(start, end - start);
+        ProblemKind kind;
+        if (!problemKindFromName(name, kind)) {
+            error = "no kind of problem is called '" + name + "'";
+            return false;
+        }
+        ignored.push_back(kind);
+        start = end + 1;
+    }
+    return true;
+}
+
+namespace {
+
+void dropIgnored(std::vector<Problem>& problems, const std::vector<ProblemKind>& ignored) {
+    if (ignored.empty()) return;
+    std::erase_if(problems, [&](const Problem& problem) {
+        return std::find(ignored.begin(), ignored.end(), problem.kind) != ignored.end();
+    });
+}
+
+}  // namespace
+
+void printSummary(size_t problems, size_t files, FILE* err) {
+    fprintf(err, "%zu problem%s in %zu file%s\n", problems, problems == 1 ? "" : "s", files,
+            files == 1 ? "" : "s");
 }
 
 namespace {
@@ -87,10 +121,12 @@ void printProblems(const std::vector<Problem>& problems, bool json, FILE* out) {
 
 int commandCheck(const CheckOptions& options, CliStreams io) {
     std::vector<Problem> problems;
-    bool allRead = checkFiles(options.files, problems, io.err);
+    const size_t read = checkFiles(options.files, problems, io.err);
+    dropIgnored(problems, options.ignored);
     printProblems(problems, options.json, io.out);
+    printSummary(problems.size(), read, io.err);
     freeAllScripts();
-    if (!allRead) return EXIT_TROUBLE;
+    if (read < options.files.size()) return EXIT_TROUBLE;
     return problems.empty() ? EXIT_CLEAN : EXIT_REPORTED;
 }
 
@@ -117,7 +153,13 @@ bool layoutText(std::string& text) {
 
 // Standard input is formatted onto standard output: the text in the layout,
 // or as it came when it is left alone. Reports go to standard error then.
-int formatOne(const std::string& path, const FormatOptions& options, CliStreams io) {
+// What format reported over its files.
+struct Tally {
+    size_t problems = 0;
+    size_t files = 0;  // read
+};
+
+int formatOne(const std::string& path, const FormatOptions& options, CliStreams io, Tally& tally) {
     freeAllScripts();
     const bool filter = path == STANDARD_INPUT && !options.checkOnly;
     FILE* report = filter ? io.err : io.out;
@@ -131,12 +173,15 @@ int formatOne(const std::string& path, const FormatOptions& options, CliStreams 
         fprintf(io.err, "veltra: %s: cannot read: %s\n", name.c_str(), strerror(errno));
         return EXIT_TROUBLE;
     }
+    tally.files++;
     findLayoutLosses(name, problems);
+    dropIgnored(problems, options.ignored);
     std::vector<Problem> losses;
     for (const Problem& problem : problems)
         if (problem.losesWords) losses.push_back(problem);
     if (!losses.empty() && !options.dropUnknown) {
         printProblems(losses, false, report);
+        tally.problems += losses.size();
         if (filter) fwrite(before.data(), 1, before.size(), io.out);
         return EXIT_REPORTED;
     }
@@ -165,10 +210,12 @@ int formatOne(const std::string& path, const FormatOptions& options, CliStreams 
 
 int commandFormat(const FormatOptions& options, CliStreams io) {
     int status = EXIT_CLEAN;
+    Tally tally;
     for (const std::string& path : options.files) {
-        int result = formatOne(path, options, io);
+        int result = formatOne(path, options, io, tally);
         if (result > status) status = result;
     }
+    printSummary(tally.problems, tally.files, io.err);
     freeAllScripts();
     return status;
 }

@@ -25,16 +25,24 @@ struct CliStreams {
 int runVeltra(int argc, const char* const* argv, CliStreams io);
 
 // Reads the files in order into the library as File > Open would and
-// collects their problems; false for a file that cannot be read (told on
-// err, the others still read).
-bool checkFiles(const std::vector<std::string>& files, std::vector<Problem>& problems, FILE* err);
+// collects their problems; returns how many files were read (a file that
+// cannot be read is told on err, the others still read).
+size_t checkFiles(const std::vector<std::string>& files, std::vector<Problem>& problems, FILE* err);
 // One problem a line (problemText), or one JSON array of {file, line,
 // column, kind, message}.
 void printProblems(const std::vector<Problem>& problems, bool json, FILE* out);
+// "N problems in M files", the last line of check and format on standard error.
+void printSummary(size_t problems, size_t files, FILE* err);
+
+// Kinds of problem left out of the report: a list of kind names separated
+// by commas. False, with error set, for a name no kind has.
+bool addIgnoredKinds(const std::string& names, std::vector<ProblemKind>& ignored,
+                     std::string& error);
 
 struct CheckOptions {
     std::vector<std::string> files;
     bool json = false;
+    std::vector<ProblemKind> ignored;
 };
 int commandCheck(const CheckOptions& options, CliStreams io);
 
@@ -42,6 +50,7 @@ struct FormatOptions {
     std::vector<std::string> files;
     bool checkOnly = false;
     bool dropUnknown = false;
+    std::vector<ProblemKind> ignored;  // neither reported nor keeping a file from its rewrite
 };
 int commandFormat(const FormatOptions& options, CliStreams io);
 
