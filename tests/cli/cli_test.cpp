@@ -1,7 +1,11 @@
 // `veltra check` and `veltra format` on files written here: each report at
 // the line and column where the text says it, the rewrite and its refusals.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <tuple>
 
 #include "cli_fixture.h"
 
@@ -12,6 +16,14 @@
 #endif
 
 namespace {
+
+// The words of a text joined by single spaces.
+std::string squeezed(const std::string& text) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string word; in >> word;) out += (out.empty() ? "" : " ") + word;
+    return out;
+}
 
 std::string repeated(const std::string& word, int count) {
     std::string text;
@@ -132,18 +144,141 @@ TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
                            ":3:3 [replaced-script]\n");
 }
 
-// The writer's own layout passing is checked on the output of format.
-TEST_F(CliTest, CheckPassesTheExampleAndFailsOnUnreadableFiles) {
+// Anything but a regular file within the reader's limit is refused as a missing file is,
+// without blocking (a FIFO) or reading forever (a device); the other files are still read.
+TEST_F(CliTest, CommandsRefuseWhatIsNotARegularFileAndReadTheRest) {
+    const std::string good = write("good.txt", "a { glow }\n");
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+    write("huge.txt", "");
+    ASSERT_EQ(truncate(path("huge.txt").c_str(), (off_t)MAX_SCRIPT_TEXT_SIZE + 1), 0);
+    const std::pair<std::string, const char*> inputs[] = {
+        {dir, "Is a directory"},
+        {"/dev/zero", "not a regular file"},
+        {path("fifo"), "not a regular file"},
+        {path("huge.txt"), "larger than the reader takes"},
+        {path("missing.txt"), "No such file or directory"},
+    };
+    for (const auto& [bad, why] : inputs) {
+        SCOPED_TRACE(bad);
+        const std::string refusal = "veltra: " + bad + ": cannot read: " + why;
+        for (const char* command : {"check", "format"}) {
+            CliRun run = veltra({command, bad, good});
+            EXPECT_EQ(run.status, EXIT_TROUBLE);
+            EXPECT_EQ(run.err.rfind(refusal, 0), 0u) << run.err;
+            EXPECT_EQ(run.out,
+                      good + ":1:5: 'glow' is not a script keyword; skipped [unknown-word]\n");
+        }
+        CliRun run = veltra({"render", bad, "a", "-o", path("out.png")});
+        EXPECT_EQ(run.status, EXIT_TROUBLE);
+        EXPECT_EQ(run.err.rfind(refusal, 0), 0u) << run.err;
+    }
     const std::string example = VELTRA_EXAMPLES_DIR "/demo.txt";
-    CliRun run = veltra({"check", example});
-    EXPECT_EQ(run.status, EXIT_CLEAN);
-    EXPECT_EQ(run.out, "");
-    run = veltra({"check", example, path("missing.txt")});
-    EXPECT_EQ(run.status, EXIT_TROUBLE);
-    EXPECT_NE(run.err.find("missing.txt: cannot read"), std::string::npos);
+    EXPECT_EQ(veltra({"check", example}).out, "");
     // An image block whose name is a keyword sets it: the words around it are reported.
-    run = veltra({"check", write("safe.txt", "a {\n\t[\n\t\teditorimage safe\n\t]\n}\n")});
+    CliRun run = veltra({"check", write("safe.txt", "a {\n\t[\n\t\teditorimage safe\n\t]\n}\n")});
     EXPECT_EQ(run.out.rfind(path("safe.txt") + ":2:2: '[' is not a script keyword", 0), 0u);
+}
+
+// A command given several files exits with the worst status of any file, wherever it stands.
+TEST_F(CliTest, ExitStatusIsTheWorstOfAllFilesInAnyOrder) {
+    const std::string clean = write("clean.txt", "a\n{\n}\n\n");
+    const std::string lossy = write("lossy.txt", "b { glow }\n");
+    const std::string unlaid = write("unlaid.txt", "c { }");
+    const std::string missing = path("missing.txt");
+    struct Row {
+        std::vector<std::string> command;
+        std::string failing;
+        int status;
+    };
+    const Row rows[] = {
+        {{"check"}, lossy, EXIT_REPORTED},
+        {{"check"}, missing, EXIT_TROUBLE},
+        {{"check", "--json"}, lossy, EXIT_REPORTED},
+        {{"format", "--check"}, lossy, EXIT_REPORTED},
+        {{"format", "--check"}, unlaid, EXIT_REPORTED},
+        {{"format", "--check"}, missing, EXIT_TROUBLE},
+        {{"format"}, lossy, EXIT_REPORTED},
+        {{"format"}, missing, EXIT_TROUBLE},
+        {{"thumbnails", "-o", path("thumbs")}, missing, EXIT_TROUBLE},
+    };
+    for (const Row& row : rows) {
+        for (bool failingFirst : {true, false}) {
+            std::vector<std::string> args = row.command;
+            args.push_back(failingFirst ? row.failing : clean);
+            args.push_back(failingFirst ? clean : row.failing);
+            SCOPED_TRACE(testing::PrintToString(args));
+            EXPECT_EQ(veltra(args).status, row.status);
+        }
+        std::vector<std::string> args = row.command;
+        args.push_back(clean);
+        EXPECT_EQ(veltra(args).status, EXIT_CLEAN) << testing::PrintToString(args);
+    }
+}
+
+// '-' is standard input: check names it <stdin>, format writes the result to standard output
+// (the text as it came when it would lose words), its reports to standard error.
+TEST_F(CliTest, DashReadsStandardInput) {
+    struct Row {
+        std::vector<std::string> args;
+        std::string in;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const Row rows[] = {
+        {{"check", "-"},
+         "a {\n glow }",
+         EXIT_REPORTED,
+         "<stdin>:2:2: 'glow' is not a script keyword; skipped [unknown-word]\n",
+         "1 problem in 1 file\n"},
+        {{"format", "-"}, "a { }", EXIT_CLEAN, "a\n{\n}\n\n", "0 problems in 1 file\n"},
+        {{"format", "-"},
+         "a { glow }",
+         EXIT_REPORTED,
+         "a { glow }",
+         "<stdin>:1:5: 'glow' is not a script keyword; skipped [unknown-word]\n"
+         "1 problem in 1 file\n"},
+        {{"format", "--check", "-"},
+         "a { }",
+         EXIT_REPORTED,
+         "<stdin>: not in the writer's layout\n",
+         "0 problems in 1 file\n"},
+    };
+    const int savedInput = dup(STDIN_FILENO);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.in);
+        const int input = open(write("in.txt", row.in).c_str(), O_RDONLY);
+        dup2(input, STDIN_FILENO);
+        close(input);
+        CliRun run = veltra(row.args);
+        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tie(row.status, row.out, row.err));
+    }
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+}
+
+// --ignore leaves kinds out of the report, the status and format's refusal; the summary
+// counts what is left over the files read.
+TEST_F(CliTest, IgnoredKindsAndTheSummary) {
+    const std::string one = write("one.txt", "a { glow\n # safe\n { rotate x } }\n");
+    const std::string two = write("two.txt", "b { }\n");
+    CliRun run = veltra({"check", "--ignore", "comment-word,not-a-number", one, two});
+    EXPECT_EQ(run.out, one + ":1:5: 'glow' is not a script keyword; skipped [unknown-word]\n");
+    EXPECT_EQ(run.err, "1 problem in 2 files\n");
+    run = veltra({"check", "--ignore=unknown-word", "--ignore", "comment-word,not-a-number", one,
+                  path("none.txt")});
+    EXPECT_EQ(std::tie(run.status, run.out), std::tie(EXIT_TROUBLE, ""));
+    EXPECT_NE(run.err.find("\n0 problems in 1 file\n"), std::string::npos) << run.err;
+    run = veltra({"format", "--ignore", "unknown-word,comment-word,not-a-number", one});
+    EXPECT_EQ(std::tie(run.status, run.err), std::tie(EXIT_CLEAN, "0 problems in 1 file\n"));
+    EXPECT_EQ(squeezed(contents(one)),
+              "a { safe { map pics/noimage.tga } [ editorimage pics/noimage.tga ] }");
+    run = veltra({"check", "--ignore", "glow", two});
+    EXPECT_EQ(run.status, EXIT_TROUBLE);
+    EXPECT_EQ(run.err.rfind("veltra check: no kind of problem is called 'glow'", 0), 0u);
+    for (int kind = 0; kind < PROBLEM_KIND_COUNT; kind++)
+        EXPECT_NE(veltra({"check", "--help"}).out.find(problemKindName((ProblemKind)kind)),
+                  std::string::npos);
 }
 
 #ifdef VELTRA_TEST_JSON
@@ -161,6 +296,7 @@ TEST_F(CliTest, CheckJsonParsesWithTheSamePlaces) {
     EXPECT_EQ(second["file"].toString().toStdString(), file);
     EXPECT_EQ(second["line"].toInt(), 2);
     EXPECT_EQ(second["column"].toInt(), 8);
+    EXPECT_EQ(second["kind"].toString().toStdString(), "unknown-word");
     EXPECT_EQ(second["message"].toString().toStdString(),
               "'\"x\"' is not a script keyword; skipped");
     EXPECT_EQ(veltra({"check", "--json", VELTRA_EXAMPLES_DIR "/demo.txt"}).out, "[]\n");
