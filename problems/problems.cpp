@@ -171,7 +171,9 @@ struct ProblemCollector {
     size_t cursor = 0;
     int cursorLine = 1;
     int cursorColumn = 1;
-    std::vector<ReadNote> pendingBlock;  // skipped words that may be an editor image block
+    // Skipped words that may be an editor image block, with their lengths:
+    // they may be told once the reader has freed its words.
+    std::vector<std::pair<ReadNote, size_t>> pendingBlock;
     std::vector<CommentLine> commentLines;
     TakenBrace takenBrace;
 
@@ -234,8 +236,8 @@ struct ProblemCollector {
     // Whether only separators stand between the pending block's last word
     // and this one.
     bool followsBlock(const ReadNote& note) const {
-        const ReadNote& previous = pendingBlock.back();
-        size_t from = previous.offset + strlen(previous.word);
+        const auto& [previous, length] = pendingBlock.back();
+        const size_t from = previous.offset + length;
         for (size_t i = from; i < note.offset; i++)
             if (!isSeparatorByte(text[i])) return false;
         return true;
@@ -248,10 +250,17 @@ struct ProblemCollector {
         return pendingBlock.empty() || followsBlock(note);
     }
 
+    // Tells the pending words, taken again from the text.
     void flushBlock() {
-        std::vector<ReadNote> words;
-        words.swap(pendingBlock);
-        for (const ReadNote& word : words) describe(word);
+        std::vector<std::pair<ReadNote, size_t>> pending;
+        pending.swap(pendingBlock);
+        for (auto [note, length] : pending) {
+            const std::string word(text + note.offset, length);
+            note.word = word.c_str();
+            note.keyword = nullptr;
+            note.script = nullptr;
+            describe(note);
+        }
     }
 
     void take(const ReadNote& note) {
@@ -260,13 +269,13 @@ struct ProblemCollector {
             return;
         }
         if (continuesBlock(note)) {
-            pendingBlock.push_back(note);
+            pendingBlock.push_back({note, strlen(note.word)});
             if (pendingBlock.size() == EDITOR_IMAGE_WORDS) pendingBlock.clear();
             return;
         }
         flushBlock();
         if (continuesBlock(note))
-            pendingBlock.push_back(note);
+            pendingBlock.push_back({note, strlen(note.word)});
         else
             describe(note);
     }

@@ -107,6 +107,8 @@ const CheckCase CHECK_CASES[] = {
     {"frame outside its folder", "a { { anim 1 x.tga ..\\y.tga end } }",
      "1:20: texture name '..\\y.tga' is never looked up in a folder: it holds '..'",
      "unsafe-texture-name"},
+    {"image block cut short", "a {\n\t[ editorimage", "2:2: '[' is not a script keyword",
+     "unknown-word"},
     {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it",
      "nul-byte"},
     {"replaced script", "a { }\n\tA { }\n", "2:2: script 'A' replaces the one of the same name at ",
