@@ -2,11 +2,13 @@
 // a leak or a read past the text, and leave a library whose records keep
 // their invariants. Each input is read twice, so that the second read
 // replaces every script of the first; the second read tells an observer,
-// whose every note must point at a word of the text.
+// whose every note must point at a word of the text. A third read finds the
+// problems of the text, each at a place inside it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "problems.h"
 #include "script_file.h"
 
 static void checkLibrary() {
@@ -39,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReadObserver observer = {checkNote, const_cast<char*>(text)};
     readScriptText(text, size, &observer);
     checkLibrary();
+    std::vector<Problem> problems;
+    ProblemFinder().read("fuzz", text, size, problems);
+    for (const Problem& problem : problems)
+        if (problem.line < 1 || problem.column < 1) __builtin_trap();
     freeAllScripts();
     if (recordsInUse() != 0)  // a record the library lost: a leak
         __builtin_trap();

@@ -82,7 +82,7 @@ static bool isBrace(const char* word, char brace) {
 }
 
 // The script keywords, then the stage keywords.
-static const char* const KEYWORDS[] = {
+static constexpr const char* KEYWORDS[] = {
     "safe",      "subdivide",  "vertexwarp", "map",    "scroll",    "scale",      "rotate",
     "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
 };
