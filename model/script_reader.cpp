@@ -81,12 +81,29 @@ static bool isBrace(const char* word, char brace) {
     return word[0] == brace && word[1] == '\0';
 }
 
-// The script keywords, then the stage keywords.
-static constexpr const char* KEYWORDS[] = {
+// The script keywords, then the stage keywords, in the order of KEYWORDS.
+enum Keyword : size_t {
+    KW_SAFE,
+    KW_SUBDIVIDE,
+    KW_VERTEXWARP,
+    KW_MAP,
+    KW_SCROLL,
+    KW_SCALE,
+    KW_ROTATE,
+    KW_BLENDFUNC,
+    KW_ALPHASHIFT,
+    KW_ANIM,
+    KW_ENVMAP,
+    KW_ALPHAMASK,
+    KW_NOLIGHTMAP,
+    KEYWORD_COUNT
+};
+constexpr size_t FIRST_STAGE_KEYWORD = KW_MAP;
+
+static constexpr const char* KEYWORDS[KEYWORD_COUNT] = {
     "safe",      "subdivide",  "vertexwarp", "map",    "scroll",    "scale",      "rotate",
     "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
 };
-constexpr size_t KEYWORD_COUNT = sizeof KEYWORDS / sizeof KEYWORDS[0];
 struct KeywordLengths {
     size_t of[KEYWORD_COUNT] = {};
     constexpr KeywordLengths() {
@@ -95,8 +112,19 @@ struct KeywordLengths {
     }
 };
 static constexpr KeywordLengths KEYWORD_LENGTHS;
-constexpr size_t FIRST_STAGE_KEYWORD = 3;
-constexpr size_t ANIM_KEYWORD = 9;  // a second anim has a note of its own
+
+// The letters keywords begin with, in either case: most words are no keyword
+// by their first byte.
+struct KeywordInitials {
+    bool begins[256] = {};
+    constexpr KeywordInitials() {
+        for (const char* keyword : KEYWORDS) {
+            begins[(unsigned char)keyword[0]] = true;
+            begins[(unsigned char)(keyword[0] - 'a' + 'A')] = true;
+        }
+    }
+};
+static constexpr KeywordInitials KEYWORD_INITIALS;
 
 // Tells the observer, when there is one, what the reader does at a word.
 struct ReadNotes {
@@ -126,12 +154,17 @@ struct ReadNotes {
     // An argument that is a brace or a keyword most likely ends the
     // keyword's arguments early in the author's mind. Returns whether it is one.
     bool checkArgument(const char* word, size_t length) const {
-        bool swallowed = isBrace(word, '{') || isBrace(word, '}');
-        for (size_t i = 0; i < KEYWORD_COUNT && !swallowed; i++)
-            swallowed = KEYWORD_LENGTHS.of[i] == length && foldCase(word[0]) == KEYWORDS[i][0] &&
-                        compareNoCase(word, KEYWORDS[i]) == 0;
+        const bool swallowed = isBrace(word, '{') || isBrace(word, '}') || isKeyword(word, length);
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
         return swallowed;
+    }
+
+    static bool isKeyword(const char* word, size_t length) {
+        if (!KEYWORD_INITIALS.begins[(unsigned char)word[0]]) return false;
+        for (size_t i = 0; i < KEYWORD_COUNT; i++)
+            if (KEYWORD_LENGTHS.of[i] == length && compareNoCase(word, KEYWORDS[i]) == 0)
+                return true;
+        return false;
     }
 
     // A number argument of length bytes that is more than a number reads as
@@ -150,20 +183,12 @@ struct ReadNotes {
         for (size_t i = from; i < KEYWORD_COUNT; i++) given[i] = nullptr;
     }
 
-    // A keyword of its level given a second time undoes the first.
-    void checkRepeated(const char* word, size_t length, bool stageLevel) {
-        const size_t first = stageLevel ? FIRST_STAGE_KEYWORD : 0;
-        const size_t end = stageLevel ? KEYWORD_COUNT : FIRST_STAGE_KEYWORD;
-        for (size_t i = first; i < end; i++) {
-            if (KEYWORD_LENGTHS.of[i] != length || foldCase(word[0]) != KEYWORDS[i][0] ||
-                compareNoCase(word, KEYWORDS[i]) != 0)
-                continue;
-            keyword = word;
-            inStage = stageLevel;
-            if (given[i] && i != ANIM_KEYWORD) tell(NOTE_KEYWORD_REPEATED, word, 0, 0.0f, given[i]);
-            given[i] = word;
-            return;
-        }
+    // A keyword given a second time in its stage or script undoes the first;
+    // a second anim has a note of its own.
+    void keywordGiven(const char* word, Keyword keyword) {
+        if (given[keyword] && keyword != KW_ANIM)
+            tell(NOTE_KEYWORD_REPEATED, word, 0, 0.0f, given[keyword]);
+        given[keyword] = word;
     }
 };
 
@@ -395,19 +420,27 @@ struct ScriptReader {
         words.notes.forgetKeywords(FIRST_STAGE_KEYWORD);
     }
 
+    // Whether word, the last word read, is the keyword (noted as given).
+    bool is(const char* word, Keyword keyword) {
+        if (words.length != KEYWORD_LENGTHS.of[keyword] || compareNoCase(word, KEYWORDS[keyword]))
+            return false;
+        if (words.notes.observer) words.notes.keywordGiven(word, keyword);
+        return true;
+    }
+
     void readScriptKeyword(const char* word) {
         words.notes.keyword = word;
         words.notes.inStage = false;
-        if (words.lastIs(word, "safe")) {
+        if (is(word, KW_SAFE)) {
             script->safe = 1;
-        } else if (words.lastIs(word, "subdivide")) {
+        } else if (is(word, KW_SUBDIVIDE)) {
             const char* value = words.argument();
             if (value && words.notes.observer && !words.lastTaken)
                 words.notes.checkNumber(value, words.length, true);
             if (value) script->subdivide = roundSubdivision(textToInt(value));
             if (value && script->subdivide != textToInt(value))
                 words.notes.tell(NOTE_SUBDIVIDE_ROUNDED, value, script->subdivide);
-        } else if (words.lastIs(word, "vertexwarp")) {
+        } else if (is(word, KW_VERTEXWARP)) {
             (void)(nextNumber(words, &script->warpSpeed) &&
                    nextNumber(words, &script->warpDistance) &&
                    nextNumber(words, &script->warpSmoothness));
@@ -438,21 +471,21 @@ struct ScriptReader {
     void readStageKeyword(const char* word) {
         words.notes.keyword = word;
         words.notes.inStage = true;
-        if (words.lastIs(word, "map")) {
+        if (is(word, KW_MAP)) {
             const char* name = words.argument();
             if (!name) return;
             copyText(stage->map, name);
             words.notes.checkTextureName(name, stage->map);
             if (words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
-        } else if (words.lastIs(word, "scroll")) {
+        } else if (is(word, KW_SCROLL)) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
                    nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
-        } else if (words.lastIs(word, "scale")) {
+        } else if (is(word, KW_SCALE)) {
             (void)(nextWave(words, &stage->scaleTypeX) && nextNumber(words, &stage->scaleX) &&
                    nextWave(words, &stage->scaleTypeY) && nextNumber(words, &stage->scaleY));
-        } else if (words.lastIs(word, "rotate")) {
+        } else if (is(word, KW_ROTATE)) {
             nextNumber(words, &stage->rotateSpeed);
-        } else if (words.lastIs(word, "blendfunc")) {
+        } else if (is(word, KW_BLENDFUNC)) {
             stage->blendEnabled = 1;
             const char* source = words.argument();
             if (!source) return;
@@ -461,16 +494,16 @@ struct ScriptReader {
             const char* destination = words.argument();
             if (destination) stage->blendDst = blendFactorFromName(destination);
             if (destination) checkBlendName(destination, stage->blendDst);
-        } else if (words.lastIs(word, "alphashift")) {
+        } else if (is(word, KW_ALPHASHIFT)) {
             (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
                    nextNumber(words, &stage->alphaMax));
-        } else if (words.lastIs(word, "anim")) {
+        } else if (is(word, KW_ANIM)) {
             readAnimation();
-        } else if (words.lastIs(word, "envmap")) {
+        } else if (is(word, KW_ENVMAP)) {
             stage->envmap = 1;
-        } else if (words.lastIs(word, "alphamask")) {
+        } else if (is(word, KW_ALPHAMASK)) {
             stage->alphamask = 1;
-        } else if (words.lastIs(word, "nolightmap")) {
+        } else if (is(word, KW_NOLIGHTMAP)) {
             stage->lightmap = 0;
         } else {
             words.notes.tell(NOTE_UNKNOWN_WORD, word);
@@ -554,7 +587,6 @@ struct ScriptReader {
                 beginStage();
             }
         } else {
-            if (words.notes.observer) words.notes.checkRepeated(word, words.length, inStage);
             if (inStage)
                 readStageKeyword(word);
             else

@@ -8,9 +8,9 @@ static bool isPathSeparator(char c) {
 
 bool isFolderSafeName(const char* name) {
     if (!name[0] || isPathSeparator(name[0])) return false;
-    const char* dots = name;
-    while (dots[0] && !(dots[0] == '.' && dots[1] == '.')) dots++;
-    if (!dots[0]) return true;  // nearly every name
+    const char* dot = strchr(name, '.');
+    while (dot && dot[1] != '.') dot = strchr(dot + 1, '.');
+    if (!dot) return true;  // nearly every name: no ".." at all
     for (const char* part = name; *part;) {
         size_t length = strcspn(part, "/\\");
         if (length == 2 && part[0] == '.' && part[1] == '.') return false;

@@ -122,10 +122,13 @@ bool problemKindFromName(const std::string& name, ProblemKind& kind) {
 }
 
 std::string problemText(const Problem& problem) {
-    std::string text = problem.file + ":";
-    if (problem.line > 0)
-        text += std::to_string(problem.line) + ":" + std::to_string(problem.column) + ":";
-    return text + " " + problem.message + " [" + problemKindName(problem.kind) + "]";
+    char place[32] = "";
+    if (problem.line > 0) snprintf(place, sizeof place, "%d:%d:", problem.line, problem.column);
+    const char* kind = problemKindName(problem.kind);
+    std::string text;
+    text.reserve(problem.file.size() + strlen(place) + problem.message.size() + strlen(kind) + 6);
+    text.append(problem.file).append(":").append(place).append(" ");
+    return text.append(problem.message).append(" [").append(kind).append("]");
 }
 
 namespace {
