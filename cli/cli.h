@@ -74,7 +74,7 @@ void previewWindowSize(int& width, int& height);
 
 // The FILE argument that stands for standard input, and the name problems
 // give it.
-const std::string STANDARD_INPUT = "-";
+constexpr const char* STANDARD_INPUT = "-";
 std::string inputName(const std::string& path);
 // The whole of a FILE argument: a regular file within the reader's limit, or
 // standard input. False, with "veltra: FILE: cannot read: why" told on err,

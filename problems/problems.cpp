@@ -473,7 +473,7 @@ void ProblemCollector::describe(const ReadNote& note) {
                         std::to_string(TEXTURE_NAME_SIZE - 1) + " characters",
                     true);
             } else {
-                cutName = note.word;
+                if (note.script) cutName = note.word;
                 add(at, PROBLEM_NAME_CUT,
                     "script name cut to " + std::to_string(SCRIPT_NAME_SIZE - 1) +
                         " characters: " + name,
