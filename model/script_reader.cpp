@@ -153,7 +153,8 @@ struct ReadNotes {
 
     // An argument that is a brace or a keyword most likely ends the
     // keyword's arguments early in the author's mind. Returns whether it is one.
-    bool checkArgument(const char* word, size_t length) const {
+    // Out of line, so that reading an argument without an observer stays small.
+    [[gnu::noinline]] bool checkArgument(const char* word, size_t length) const {
         const bool swallowed = isBrace(word, '{') || isBrace(word, '}') || isKeyword(word, length);
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
         return swallowed;
@@ -180,7 +181,7 @@ struct ReadNotes {
     }
 
     void forgetKeywords(size_t from) {
-        for (size_t i = from; i < KEYWORD_COUNT; i++) given[i] = nullptr;
+        if (observer) std::fill(given + from, given + KEYWORD_COUNT, nullptr);
     }
 
     // A keyword given a second time in its stage or script undoes the first;
