@@ -587,11 +587,10 @@ struct ScriptReader {
                 stageBrace = word;
                 beginStage();
             }
+        } else if (!inStage) {
+            readScriptKeyword(word);
         } else {
-            if (inStage)
-                readStageKeyword(word);
-            else
-                readScriptKeyword(word);
+            readStageKeyword(word);
         }
     }
 
