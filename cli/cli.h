@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "script_model.h"
+#include "problems.h"
+#include "script_file.h"
 
 struct ScriptLibrary;
 
@@ -25,26 +26,26 @@ struct CliStreams {
 // The whole program: argv[0] is the program's name.
 int runVeltra(int argc, const char* const* argv, CliStreams io);
 
-// One place the reader reported, as FILE:LINE:COLUMN: message.
-struct Finding {
-    std::string file;
-    int line;
-    int column;
-    std::string message;
-    bool losesWords;  // rewriting in the writer's layout would drop words
-    // line and column 0: about a record rather than a place in the text
-};
-
 // Reads the files in order into the library as File > Open would and
-// collects what the reader reports; false for a file that cannot be read
-// (told on err, the others still read).
-bool checkFiles(ScriptLibrary& library, const std::vector<std::string>& files,
-                std::vector<Finding>& findings, FILE* err);
-void printFindings(const std::vector<Finding>& findings, bool json, FILE* out);
+// collects their problems; returns how many files were read (a file that
+// cannot be read is told on err, the others still read).
+size_t checkFiles(ScriptLibrary& library, const std::vector<std::string>& files,
+                  std::vector<Problem>& problems, FILE* err);
+// One problem a line (problemText), or one JSON array of {file, line,
+// column, kind, message}.
+void printProblems(const std::vector<Problem>& problems, bool json, FILE* out);
+// "N problems in M files", the last line of check and format on standard error.
+void printSummary(size_t problems, size_t files, FILE* err);
+
+// Kinds of problem left out of the report: a list of kind names separated
+// by commas. False, with error set, for a name no kind has.
+bool addIgnoredKinds(const std::string& names, std::vector<ProblemKind>& ignored,
+                     std::string& error);
 
 struct CheckOptions {
     std::vector<std::string> files;
     bool json = false;
+    std::vector<ProblemKind> ignored;
 };
 int commandCheck(const CheckOptions& options, CliStreams io);
 
@@ -52,6 +53,7 @@ struct FormatOptions {
     std::vector<std::string> files;
     bool checkOnly = false;
     bool dropUnknown = false;
+    std::vector<ProblemKind> ignored;  // neither reported nor keeping a file from its rewrite
 };
 int commandFormat(const FormatOptions& options, CliStreams io);
 
@@ -73,25 +75,14 @@ int commandThumbnails(const RenderOptions& options, CliStreams io);
 // dialog base units of its 8-point font.
 void previewWindowSize(int& width, int& height);
 
-// The whole file's bytes; false with errno set when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& bytes);
-
-// A file's bytes without a copy: mapped when it is a regular file, read
-// otherwise (a pipe, an empty file).
-struct FileBytes {
-    const char* data = nullptr;
-    size_t size = 0;
-
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes();
-    bool open(const std::string& path);  // false with errno set
-
-  private:
-    void* mapped = nullptr;
-    std::string copy;
-};
+// The FILE argument that stands for standard input, and the name problems
+// give it.
+constexpr const char* STANDARD_INPUT = "-";
+std::string inputName(const std::string& path);
+// The whole of a FILE argument: a regular file within the reader's limit, or
+// standard input. False, with "veltra: FILE: cannot read: why" told on err,
+// otherwise.
+bool readInput(const std::string& path, ScriptFileBytes& bytes, FILE* err);
 
 // Writes rows of width x height RGB pixels, top row first, through libpng;
 // false when the file cannot be written.

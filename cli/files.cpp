@@ -1,8 +1,5 @@
-// Whole files in, PNG files out.
-#include <fcntl.h>
+// Whole files in (or standard input), PNG files out.
 #include <png.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,48 +8,16 @@
 
 #include "cli.h"
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return false;
-    bytes.clear();
-    if (fseek(file, 0, SEEK_END) == 0) {
-        const long size = ftell(file);
-        if (size > 0) bytes.reserve((size_t)size);
-        rewind(file);
-    }
-    char buffer[1 << 16];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-    const bool failed = ferror(file) != 0;  // a folder fails here with EISDIR
-    const int savedErrno = errno;
-    fclose(file);
-    errno = savedErrno;
-    return !failed;
+std::string inputName(const std::string& path) {
+    return path == STANDARD_INPUT ? "<stdin>" : path;
 }
 
-bool FileBytes::open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        void* pages = mmap(nullptr, (size_t)info.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (pages != MAP_FAILED) {
-            close(fd);
-            mapped = pages;
-            data = (const char*)pages;
-            size = (size_t)info.st_size;
-            return true;
-        }
-    }
-    close(fd);
-    if (!readWholeFile(path, copy)) return false;
-    data = copy.data();
-    size = copy.size();
-    return true;
-}
-
-FileBytes::~FileBytes() {
-    if (mapped) munmap(mapped, size);
+bool readInput(const std::string& path, ScriptFileBytes& bytes, FILE* err) {
+    const char* why = nullptr;
+    const bool read = path == STANDARD_INPUT ? loadScriptStream(STDIN_FILENO, bytes, &why)
+                                             : loadScriptFile(path.c_str(), bytes, &why);
+    if (!read) fprintf(err, "veltra: %s: cannot read: %s\n", inputName(path).c_str(), why);
+    return read;
 }
 
 namespace {

@@ -79,12 +79,9 @@ struct RenderJob {
             }
         }
         for (const std::string& path : options.files) {
-            std::string bytes;
-            if (!readWholeFile(path, bytes)) {
-                fprintf(err, "veltra: %s: cannot read: %s\n", path.c_str(), strerror(errno));
-                return false;
-            }
-            readScriptText(library, bytes.data(), bytes.size());
+            ScriptFileBytes bytes;
+            if (!readInput(path, bytes, err)) return false;
+            readScriptText(library, bytes.data, bytes.size);
             addScriptFolder(textures.folders, path.c_str());
         }
         return true;

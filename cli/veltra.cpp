@@ -7,6 +7,15 @@
 
 namespace {
 
+// The kinds of problem, as problemKindName gives them, for the help.
+#define PROBLEM_KINDS_HELP                                                        \
+    "                     unknown-word nested-stage taken-as-argument\n"          \
+    "                     unclosed-body nameless-body name-cut cut-name-clash\n"  \
+    "                     replaced-script subdivide-rounded smoothness-clamped\n" \
+    "                     unknown-wave unknown-blend too-many-frames\n"           \
+    "                     repeated-keyword not-a-number comment-word\n"           \
+    "                     unsafe-texture-name nul-byte not-kept\n"
+
 const char* const USAGE =
     "Usage: veltra COMMAND [OPTIONS] FILE...\n"
     "\n"
@@ -22,24 +31,30 @@ const char* const USAGE =
     "  veltra --version        tells the version\n";
 
 const char* const CHECK_HELP =
-    "Usage: veltra check [--json] FILE...\n"
+    "Usage: veltra check [--json] [--ignore KIND,...] FILE...\n"
     "\n"
     "Reads the files in order, as File > Open does, and reports each place where\n"
-    "the reader skips, cuts or changes what the file says, as FILE:LINE:COLUMN:\n"
-    "message. Exit status: 0 nothing reported, 1 something reported, 2 a file\n"
-    "could not be read.\n"
+    "the file does not say what its author probably meant, as FILE:LINE:COLUMN:\n"
+    "message [KIND]; then \"N problems in M files\" on standard error. FILE - is\n"
+    "standard input. Exit status: 0 nothing reported, 1 something reported, 2 a\n"
+    "file could not be read.\n"
     "\n"
-    "  --json   the same as one JSON array of {file, line, column, message}\n";
+    "  --json             the same as one JSON array of\n"
+    "                     {file, line, column, kind, message}\n"
+    "  --ignore KIND,...  leaves these kinds out:\n" PROBLEM_KINDS_HELP;
 
 const char* const FORMAT_HELP =
-    "Usage: veltra format [--check] [--drop-unknown] FILE...\n"
+    "Usage: veltra format [--check] [--drop-unknown] [--ignore KIND,...] FILE...\n"
     "\n"
     "Rewrites each file in the writer's layout, replacing it only once the new\n"
-    "text is on disk. A file whose rewrite would lose words is left alone and\n"
-    "what would be lost is reported (exit status 1).\n"
+    "text is on disk. A file whose rewrite would lose or change words is left\n"
+    "alone and what would be lost is reported (exit status 1). FILE - formats\n"
+    "standard input onto standard output, reports going to standard error.\n"
     "\n"
-    "  --check          change nothing; exit 1 when a file is not in the layout\n"
-    "  --drop-unknown   rewrite even when words are lost\n";
+    "  --check            change nothing; exit 1 when a file is not in the layout\n"
+    "  --drop-unknown     rewrite even when words are lost\n"
+    "  --ignore KIND,...  neither report nor keep a file for these kinds (see\n"
+    "                     veltra check --help)\n";
 
 const char* const RENDER_HELP =
     "Usage: veltra render FILE SCRIPT [--time SECONDS] [--size WxH]\n"
@@ -136,9 +151,12 @@ bool wantsHelp(int argc, const char* const* argv) {
 
 int runCheck(Arguments& args, CliStreams io) {
     CheckOptions options;
+    std::string kinds;
     while (args.more()) {
         if (args.option("--json", nullptr))
             options.json = true;
+        else if (args.option("--ignore", &kinds) && args.error.empty())
+            addIgnoredKinds(kinds, options.ignored, args.error);
         else
             args.takeWord();
     }
@@ -149,11 +167,14 @@ int runCheck(Arguments& args, CliStreams io) {
 
 int runFormat(Arguments& args, CliStreams io) {
     FormatOptions options;
+    std::string kinds;
     while (args.more()) {
         if (args.option("--check", nullptr))
             options.checkOnly = true;
         else if (args.option("--drop-unknown", nullptr))
             options.dropUnknown = true;
+        else if (args.option("--ignore", &kinds) && args.error.empty())
+            addIgnoredKinds(kinds, options.ignored, args.error);
         else
             args.takeWord();
     }

@@ -2,10 +2,6 @@
 
 #include "script_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -186,17 +182,8 @@ static void keepReplacedScript(const ReadNote& note, void* context) {
     read.copies.push_back({released, copy});
 }
 
-static bool canOpen(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info;
-    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    close(fd);
-    return regular;
-}
-
 bool readLibraryFile(EditorContext& g, const char* path) {
-    if (!canOpen(path)) return false;
+    if (!canReadScriptFile(path)) return false;
     ScriptLibrary& library = g.library;
     ReadReplacements read{g, {}, {}, {}};
     int index = 0;

@@ -1,11 +1,12 @@
-# The script reader under libFuzzer: every seed once, then a bounded run
-# that starts from the seeds. New inputs go to a corpus in the build tree.
+# The script reader and the problem finder under libFuzzer: every seed once,
+# then a bounded run that starts from the seeds. New inputs go to a corpus in
+# the build tree.
 set(READER_SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/corpus/reader)
 set(READER_CORPUS ${CMAKE_CURRENT_BINARY_DIR}/reader-corpus)
 file(MAKE_DIRECTORY ${READER_CORPUS})
 
 add_executable(reader_fuzz reader_fuzz.cpp)
-target_link_libraries(reader_fuzz PRIVATE veltra_model)
+target_link_libraries(reader_fuzz PRIVATE veltra_model veltra_problems)
 target_link_options(reader_fuzz PRIVATE -fsanitize=fuzzer)
 
 file(GLOB reader_seed_files ${READER_SEEDS}/*)

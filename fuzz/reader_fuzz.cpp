@@ -2,11 +2,13 @@
 // a leak or a read past the text, and leave a library whose records keep
 // their invariants. Each input is read twice, so that the second read
 // replaces every script of the first; the second read tells an observer,
-// whose every note must point at a word of the text.
+// whose every note must point at a word of the text. A third read finds the
+// problems of the text, each at a place inside it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "problems.h"
 #include "script_file.h"
 #include "script_library.h"
 
@@ -42,6 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const ReadObserver observer = {checkNote, const_cast<char*>(text)};
         readScriptText(library, text, size, &observer);
         checkLibrary(library);
+    }
+    {
+        ScriptLibrary library;
+        std::vector<Problem> problems;
+        ProblemFinder(library).read("fuzz", text, size, problems);
+        for (const Problem& problem : problems)
+            if (problem.line < 1 || problem.column < 1) __builtin_trap();
     }
     if (recordsInUse() != 0)  // a record the library lost: a leak
         __builtin_trap();

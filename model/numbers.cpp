@@ -65,6 +65,27 @@ int textToInt(const char* text) {
     return (int)value;
 }
 
+// The length of a plain decimal that makes up the whole text ("12", "-0.5",
+// ".25"), or 0 for anything else.
+static size_t wholePlainDecimal(const char* text, bool integer) {
+    const char* c = text + (*text == '-' || *text == '+');
+    size_t digits = 0;
+    for (; *c >= '0' && *c <= '9'; c++) digits++;
+    if (*c == '.' && !integer)
+        for (c++; *c >= '0' && *c <= '9'; c++) digits++;
+    return digits && *c == '\0' ? (size_t)(c - text) : 0;
+}
+
+size_t numberPrefixLength(const char* text, bool integer) {
+    if (size_t length = wholePlainDecimal(text, integer)) return length;
+    char* end = nullptr;
+    if (integer)
+        (void)strtol_l(text, &end, 10, cLocale());
+    else
+        (void)strtod_l(text, &end, cLocale());
+    return (size_t)(end - text);
+}
+
 // "%f" of a finite float, exactly as the C library prints it, without the
 // cost of the general conversion: a float is mantissa * 2^exponent, so its
 // value in millionths is one multiplication and one shift, rounded half to

@@ -2,8 +2,13 @@
 // process runs under: atof/atoi semantics for reading, "%f"/"%i" for writing.
 #pragma once
 
+#include <cstddef>
+
 double textToDouble(const char* text);  // atof
 int textToInt(const char* text);        // atoi, saturating at the int range
+// How many bytes at the start of text atof (integer: atoi) reads as its
+// number; 0 when it reads none, and the text gives 0.
+size_t numberPrefixLength(const char* text, bool integer);
 // "%f" of value into buf, like snprintf (size >= 64 is always enough for a
 // float); returns the length of the text.
 int formatFloat(char* buf, int size, float value);

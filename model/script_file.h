@@ -2,22 +2,54 @@
 // with the editor.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 
 #include "script_model.h"
 
 constexpr const char* TOKEN_SEPARATORS = "\r\n\t ";
 
+// The most bytes the reader takes in one text: places in a text are counted
+// in int lines and columns. A longer text is refused whole.
+constexpr size_t MAX_SCRIPT_TEXT_SIZE = INT_MAX;
+
 struct ScriptLibrary;  // script_library.h
 struct ReadObserver;
 
 // Merges the scripts of the file into the library, replacing scripts of the
-// same name. A file that cannot be opened leaves the library unchanged.
-void readScriptFile(ScriptLibrary& library, const char* path,
+// same name. A file that loadScriptFile refuses leaves the library unchanged
+// (false).
+bool readScriptFile(ScriptLibrary& library, const char* path,
                     const ReadObserver* observer = nullptr);
 // The same merge for text already in memory (size bytes, need not end in a
-// NUL). As for a file, the text ends at its first NUL byte.
-void readScriptText(ScriptLibrary& library, const char* text, size_t size);
+// NUL). As for a file, the text ends at its first NUL byte. False, with the
+// library unchanged, for a text over MAX_SCRIPT_TEXT_SIZE or without the
+// memory for its copy.
+bool readScriptText(ScriptLibrary& library, const char* text, size_t size);
+// A whole script file in memory, followed by a NUL byte.
+struct ScriptFileBytes {
+    char* data = nullptr;
+    size_t size = 0;
+
+    ScriptFileBytes() = default;
+    ScriptFileBytes(const ScriptFileBytes&) = delete;
+    ScriptFileBytes& operator=(const ScriptFileBytes&) = delete;
+    ~ScriptFileBytes();
+
+    size_t capacity = 0;  // of data
+};
+
+// Reads the regular file at path whole. Anything else (a folder, a device, a
+// FIFO, a socket: they may block or never end) and a file over
+// MAX_SCRIPT_TEXT_SIZE are refused before a byte is read. False when the file
+// is refused or cannot be read, with *why (when why is not null) telling the
+// user why in a few words.
+bool loadScriptFile(const char* path, ScriptFileBytes& bytes, const char** why = nullptr);
+// Whether loadScriptFile would take the file at path, without reading it.
+bool canReadScriptFile(const char* path, const char** why = nullptr);
+// Everything an open descriptor gives up to its end (standard input, a pipe),
+// refused once it passes MAX_SCRIPT_TEXT_SIZE.
+bool loadScriptStream(int fd, ScriptFileBytes& bytes, const char** why = nullptr);
 
 // What the reader tells an observer: each place where it skips, cuts or
 // changes what the text says, and each script it begins, so that a tool can
@@ -37,6 +69,12 @@ enum ReadNoteKind {
     NOTE_UNKNOWN_BLEND,       // word: read as GL_ZERO
     NOTE_FRAMES_DROPPED,      // word: the 256th frame name; it and the rest up to "end" dropped
     NOTE_ANIM_REPLACED,       // word: a second "anim" of the stage, whose frames it replaces
+    NOTE_KEYWORD_REPEATED,    // word: a keyword given again in its stage or script (not
+                              // "anim"); earlier: where it was given before
+    NOTE_NOT_A_NUMBER,        // word: a number argument that is not wholly a number;
+                              // value: how many of its bytes are read (0: it reads as 0)
+    NOTE_NAME_NOT_LOOKED_UP,  // word: a map or frame name, as written, that the folder
+                              // look-up never takes as the record keeps it (isFolderSafeName)
 };
 
 struct ReadNote {
@@ -48,6 +86,7 @@ struct ReadNote {
     Script* script;  // the script being read (null before any name)
     int value;
     float number;
+    size_t earlier;  // an offset, for NOTE_KEYWORD_REPEATED
 };
 
 struct ReadObserver {
@@ -56,7 +95,7 @@ struct ReadObserver {
 };
 
 // readScriptText that tells the observer (when not null) what it does.
-void readScriptText(ScriptLibrary& library, const char* text, size_t size,
+bool readScriptText(ScriptLibrary& library, const char* text, size_t size,
                     const ReadObserver* observer);
 
 // Writes the whole library. The file at path is replaced only once every

@@ -1,11 +1,6 @@
 // The Veltra file reader: splits the text into words and merges its scripts
 // into the library, replacing scripts of the same name.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +10,7 @@
 #include "numbers.h"
 #include "script_file.h"
 #include "script_library.h"
+#include "texture_names.h"
 
 // ---------------------------------------------------------------------------
 // Word tables
@@ -86,10 +82,50 @@ static bool isBrace(const char* word, char brace) {
     return word[0] == brace && word[1] == '\0';
 }
 
-static const char* const KEYWORDS[] = {
+// The script keywords, then the stage keywords, in the order of KEYWORDS.
+enum Keyword : size_t {
+    KW_SAFE,
+    KW_SUBDIVIDE,
+    KW_VERTEXWARP,
+    KW_MAP,
+    KW_SCROLL,
+    KW_SCALE,
+    KW_ROTATE,
+    KW_BLENDFUNC,
+    KW_ALPHASHIFT,
+    KW_ANIM,
+    KW_ENVMAP,
+    KW_ALPHAMASK,
+    KW_NOLIGHTMAP,
+    KEYWORD_COUNT
+};
+constexpr size_t FIRST_STAGE_KEYWORD = KW_MAP;
+
+static constexpr const char* KEYWORDS[KEYWORD_COUNT] = {
     "safe",      "subdivide",  "vertexwarp", "map",    "scroll",    "scale",      "rotate",
     "blendfunc", "alphashift", "anim",       "envmap", "alphamask", "nolightmap",
 };
+struct KeywordLengths {
+    size_t of[KEYWORD_COUNT] = {};
+    constexpr KeywordLengths() {
+        for (size_t i = 0; i < KEYWORD_COUNT; i++)
+            while (KEYWORDS[i][of[i]]) of[i]++;
+    }
+};
+static constexpr KeywordLengths KEYWORD_LENGTHS;
+
+// The letters keywords begin with, in either case: most words are no keyword
+// by their first byte.
+struct KeywordInitials {
+    bool begins[256] = {};
+    constexpr KeywordInitials() {
+        for (const char* keyword : KEYWORDS) {
+            begins[(unsigned char)keyword[0]] = true;
+            begins[(unsigned char)(keyword[0] - 'a' + 'A')] = true;
+        }
+    }
+};
+static constexpr KeywordInitials KEYWORD_INITIALS;
 
 // Tells the observer, when there is one, what the reader does at a word.
 struct ReadNotes {
@@ -98,22 +134,63 @@ struct ReadNotes {
     const char* keyword = nullptr;  // the keyword whose arguments are being read
     bool inStage = false;
     Script* script = nullptr;
+    // In a body before any script name only the arguments taken are told:
+    // they show where that body ends.
+    bool nameless = false;
 
-    void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f) const {
-        if (!observer) return;
+    // Where each keyword was given in the current script (script keywords)
+    // and stage (stage keywords); null when not yet.
+    const char* given[KEYWORD_COUNT] = {};
+
+    void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f,
+              const char* earlier = nullptr) const {
+        if (!observer || (nameless && kind != NOTE_SWALLOWED_ARGUMENT)) return;
         const size_t offset = (size_t)(word - text);
-        ReadNote note = {kind, offset, word, keyword, inStage, script, value, number};
+        const size_t earlierOffset = earlier ? (size_t)(earlier - text) : 0;
+        ReadNote note = {kind,   offset, word,   keyword,      inStage,
+                         script, value,  number, earlierOffset};
         observer->note(note, observer->context);
     }
 
     // An argument that is a brace or a keyword most likely ends the
-    // keyword's arguments early in the author's mind.
-    void checkArgument(const char* word) const {
-        bool swallowed = isBrace(word, '{') || isBrace(word, '}');
-        for (const char* known : KEYWORDS)
-            swallowed =
-                swallowed || (foldCase(word[0]) == known[0] && compareNoCase(word, known) == 0);
+    // keyword's arguments early in the author's mind. Returns whether it is one.
+    // Out of line, so that reading an argument without an observer stays small.
+    [[gnu::noinline]] bool checkArgument(const char* word, size_t length) const {
+        const bool swallowed = isBrace(word, '{') || isBrace(word, '}') || isKeyword(word, length);
         if (swallowed) tell(NOTE_SWALLOWED_ARGUMENT, word);
+        return swallowed;
+    }
+
+    static bool isKeyword(const char* word, size_t length) {
+        if (!KEYWORD_INITIALS.begins[(unsigned char)word[0]]) return false;
+        for (size_t i = 0; i < KEYWORD_COUNT; i++)
+            if (KEYWORD_LENGTHS.of[i] == length && compareNoCase(word, KEYWORDS[i]) == 0)
+                return true;
+        return false;
+    }
+
+    // A number argument of length bytes that is more than a number reads as
+    // its longest number prefix.
+    void checkNumber(const char* word, size_t length, bool integer) const {
+        const size_t read = numberPrefixLength(word, integer);
+        if (read != length) tell(NOTE_NOT_A_NUMBER, word, (int)read);
+    }
+
+    // kept: the name as the record keeps it, which the look-up takes.
+    void checkTextureName(const char* word, const char* kept) const {
+        if (observer && !isFolderSafeName(kept)) tell(NOTE_NAME_NOT_LOOKED_UP, word);
+    }
+
+    void forgetKeywords(size_t from) {
+        if (observer) std::fill(given + from, given + KEYWORD_COUNT, nullptr);
+    }
+
+    // A keyword given a second time in its stage or script undoes the first;
+    // a second anim has a note of its own.
+    void keywordGiven(const char* word, Keyword keyword) {
+        if (given[keyword] && keyword != KW_ANIM)
+            tell(NOTE_KEYWORD_REPEATED, word, 0, 0.0f, given[keyword]);
+        given[keyword] = word;
     }
 };
 
@@ -122,8 +199,9 @@ struct ReadNotes {
 struct WordReader {
     char* pos;
     char* end;
-    size_t length = 0;     // of the word returned last
-    char* last = nullptr;  // the word returned last
+    size_t length = 0;       // of the word returned last
+    char* last = nullptr;    // the word returned last
+    bool lastTaken = false;  // the last argument was a brace or keyword
     ReadNotes notes;
 
     // The next word, or null when the text is used up.
@@ -141,7 +219,7 @@ struct WordReader {
     // The next word read as an argument of notes.keyword.
     char* argument() {
         char* word = next();
-        if (word && notes.observer) notes.checkArgument(word);
+        lastTaken = word && notes.observer && notes.checkArgument(word, length);
         return word;
     }
 
@@ -154,8 +232,11 @@ struct WordReader {
 
 static bool nextNumber(WordReader& words, float* target) {
     const char* word = words.argument();
-    if (word) *target = (float)textToDouble(word);
-    return word != nullptr;
+    if (!word) return false;
+    *target = (float)textToDouble(word);
+    if (words.notes.observer && !words.lastTaken)
+        words.notes.checkNumber(word, words.length, false);
+    return true;
 }
 
 static bool nextWave(WordReader& words, WaveType* target) {
@@ -291,13 +372,11 @@ struct ScriptReader {
     LibraryIndex library;
     bool inBody = false;
     bool inStage = false;
-    // Depth of the braces of a body opened before any script name. Such a
-    // body belongs to no script: its words are passed over, counting braces
-    // only, so that a keyword cannot take its closing brace as an argument.
-    int skippedDepth = 0;
-    // A body whose script could not be allocated belongs to this scratch
-    // script: its words are read like any body's and then thrown away.
+    // A body before any script name, or one whose script could not be
+    // allocated, belongs to this scratch script: its words are read like any
+    // body's, so that it closes where a named body would, and then thrown away.
     Script ownerless = {};
+    bool nameless = false;     // the open body came before any script name
     Script* script = nullptr;  // none until the first script name
     Stage* stage = nullptr;
     Stage* lastStage = nullptr;        // tail of script's stages
@@ -309,6 +388,7 @@ struct ScriptReader {
         Script* created = newScript(word);  // cuts the name to fit
         words.notes.script = created;
         words.notes.keyword = nullptr;
+        words.notes.forgetKeywords(0);
         if (words.length >= SCRIPT_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, word);
         if (!created) {  // out of memory: the body is read and thrown away
             discardOwnerless();
@@ -339,19 +419,30 @@ struct ScriptReader {
         lastStage = created;
         stage = created;
         inStage = true;
+        words.notes.forgetKeywords(FIRST_STAGE_KEYWORD);
+    }
+
+    // Whether word, the last word read, is the keyword (noted as given).
+    bool is(const char* word, Keyword keyword) {
+        if (words.length != KEYWORD_LENGTHS.of[keyword] || compareNoCase(word, KEYWORDS[keyword]))
+            return false;
+        if (words.notes.observer) words.notes.keywordGiven(word, keyword);
+        return true;
     }
 
     void readScriptKeyword(const char* word) {
         words.notes.keyword = word;
         words.notes.inStage = false;
-        if (words.lastIs(word, "safe")) {
+        if (is(word, KW_SAFE)) {
             script->safe = 1;
-        } else if (words.lastIs(word, "subdivide")) {
+        } else if (is(word, KW_SUBDIVIDE)) {
             const char* value = words.argument();
+            if (value && words.notes.observer && !words.lastTaken)
+                words.notes.checkNumber(value, words.length, true);
             if (value) script->subdivide = roundSubdivision(textToInt(value));
             if (value && script->subdivide != textToInt(value))
                 words.notes.tell(NOTE_SUBDIVIDE_ROUNDED, value, script->subdivide);
-        } else if (words.lastIs(word, "vertexwarp")) {
+        } else if (is(word, KW_VERTEXWARP)) {
             (void)(nextNumber(words, &script->warpSpeed) &&
                    nextNumber(words, &script->warpDistance) &&
                    nextNumber(words, &script->warpSmoothness));
@@ -382,19 +473,21 @@ struct ScriptReader {
     void readStageKeyword(const char* word) {
         words.notes.keyword = word;
         words.notes.inStage = true;
-        if (words.lastIs(word, "map")) {
+        if (is(word, KW_MAP)) {
             const char* name = words.argument();
-            if (name) copyText(stage->map, name);
-            if (name && words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
-        } else if (words.lastIs(word, "scroll")) {
+            if (!name) return;
+            copyText(stage->map, name);
+            words.notes.checkTextureName(name, stage->map);
+            if (words.length >= TEXTURE_NAME_SIZE) words.notes.tell(NOTE_NAME_CUT, name);
+        } else if (is(word, KW_SCROLL)) {
             (void)(nextWave(words, &stage->scrollTypeX) && nextNumber(words, &stage->scrollX) &&
                    nextWave(words, &stage->scrollTypeY) && nextNumber(words, &stage->scrollY));
-        } else if (words.lastIs(word, "scale")) {
+        } else if (is(word, KW_SCALE)) {
             (void)(nextWave(words, &stage->scaleTypeX) && nextNumber(words, &stage->scaleX) &&
                    nextWave(words, &stage->scaleTypeY) && nextNumber(words, &stage->scaleY));
-        } else if (words.lastIs(word, "rotate")) {
+        } else if (is(word, KW_ROTATE)) {
             nextNumber(words, &stage->rotateSpeed);
-        } else if (words.lastIs(word, "blendfunc")) {
+        } else if (is(word, KW_BLENDFUNC)) {
             stage->blendEnabled = 1;
             const char* source = words.argument();
             if (!source) return;
@@ -403,16 +496,16 @@ struct ScriptReader {
             const char* destination = words.argument();
             if (destination) stage->blendDst = blendFactorFromName(destination);
             if (destination) checkBlendName(destination, stage->blendDst);
-        } else if (words.lastIs(word, "alphashift")) {
+        } else if (is(word, KW_ALPHASHIFT)) {
             (void)(nextNumber(words, &stage->alphaSpeed) && nextNumber(words, &stage->alphaMin) &&
                    nextNumber(words, &stage->alphaMax));
-        } else if (words.lastIs(word, "anim")) {
+        } else if (is(word, KW_ANIM)) {
             readAnimation();
-        } else if (words.lastIs(word, "envmap")) {
+        } else if (is(word, KW_ENVMAP)) {
             stage->envmap = 1;
-        } else if (words.lastIs(word, "alphamask")) {
+        } else if (is(word, KW_ALPHAMASK)) {
             stage->alphamask = 1;
-        } else if (words.lastIs(word, "nolightmap")) {
+        } else if (is(word, KW_NOLIGHTMAP)) {
             stage->lightmap = 0;
         } else {
             words.notes.tell(NOTE_UNKNOWN_WORD, word);
@@ -445,6 +538,7 @@ struct ScriptReader {
             AnimFrame* frame = allocateFrame();
             if (!frame) continue;
             copyText(frame->name, name);
+            words.notes.checkTextureName(name, frame->name);
             if (lastFrame)
                 lastFrame->next = frame;
             else
@@ -455,31 +549,38 @@ struct ScriptReader {
         stage->animCurrent = stage->animFrames;
     }
 
-    void skipWord(const char* word) {
-        if (isBrace(word, '{'))
-            skippedDepth++;
-        else if (isBrace(word, '}'))
-            skippedDepth--;
+    void openBody(const char* word) {
+        if (!script) {
+            words.notes.tell(NOTE_BODY_WITHOUT_NAME, word);
+            discardOwnerless();
+            script = &ownerless;
+            lastStage = nullptr;
+            nameless = true;
+            words.notes.nameless = true;
+        }
+        inBody = true;
+        bodyBrace = word;
+    }
+
+    void closeBody() {
+        inBody = false;
+        if (!nameless) return;
+        nameless = false;
+        words.notes.nameless = false;
+        script = nullptr;  // the next "{" is again before any name
     }
 
     void readWord(const char* word) {
-        if (skippedDepth > 0) {
-            skipWord(word);
-        } else if (!inBody) {
-            if (!isBrace(word, '{')) {
+        if (!inBody) {
+            if (!isBrace(word, '{'))
                 beginScript(word);
-            } else if (script) {
-                inBody = true;
-                bodyBrace = word;
-            } else {
-                skippedDepth = 1;
-                words.notes.tell(NOTE_BODY_WITHOUT_NAME, word);
-            }
+            else
+                openBody(word);
         } else if (isBrace(word, '}')) {
             if (inStage)
                 inStage = false;
             else
-                inBody = false;
+                closeBody();
         } else if (isBrace(word, '{')) {
             if (inStage) {
                 words.notes.tell(NOTE_UNKNOWN_WORD, word);
@@ -528,39 +629,25 @@ static void readBuffer(ScriptLibrary& library, char* text, size_t size,
     reader.run();
 }
 
-void readScriptText(ScriptLibrary& library, const char* text, size_t size) {
-    readScriptText(library, text, size, nullptr);
+bool readScriptText(ScriptLibrary& library, const char* text, size_t size) {
+    return readScriptText(library, text, size, nullptr);
 }
 
-void readScriptText(ScriptLibrary& library, const char* text, size_t size,
+bool readScriptText(ScriptLibrary& library, const char* text, size_t size,
                     const ReadObserver* observer) {
+    if (size > MAX_SCRIPT_TEXT_SIZE) return false;
     char* copy = (char*)allocateLarge(size + 1);
-    if (!copy) return;
+    if (!copy) return false;
     memcpy(copy, text, size);
     copy[size] = '\0';
     readBuffer(library, copy, size, observer);
     freeLarge(copy, size + 1);
+    return true;
 }
 
-void readScriptFile(ScriptLibrary& library, const char* path, const ReadObserver* observer) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat info;
-    char* text = nullptr;
-    size_t size = 0;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-        text = (char*)allocateLarge((size_t)info.st_size + 1);
-    if (text) {
-        while (size < (size_t)info.st_size) {
-            ssize_t count = read(fd, text + size, (size_t)info.st_size - size);
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0) break;
-            size += (size_t)count;
-        }
-        text[size] = '\0';
-    }
-    close(fd);
-    if (!text) return;
-    readBuffer(library, text, size, observer);
-    freeLarge(text, (size_t)info.st_size + 1);
+bool readScriptFile(ScriptLibrary& library, const char* path, const ReadObserver* observer) {
+    ScriptFileBytes bytes;
+    if (!loadScriptFile(path, bytes)) return false;
+    readBuffer(library, bytes.data, bytes.size, observer);
+    return true;
 }

@@ -220,21 +220,6 @@ static const DirectoryEntry* findEntry(FolderCache& cache, const std::string& di
 // ---------------------------------------------------------------------------
 // Names inside one folder
 
-static bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-bool isFolderSafeName(const char* name) {
-    if (!name[0] || isSeparator(name[0])) return false;
-    for (const char* part = name; *part;) {
-        size_t length = strcspn(part, "/\\");
-        if (length == 2 && part[0] == '.' && part[1] == '.') return false;
-        part += length;
-        if (*part) part++;
-    }
-    return true;
-}
-
 // The real path of path lies inside the real path of folder.
 static bool staysInside(const char* folder, const std::string& path) {
     char realFolder[PATH_MAX];

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform.h"
+#include "texture_names.h"
 
 constexpr int MAX_SEARCH_FOLDERS = 64;
 
@@ -44,10 +45,6 @@ bool addTextureFolder(TextureFolders& folders, const char* path);
 void clearTextureFolders(TextureFolders& folders);
 void clearScriptFolders(TextureFolders& folders);
 int countFolders(const SearchFolder* list);
-
-// False for a name that may never be looked up in a folder: empty, absolute,
-// or with a ".." component.
-bool isFolderSafeName(const char* name);
 
 // Offers each existing file that may hold name to tryFile, best first, until
 // tryFile returns true; returns whether one did. In each folder the name

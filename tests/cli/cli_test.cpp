@@ -1,7 +1,11 @@
 // `veltra check` and `veltra format` on files written here: each report at
 // the line and column where the text says it, the rewrite and its refusals.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <tuple>
 
 #include "cli_fixture.h"
 
@@ -22,7 +26,8 @@ std::string repeated(const std::string& word, int count) {
 struct CheckCase {
     const char* what;
     std::string text;
-    const char* expected;  // "LINE:COLUMN: message", the message's start
+    std::string expected;  // "LINE:COLUMN: message", the message's start; %F: the file
+    const char* kind;
 };
 
 const std::string LONG_NAME(60, 'n');
@@ -30,31 +35,85 @@ const std::string LONG_MAP(300, 'm');
 
 // One file per kind of report; a tab counts as one column.
 const CheckCase CHECK_CASES[] = {
-    {"unknown script keyword", "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword"},
-    {"unknown stage keyword", "a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword"},
-    {"brace swallowed", "a {\n {\n  map }\n }\n}\n", "3:7: 'map' takes '}' as its argument"},
+    {"unknown script keyword", "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword",
+     "unknown-word"},
+    {"unknown stage keyword", "a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword",
+     "unknown-word"},
+    {"brace swallowed", "a {\n {\n  map }\n }\n}\n", "3:7: 'map' takes '}' as its argument",
+     "taken-as-argument"},
     {"keyword swallowed", "a { { scale static 2 static blendfunc GL_ONE GL_ONE } }",
-     "1:29: 'scale' takes 'blendfunc' as its argument"},
-    {"wave unknown", "a { { scroll sine 1 wobble 2 } }", "1:21: unknown wave 'wobble'"},
-    {"blend unknown", "a { { blendfunc GL_ONE GL_HALF } }", "1:24: unknown blend factor 'GL_HALF'"},
-    {"body unclosed", "a\n{\n\tsafe\n", "2:1: this '{' of script 'a' is not closed"},
-    {"stage unclosed", "a {\n  { map x\n", "2:3: this '{' of script 'a' is not closed"},
-    {"body before a name", "  { safe }\na { }\n", "1:3: a body before any script name"},
-    {"nested stage brace", "a { { { } }", "1:7: '{' inside a stage is skipped"},
-    {"script name cut", "\n" + LONG_NAME + " { }", "2:1: script name cut to 47 characters"},
-    {"map name cut", "a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255"},
+     "1:29: 'scale' takes 'blendfunc' as its argument", "taken-as-argument"},
+    {"wave unknown", "a { { scroll sine 1 wobble 2 } }", "1:21: unknown wave 'wobble'",
+     "unknown-wave"},
+    {"blend unknown", "a { { blendfunc GL_ONE GL_HALF } }", "1:24: unknown blend factor 'GL_HALF'",
+     "unknown-blend"},
+    {"body unclosed", "a\n{\n\tsafe\n", "2:1: this '{' of script 'a' is not closed",
+     "unclosed-body"},
+    {"stage unclosed", "a {\n  { map x\n", "2:3: this '{' of script 'a' is not closed",
+     "unclosed-body"},
+    {"closing brace taken", "b {\n { map }\n }",
+     "1:3: this '{' of script 'b' is not closed by the end of the file; the '}' at %F:2:8 is "
+     "taken as the argument of 'map'",
+     "unclosed-body"},
+    {"body before a name", "  { safe }\na { }\n", "1:3: a body before any script name",
+     "nameless-body"},
+    {"nested stage brace", "a { { { } }", "1:7: '{' inside a stage is skipped", "nested-stage"},
+    {"script name cut", "\n" + LONG_NAME + " { }", "2:1: script name cut to 47 characters",
+     "name-cut"},
+    {"cut names made the same", LONG_NAME + "1 { }\n" + LONG_NAME + "2 { }",
+     "2:1: cut to 47 characters, script name '" + LONG_NAME + "2' is the same as '" + LONG_NAME +
+         "1' at %F:1:1, which it replaces",
+     "cut-name-clash"},
+    {"map name cut", "a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255",
+     "name-cut"},
     {"frame name cut", "a { { anim 1 x " + LONG_MAP + " end } }",
-     "1:16: name after 'anim' cut to 255"},
-    {"subdivide rounded", "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64"},
-    {"smoothness clamped", "a { vertexwarp 1 2 0 }", "1:20: vertexwarp smoothness 0 is read as"},
+     "1:16: name after 'anim' cut to 255", "name-cut"},
+    {"subdivide rounded", "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64",
+     "subdivide-rounded"},
+    {"smoothness clamped", "a { vertexwarp 1 2 0 }", "1:20: vertexwarp smoothness 0 is read as",
+     "smoothness-clamped"},
     {"frames past 255", "a { { anim 1 " + repeated("f", 255) + "g h end } }",
-     "1:524: more than 255 frames: 'g'"},
+     "1:524: more than 255 frames: 'g'", "too-many-frames"},
     {"second anim", "a { { anim 1 x end\n  anim 2 y end } }",
-     "2:3: a second 'anim' replaces the frames"},
-    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it"},
-    {"replaced script", "a { }\n\tA { }\n",
-     "2:2: script 'A' replaces the one of the same name at "},
+     "2:3: a second 'anim' replaces the frames", "repeated-keyword"},
+    {"second map", "a {\n { map one.tga\n   map two.tga } }",
+     "3:4: 'map' again in this stage: the one at %F:2:4 is lost", "repeated-keyword"},
+    {"second flag", "a { safe\tSAFE }", "1:10: 'SAFE' again in this script changes nothing",
+     "repeated-keyword"},
+    {"decimal comma", "a { { scroll sine 0,5 static 1 } }",
+     "1:19: '0,5' is not a number; read as 0", "not-a-number"},
+    {"not a whole number", "a { subdivide 16.5 }", "1:15: '16.5' is not a whole number; read as 16",
+     "not-a-number"},
+    {"comment-looking word", "a {\n\t/* safe */\n}",
+     "2:2: '/*' starts no comment in Veltra: 'safe' on this line is read", "comment-word"},
+    {"comment before a name", "# fire\nfire { }",
+     "1:1: '#' starts no comment in Veltra: '#' names a script", "comment-word"},
+    {"comment of skipped words", "a { {\n // glow brightly\n } }",
+     "2:2: '//' starts no comment in Veltra: it and the words after it on this line are skipped",
+     "comment-word"},
+    {"absolute map", "a { { map /pics/x.tga } }",
+     "1:11: texture name '/pics/x.tga' is never looked up in a folder: it is absolute",
+     "unsafe-texture-name"},
+    {"frame outside its folder", "a { { anim 1 x.tga ..\\y.tga end } }",
+     "1:20: texture name '..\\y.tga' is never looked up in a folder: it holds '..'",
+     "unsafe-texture-name"},
+    {"image block cut short", "a {\n\t[ editorimage", "2:2: '[' is not a script keyword",
+     "unknown-word"},
+    {"NUL byte", std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it",
+     "nul-byte"},
+    {"replaced script", "a { }\n\tA { }\n", "2:2: script 'A' replaces the one of the same name at ",
+     "replaced-script"},
 };
+
+// Whether a line of the report starts with prefix and ends with the kind.
+bool reports(const std::string& out, const std::string& prefix, const std::string& kind) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0 && line.size() >= kind.size() + 3 &&
+            line.compare(line.size() - kind.size() - 3, std::string::npos, " [" + kind + "]") == 0)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -62,30 +121,136 @@ TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
     for (const CheckCase& row : CHECK_CASES) {
         SCOPED_TRACE(row.what);
         std::string file = write("case.txt", row.text);
+        std::string expected = row.expected;
+        for (size_t at; (at = expected.find("%F")) != std::string::npos;)
+            expected.replace(at, 2, file);
         CliRun run = veltra({"check", file});
         EXPECT_EQ(run.status, EXIT_REPORTED);
-        EXPECT_EQ(run.out.rfind(file + ":" + row.expected, 0), 0u) << run.out;
+        EXPECT_TRUE(reports(run.out, file + ":" + expected, row.kind)) << run.out;
     }
     // The earlier place is named too, in the same file or an earlier one.
     std::string first = write("first.txt", "x { }\n\n  y { }\n");
     std::string second = write("second.txt", "Y { }\n");
     CliRun run = veltra({"check", first, second});
-    EXPECT_EQ(run.out,
-              second + ":1:1: script 'Y' replaces the one of the same name at " + first + ":3:3\n");
+    EXPECT_EQ(run.out, second + ":1:1: script 'Y' replaces the one of the same name at " + first +
+                           ":3:3 [replaced-script]\n");
 }
 
-// The writer's own layout passing is checked on the output of format.
-TEST_F(CliTest, CheckPassesTheExampleAndFailsOnUnreadableFiles) {
+// What the model's loader refuses (see the model tests) is refused as a missing file is,
+// without blocking (a FIFO) or reading forever (a device); the other files are still read.
+TEST_F(CliTest, CommandsRefuseWhatIsNotARegularFileAndReadTheRest) {
+    const std::string good = write("good.txt", "a { glow }\n");
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+    const std::pair<std::string, const char*> inputs[] = {
+        {dir, "Is a directory"},
+        {"/dev/zero", "not a regular file"},
+        {path("fifo"), "not a regular file"},
+    };
+    for (const auto& [bad, why] : inputs) {
+        SCOPED_TRACE(bad);
+        const std::string refusal = "veltra: " + bad + ": cannot read: " + why;
+        for (const char* command : {"check", "format"}) {
+            CliRun run = veltra({command, bad, good});
+            EXPECT_EQ(run.status, EXIT_TROUBLE);
+            EXPECT_EQ(run.err.rfind(refusal, 0), 0u) << run.err;
+            EXPECT_EQ(run.out,
+                      good + ":1:5: 'glow' is not a script keyword; skipped [unknown-word]\n");
+        }
+        CliRun run = veltra({"render", bad, "a", "-o", path("out.png")});
+        EXPECT_EQ(run.status, EXIT_TROUBLE);
+        EXPECT_EQ(run.err.rfind(refusal, 0), 0u) << run.err;
+    }
     const std::string example = VELTRA_EXAMPLES_DIR "/demo.txt";
-    CliRun run = veltra({"check", example});
-    EXPECT_EQ(run.status, EXIT_CLEAN);
-    EXPECT_EQ(run.out, "");
-    run = veltra({"check", example, path("missing.txt")});
-    EXPECT_EQ(run.status, EXIT_TROUBLE);
-    EXPECT_NE(run.err.find("missing.txt: cannot read"), std::string::npos);
+    EXPECT_EQ(veltra({"check", example}).out, "");
     // An image block whose name is a keyword sets it: the words around it are reported.
-    run = veltra({"check", write("safe.txt", "a {\n\t[\n\t\teditorimage safe\n\t]\n}\n")});
+    CliRun run = veltra({"check", write("safe.txt", "a {\n\t[\n\t\teditorimage safe\n\t]\n}\n")});
     EXPECT_EQ(run.out.rfind(path("safe.txt") + ":2:2: '[' is not a script keyword", 0), 0u);
+}
+
+// A command given several files exits with the worst status of any file, wherever it stands.
+TEST_F(CliTest, ExitStatusIsTheWorstOfAllFilesInAnyOrder) {
+    const std::string clean = write("clean.txt", "a\n{\n}\n\n");
+    const std::string lossy = write("lossy.txt", "b { glow }\n");
+    const std::string unlaid = write("unlaid.txt", "c { }");
+    const std::string missing = path("missing.txt");
+    struct Row {
+        std::vector<std::string> command;
+        std::string failing;
+        int status;
+    };
+    const Row rows[] = {
+        {{"check"}, lossy, EXIT_REPORTED},
+        {{"check"}, missing, EXIT_TROUBLE},
+        {{"format", "--check"}, lossy, EXIT_REPORTED},
+        {{"format", "--check"}, unlaid, EXIT_REPORTED},
+        {{"format", "--check"}, missing, EXIT_TROUBLE},
+        {{"format"}, lossy, EXIT_REPORTED},
+        {{"format"}, missing, EXIT_TROUBLE},
+        {{"thumbnails", "-o", path("thumbs")}, missing, EXIT_TROUBLE},
+    };
+    for (const Row& row : rows) {
+        for (bool failingFirst : {true, false}) {
+            std::vector<std::string> args = row.command;
+            args.push_back(failingFirst ? row.failing : clean);
+            args.push_back(failingFirst ? clean : row.failing);
+            SCOPED_TRACE(testing::PrintToString(args));
+            EXPECT_EQ(veltra(args).status, row.status);
+        }
+        std::vector<std::string> args = row.command;
+        args.push_back(clean);
+        EXPECT_EQ(veltra(args).status, EXIT_CLEAN) << testing::PrintToString(args);
+    }
+}
+
+// '-' is standard input: check names it <stdin>, format writes the result to standard output
+// (the text as it came when it would lose words), its reports to standard error.
+TEST_F(CliTest, DashReadsStandardInput) {
+    struct Row {
+        const char* command;
+        const char* in;
+        int status;
+        std::string outThenErr;
+    };
+    const Row rows[] = {
+        {"check", "a {\n glow }", EXIT_REPORTED,
+         "<stdin>:2:2: 'glow' is not a script keyword; skipped [unknown-word]\n"
+         "1 problem in 1 file\n"},
+        {"format", "a { }", EXIT_CLEAN, "a\n{\n}\n\n0 problems in 1 file\n"},
+        {"format", "a { glow }", EXIT_REPORTED,
+         "a { glow }<stdin>:1:5: 'glow' is not a script keyword; skipped [unknown-word]\n"
+         "1 problem in 1 file\n"},
+    };
+    const int savedInput = dup(STDIN_FILENO);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.in);
+        const int input = open(write("in.txt", row.in).c_str(), O_RDONLY);
+        dup2(input, STDIN_FILENO);
+        close(input);
+        CliRun run = veltra({row.command, "-"});
+        EXPECT_EQ(run.status, row.status);
+        EXPECT_EQ(run.out + run.err, row.outThenErr);
+    }
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+}
+
+// --ignore leaves kinds out of the report, the status and format's refusal; the summary
+// counts what is left over the files read.
+TEST_F(CliTest, IgnoredKindsAndTheSummary) {
+    const std::string one = write("one.txt", "a { glow\n # safe\n { rotate x } }\n");
+    const std::string two = write("two.txt", "b { }\n");
+    CliRun run = veltra({"check", "--ignore", "comment-word,not-a-number", one, two});
+    EXPECT_EQ(run.out, one + ":1:5: 'glow' is not a script keyword; skipped [unknown-word]\n");
+    EXPECT_EQ(run.err, "1 problem in 2 files\n");
+    run = veltra({"format", "--ignore", "unknown-word,comment-word,not-a-number", one});
+    EXPECT_EQ(std::tie(run.status, run.err), std::tie(EXIT_CLEAN, "0 problems in 1 file\n"));
+    EXPECT_EQ(veltra({"check", one}).status, EXIT_CLEAN);  // rewritten into the layout
+    run = veltra({"check", "--ignore", "glow", two});
+    EXPECT_EQ(run.status, EXIT_TROUBLE);
+    EXPECT_EQ(run.err.rfind("veltra check: no kind of problem is called 'glow'", 0), 0u);
+    for (int kind = 0; kind < PROBLEM_KIND_COUNT; kind++)
+        EXPECT_NE(veltra({"check", "--help"}).out.find(problemKindName((ProblemKind)kind)),
+                  std::string::npos);
 }
 
 #ifdef VELTRA_TEST_JSON
@@ -103,6 +268,7 @@ TEST_F(CliTest, CheckJsonParsesWithTheSamePlaces) {
     EXPECT_EQ(second["file"].toString().toStdString(), file);
     EXPECT_EQ(second["line"].toInt(), 2);
     EXPECT_EQ(second["column"].toInt(), 8);
+    EXPECT_EQ(second["kind"].toString().toStdString(), "unknown-word");
     EXPECT_EQ(second["message"].toString().toStdString(),
               "'\"x\"' is not a script keyword; skipped");
     EXPECT_EQ(veltra({"check", "--json", VELTRA_EXAMPLES_DIR "/demo.txt"}).out, "[]\n");
@@ -128,9 +294,17 @@ TEST_F(CliTest, FormatRewritesIntoTheLayoutAndCheckThenPasses) {
 
 TEST_F(CliTest, FormatRefusesToLoseWordsUnlessToldTo) {
     const std::string lossy[] = {
-        "a { { map x.tga glow } }\n", "a { { anim 1 x end anim 1 y end } }\n",
-        "{ safe }\na { }\n",          "a { { map x.tga nolightmap } }\n",
-        LONG_NAME + " { }\n",         "a { }\nA { safe }\n",
+        "a { { map x.tga glow } }\n",
+        "a { { anim 1 x end anim 1 y end } }\n",
+        "{ safe }\na { }\n",
+        "a { { map x.tga nolightmap } }\n",
+        LONG_NAME + " { }\n",
+        "a { }\nA { safe }\n",
+        "a { { map x.tga map y.tga } }\n",
+        "a { { rotate 1,5 } }\n",
+        "# a\na { }\n",
+        "a { { map ../x.tga } }\n",
+        "a { { map } }\n",
     };
     for (const std::string& text : lossy) {
         SCOPED_TRACE(text);
@@ -163,7 +337,6 @@ TEST_F(CliTest, FormatFailingToWriteLeavesTheFileAlone) {
     EXPECT_EQ(run.status, EXIT_TROUBLE);
     EXPECT_NE(run.err.find("limited.txt: cannot"), std::string::npos) << run.err;
     EXPECT_EQ(contents(file), text);
-    EXPECT_EQ(veltra({"format", path("none.txt")}).status, EXIT_TROUBLE);
 }
 
 TEST_F(CliTest, HelpVersionAndUsageErrors) {

@@ -1,7 +1,9 @@
 // The script reader and writer: rules, merging, round trip, numbers in any locale, safe saves.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,9 +113,11 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
         {"", "c { vertexwarp 3 2", "c { vertexwarp 3.000000 2.000000 0.001000 }"},
         {"", "e { { blendfunc", "e { { " + noMap + " blendfunc GL_ZERO GL_ZERO } " + noImage},
         {"", std::string("e { safe }\0f { }", 16), "e { safe }"},
-        // A body before any name belongs to no script: its words are passed over by their braces.
+        // A body before any name belongs to no script; it closes where a named body would.
         {"old { }", "{ safe subdivide 16 { map x.tga anim 1 a end } } next { safe }",
          "old { } next { safe }"},
+        {"", "{ { { } } b", "b { }"},
+        {"", "{ subdivide } } c", "c { }"},
     };
     for (const auto& [before, text, expected] : rows) {
         freeAllScripts();
@@ -144,7 +148,6 @@ TEST_F(Model, ReadReplacesScriptsOfTheSameNameInAnyCase) {
     read("a { { map 1.tga } } B { { map 2.tga } } " + longName + "1 { { map 3.tga } }");
     read("b { { map 4.tga } } c { { map 5.tga } } C { { map 6.tga } } " + longName +
          "2 { { map 7 } }");
-    readScriptFile(pathOf("missing.txt").c_str());  // changes nothing
     std::vector<std::string> library;
     for (Script* script = scriptLibrary; script; script = script->next)
         library.push_back(std::string(script->name) + ":" + script->stages->map);
@@ -152,6 +155,45 @@ TEST_F(Model, ReadReplacesScriptsOfTheSameNameInAnyCase) {
     EXPECT_EQ(library, (std::vector<std::string>{"a:1.tga", "b:4.tga", "C:6.tga", kept + ":7"}));
     EXPECT_EQ(releasedMaps, (std::vector<std::string>{"2.tga", "5.tga", "3.tga"}));
     EXPECT_EQ(findScript("A"), scriptLibrary);
+}
+
+// Only a regular file within the reader's limit is read. Anything else is refused before a byte
+// is read: a FIFO without a writer must not block, a device must not be read forever.
+TEST_F(Model, OnlyRegularFilesWithinTheLimitAreRead) {
+    std::ofstream(pathOf("fine.txt")) << "fine { safe }";
+    std::ofstream(pathOf("huge.txt")).close();
+    ASSERT_EQ(truncate(pathOf("huge.txt").c_str(), (off_t)MAX_SCRIPT_TEXT_SIZE + 1), 0);
+    ASSERT_EQ(mkfifo(pathOf("fifo").c_str(), 0600), 0);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    snprintf(address.sun_path, sizeof address.sun_path, "%s", pathOf("socket").c_str());
+    ASSERT_EQ(bind(listener, (const sockaddr*)&address, sizeof address), 0);
+    const std::pair<std::string, const char*> rows[] = {
+        {folder, "Is a directory"},
+        {"/dev/zero", "not a regular file"},
+        {pathOf("fifo"), "not a regular file"},
+        {pathOf("socket"), "not a regular file"},
+        {pathOf("huge.txt"), "larger than the reader takes (2147483647 bytes)"},
+        {pathOf("missing.txt"), "No such file or directory"},
+        {pathOf("fine.txt"), "(read)"},
+    };
+    for (const auto& [path, expected] : rows) {
+        const char* why = "(read)";
+        EXPECT_EQ(canReadScriptFile(path.c_str(), &why), readScriptFile(path.c_str())) << path;
+        EXPECT_STREQ(why, expected) << path;
+    }
+    close(listener);
+    EXPECT_EQ(squeezed(written()), "fine { safe }");
+    EXPECT_FALSE(readScriptText("x", MAX_SCRIPT_TEXT_SIZE + 1));
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    EXPECT_EQ(write(pipeEnds[1], "piped", 5), 5);
+    close(pipeEnds[1]);
+    ScriptFileBytes bytes;
+    EXPECT_TRUE(loadScriptStream(pipeEnds[0], bytes));
+    close(pipeEnds[0]);
+    EXPECT_EQ(std::string(bytes.data, bytes.size + 1), std::string("piped", 6));
 }
 
 TEST_F(Model, WriterLayoutByteForByte) {
@@ -234,14 +276,19 @@ TEST_F(Model, RecordsComeZeroedAndAllReturnWithTheLibrary) {
 }
 
 // textToDouble reads exactly what the C library's strtod reads in the C locale, bit for
-// bit: plain decimals of every length and sign, and whatever else a word can hold.
+// bit, and numberPrefixLength as many bytes as strtod and strtol take: plain decimals of
+// every length and sign, and whatever else a word can hold.
 TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
     const locale_t cLocale = newlocale(LC_ALL_MASK, "C", (locale_t)0);
     auto check = [&](const std::string& text) {
-        const double theirs = strtod_l(text.c_str(), nullptr, cLocale);
+        char* end = nullptr;
+        const double theirs = strtod_l(text.c_str(), &end, cLocale);
         ASSERT_EQ(std::bit_cast<uint64_t>(textToDouble(text.c_str())),
                   std::bit_cast<uint64_t>(theirs))
             << text;
+        ASSERT_EQ(numberPrefixLength(text.c_str(), false), (size_t)(end - text.c_str())) << text;
+        (void)strtol_l(text.c_str(), &end, 10, cLocale);
+        ASSERT_EQ(numberPrefixLength(text.c_str(), true), (size_t)(end - text.c_str())) << text;
     };
     const char* words[] = {
         "0",
@@ -263,6 +310,8 @@ TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
         "0.0000000000000000000001",
         "0.00000000000000000000001",
         "3.000000abc",
+        "+.",
+        "16.5",
     };
     for (const char* word : words) check(word);
     std::mt19937 random(10);
