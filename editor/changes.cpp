@@ -190,7 +190,7 @@ bool readLibraryFile(EditorContext& g, const char* path) {
     for (const Script* script = library.scripts; script; script = script->next)
         read.positionsBefore[script] = index++;
     int countBefore = index;
-    const ReadObserver observer{keepReplacedScript, &read};
+    const ReadObserver observer{keepReplacedScript, &read, false};
     readScriptFile(library, path, &observer);
 
     // The reader appends what it read after the scripts it kept.

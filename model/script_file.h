@@ -92,6 +92,9 @@ struct ReadNote {
 struct ReadObserver {
     void (*note)(const ReadNote& note, void* context);
     void* context;
+    // False: only the notes of scripts begun and replaced, which cost the
+    // reader nothing to find (what a program merging files needs).
+    bool detailed = true;
 };
 
 // readScriptText that tells the observer (when not null) what it does.

@@ -130,6 +130,7 @@ static constexpr KeywordInitials KEYWORD_INITIALS;
 // Tells the observer, when there is one, what the reader does at a word.
 struct ReadNotes {
     const ReadObserver* observer = nullptr;
+    bool detailed = false;          // the observer wants every note
     const char* text = nullptr;     // the start of the text, for offsets
     const char* keyword = nullptr;  // the keyword whose arguments are being read
     bool inStage = false;
@@ -145,6 +146,7 @@ struct ReadNotes {
     void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f,
               const char* earlier = nullptr) const {
         if (!observer || (nameless && kind != NOTE_SWALLOWED_ARGUMENT)) return;
+        if (!detailed && kind != NOTE_SCRIPT_BEGUN && kind != NOTE_SCRIPT_REPLACED) return;
         const size_t offset = (size_t)(word - text);
         const size_t earlierOffset = earlier ? (size_t)(earlier - text) : 0;
         ReadNote note = {kind,   offset, word,   keyword,      inStage,
@@ -178,11 +180,11 @@ struct ReadNotes {
 
     // kept: the name as the record keeps it, which the look-up takes.
     void checkTextureName(const char* word, const char* kept) const {
-        if (observer && !isFolderSafeName(kept)) tell(NOTE_NAME_NOT_LOOKED_UP, word);
+        if (detailed && !isFolderSafeName(kept)) tell(NOTE_NAME_NOT_LOOKED_UP, word);
     }
 
     void forgetKeywords(size_t from) {
-        if (observer) std::fill(given + from, given + KEYWORD_COUNT, nullptr);
+        if (detailed) std::fill(given + from, given + KEYWORD_COUNT, nullptr);
     }
 
     // A keyword given a second time in its stage or script undoes the first;
@@ -219,7 +221,7 @@ struct WordReader {
     // The next word read as an argument of notes.keyword.
     char* argument() {
         char* word = next();
-        lastTaken = word && notes.observer && notes.checkArgument(word, length);
+        lastTaken = word && notes.detailed && notes.checkArgument(word, length);
         return word;
     }
 
@@ -234,7 +236,7 @@ static bool nextNumber(WordReader& words, float* target) {
     const char* word = words.argument();
     if (!word) return false;
     *target = (float)textToDouble(word);
-    if (words.notes.observer && !words.lastTaken)
+    if (words.notes.detailed && !words.lastTaken)
         words.notes.checkNumber(word, words.length, false);
     return true;
 }
@@ -426,7 +428,7 @@ struct ScriptReader {
     bool is(const char* word, Keyword keyword) {
         if (words.length != KEYWORD_LENGTHS.of[keyword] || compareNoCase(word, KEYWORDS[keyword]))
             return false;
-        if (words.notes.observer) words.notes.keywordGiven(word, keyword);
+        if (words.notes.detailed) words.notes.keywordGiven(word, keyword);
         return true;
     }
 
@@ -437,7 +439,7 @@ struct ScriptReader {
             script->safe = 1;
         } else if (is(word, KW_SUBDIVIDE)) {
             const char* value = words.argument();
-            if (value && words.notes.observer && !words.lastTaken)
+            if (value && words.notes.detailed && !words.lastTaken)
                 words.notes.checkNumber(value, words.length, true);
             if (value) script->subdivide = roundSubdivision(textToInt(value));
             if (value && script->subdivide != textToInt(value))
@@ -448,7 +450,7 @@ struct ScriptReader {
                    nextNumber(words, &script->warpSmoothness));
             const float smoothness = script->warpSmoothness;
             clampSmoothness(script);
-            if (script->warpSmoothness != smoothness && words.notes.observer)
+            if (script->warpSmoothness != smoothness && words.notes.detailed)
                 words.notes.tell(NOTE_SMOOTHNESS_CLAMPED, words.last, 0, script->warpSmoothness);
         } else {
             words.notes.tell(NOTE_UNKNOWN_WORD, word);
@@ -625,6 +627,7 @@ static void readBuffer(ScriptLibrary& library, char* text, size_t size,
     reader.words.pos = text;
     reader.words.end = text + strnlen(text, size);
     reader.words.notes.observer = observer;
+    reader.words.notes.detailed = observer && observer->detailed;
     reader.words.notes.text = text;
     reader.run();
 }
