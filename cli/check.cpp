@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "script_file.h"
 #include "script_library.h"
+#include "script_sources.h"
 
 size_t checkFiles(ScriptLibrary& library, const std::vector<std::string>& files,
                   std::vector<Problem>& problems, FILE* err) {
@@ -168,18 +169,14 @@ int formatOne(const std::string& path, const FormatOptions& options, CliStreams 
     if (!readInput(path, bytes, io.err)) return EXIT_TROUBLE;
     const std::string name = inputName(path);
     const std::string before(bytes.data, bytes.size);
-    std::vector<Problem> problems;
-    ProblemFinder finder(library);
-    if (!finder.read(name, bytes.data, bytes.size, problems)) {
+    if (!readScriptText(library, bytes.data, bytes.size)) {
         fprintf(io.err, "veltra: %s: cannot read: %s\n", name.c_str(), strerror(errno));
         return EXIT_TROUBLE;
     }
     tally.files++;
-    findLayoutLosses(library, name, problems);
-    dropIgnored(problems, options.ignored);
     std::vector<Problem> losses;
-    for (const Problem& problem : problems)
-        if (problem.losesWords) losses.push_back(problem);
+    findWordsLost(name, bytes.data, bytes.size, {{0, bytes.size}}, losses);
+    dropIgnored(losses, options.ignored);
     if (!losses.empty() && !options.dropUnknown) {
         printProblems(losses, false, report);
         tally.problems += losses.size();

@@ -15,6 +15,7 @@ static bool changeScript(ScriptLibrary& library, const char* stepName, Script* s
     if (!library.history.enabled) {
         apply(script);
         library.editCount++;
+        touchSourceOf(library, script);
         return true;
     }
     Script* before = copyScript(script);
@@ -93,6 +94,7 @@ Script* addScript(EditorContext& g, const char* name) {
 // The record leaves the library but stays whole: the step keeps it for undo.
 bool deleteScript(EditorContext& g, Script* script) {
     if (!g.library.history.enabled) {
+        touchSourceOf(g.library, script);
         removeScript(g.library, script);
         g.library.editCount++;
         return true;
@@ -182,8 +184,8 @@ static void keepReplacedScript(const ReadNote& note, void* context) {
     read.copies.push_back({released, copy});
 }
 
-bool readLibraryFile(EditorContext& g, const char* path) {
-    if (!canReadScriptFile(path)) return false;
+void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+                      std::vector<std::string>& failed) {
     ScriptLibrary& library = g.library;
     ReadReplacements read{g, {}, {}, {}};
     int index = 0;
@@ -191,7 +193,13 @@ bool readLibraryFile(EditorContext& g, const char* path) {
         read.positionsBefore[script] = index++;
     int countBefore = index;
     const ReadObserver observer{keepReplacedScript, &read, false};
-    readScriptFile(library, path, &observer);
+    bool anyRead = false;
+    for (const std::string& path : paths) {
+        const bool readable = readSourceFile(library, path.c_str(), &observer);
+        if (!readable) failed.push_back(path);
+        anyRead = anyRead || readable;
+    }
+    if (!anyRead) return;
 
     // The reader appends what it read after the scripts it kept.
     std::vector<ScriptAt> added;
@@ -202,5 +210,10 @@ bool readLibraryFile(EditorContext& g, const char* path) {
     for (auto [original, copy] : read.copies) replaceInHistory(library.history, original, copy);
     recordSpliceStep(library, "Open", std::move(read.replaced), std::move(added));
     library.editCount += library.history.enabled ? 0 : 1;
-    return true;
+}
+
+bool readLibraryFile(EditorContext& g, const char* path) {
+    std::vector<std::string> failed;
+    readLibraryFiles(g, {path}, failed);
+    return failed.empty();
 }

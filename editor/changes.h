@@ -51,7 +51,11 @@ Stage* addStage(EditorContext& g, Script* script);
 bool deleteStage(EditorContext& g, Script* script, int index);
 // index is the frame deleted or updated; name the frame added or the new name.
 bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, const char* name);
-// Merges a file into the library as the reader does, as one step. Current
-// references into the scripts it replaces become null. False when the file
-// cannot be opened.
+// Merges the files into the library in order as the reader does, as one
+// step; each file is remembered as the source of its scripts. Current
+// references into the scripts they replace become null. The files that cannot
+// be read are added to failed (the others are still read).
+void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+                      std::vector<std::string>& failed);
+// One file; false when it cannot be read.
 bool readLibraryFile(EditorContext& g, const char* path);

@@ -18,6 +18,9 @@ static const char* undoDetail(const EditorContext& g) {
 static const char* redoDetail(const EditorContext& g) {
     return redoStepName(g.library.history);
 }
+static bool problemsShown(const EditorContext& g) {
+    return g.problemsShown;
+}
 static bool paused(const EditorContext& g) {
     return g.preview.previewPaused;
 }
@@ -39,8 +42,10 @@ constexpr unsigned SEPARATED = MENU_SEPARATOR_BEFORE;
 // commands below.
 const Command COMMANDS[] = {
     // id, menu, caption, mnemonic, shortcut, style, handler, enabled, checked, detail
-    {IDM_FILE_OPEN, "File", "Open", 'O', "Ctrl+O", 0, onFileOpen},
+    {IDM_FILE_OPEN, "File", "Open...", 'O', "Ctrl+O", 0, onFileOpen},
     {IDM_FILE_SAVE, "File", "Save", 'S', "Ctrl+S", 0, onFileSave},
+    {IDM_FILE_SAVE_LIBRARY_AS, "File", "Save Library As...", 'A', "Ctrl+Shift+S", 0,
+     onFileSaveLibraryAs},
     {IDM_FILE_TEXTURE_FOLDERS, "File", "Texture Folders...", 'T', nullptr, SEPARATED,
      onTextureFolders},
     {IDM_FILE_RELOAD_TEXTURES, "File", "Reload Textures", 'R', "F5", 0, onReloadTextures},
@@ -50,6 +55,9 @@ const Command COMMANDS[] = {
     {IDM_EDIT_REDO, "Edit", "Redo", 'R', "Ctrl+Shift+Z; Ctrl+Y", 0, onEditRedo, canRedo, nullptr,
      redoDetail},
     {IDM_EDIT_FIND_SCRIPT, "Edit", "Find Script...", 'F', "Ctrl+F", SEPARATED, onFindScript},
+
+    {IDM_VIEW_PROBLEMS, "View", "Problems", 'P', nullptr, MENU_CHECK, onViewProblems, nullptr,
+     problemsShown},
 
     {IDM_PREVIEW_WHOLE_SCRIPT, "Preview", "Whole Script", 'W', nullptr, MENU_RADIO,
      onPreviewWholeScript, nullptr, drawsStages<PREVIEW_WHOLE_SCRIPT>},
@@ -87,6 +95,7 @@ const int COMMAND_COUNT = (int)(sizeof COMMANDS / sizeof COMMANDS[0]);
 const MenuPopup MENU_POPUPS[] = {
     {"File", "File", 'F'},
     {"Edit", "Edit", 'E'},
+    {"View", "View", 'V'},
     {"Preview", "Preview", 'P'},
     {"Preview/Background", "Background", 'B'},
 };

@@ -52,8 +52,10 @@ constexpr int IDC_WARP_SPEED = 1040;
 
 // Menu 102
 constexpr int IDM_FILE_OPEN = 40001;
-constexpr int IDM_FILE_SAVE = 40002;
+constexpr int IDM_FILE_SAVE_LIBRARY_AS = 40002;  // the whole library to one file
 constexpr int IDM_FILE_EXIT = 40003;
+constexpr int IDM_FILE_SAVE = 40050;  // each changed file back in place
+constexpr int IDM_VIEW_PROBLEMS = 40051;
 
 // Edit menu
 constexpr int IDM_EDIT_UNDO = 40010;

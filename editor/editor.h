@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor_context.h"
+#include "problems_panel.h"
 
 enum DialogMessage { DIALOG_INIT = 0, DIALOG_CLOSE = 1, DIALOG_COMMAND = 2 };
 
@@ -56,11 +57,16 @@ int onFrameUpdate(EditorContext& g);       // 1031
 // File commands
 const char* askOpenFileName(EditorContext& g);
 const char* askSaveFileName(EditorContext& g);
-// Reads the file as File, Open does; false when it cannot be opened.
+// Reads the files as File > Open does, in order, as one step; the files that
+// cannot be read are added to failed.
+void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+                      std::vector<std::string>& failed);
+// One file; false when it cannot be read.
 bool openLibraryFile(EditorContext& g, const char* path);
-int onFileOpen(EditorContext& g);  // 40001
-int onFileSave(EditorContext& g);  // 40002
-int onFileExit(EditorContext& g);  // 40003
+int onFileOpen(EditorContext& g);           // 40001
+int onFileSave(EditorContext& g);           // 40050
+int onFileSaveLibraryAs(EditorContext& g);  // 40002
+int onFileExit(EditorContext& g);           // 40003
 
 // Edit commands
 int onEditUndo(EditorContext& g);  // 40010

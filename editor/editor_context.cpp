@@ -7,6 +7,8 @@ void EditorContext::reset() {
     textures.loading.platform = platform;
     preview.reset();
     paths.reset();
+    fileProblems.clear();
+    problemsShown = false;
     quitRequested = 0;
     commandRunning = false;
 }

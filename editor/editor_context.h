@@ -6,6 +6,7 @@
 
 #include "platform.h"
 #include "preview.h"
+#include "problems.h"
 #include "script_library.h"
 #include "textures.h"
 
@@ -27,6 +28,13 @@ struct DialogPaths {
     void reset() { *this = DialogPaths{}; }
 };
 
+// The problems of one source file of the library, found in its text as last
+// read or saved (View > Problems).
+struct FileProblems {
+    uint32_t generation = 0;
+    std::vector<Problem> problems;
+};
+
 struct EditorContext {
     Platform* platform = nullptr;  // the window system; installed at start-up, not owned
     ScriptLibrary library;
@@ -34,6 +42,8 @@ struct EditorContext {
     TextureTable textures;
     PreviewState preview;
     DialogPaths paths;
+    std::vector<FileProblems> fileProblems;  // of each of the library's files
+    bool problemsShown = false;              // View > Problems
     int quitRequested = 0;
     // A command waiting in a modal dialog is not entered again by the
     // notifications the dialog itself causes.

@@ -1,15 +1,20 @@
-// File > Open and File > Save. There is no current document: each command
-// asks for a path, and each dialog offers its own last choice again.
+// File > Open, File > Save and File > Save Library As... Open reads files into
+// the library and remembers each as the source of its scripts; Save writes
+// every file with changes back in place; Save Library As writes the whole
+// library into one file, which then holds every script.
 #include "changes.h"
 #include "control_ids.h"
 #include "editor.h"
+#include "problems.h"
 #include "script_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-static const char* askScriptFileName(Platform& ui, char (&path)[MAX_PATH_SIZE], bool save) {
+static bool askScriptFileNames(Platform& ui, char (&path)[MAX_PATH_SIZE], bool save,
+                               std::vector<std::string>* paths = nullptr) {
     FileDialogRequest request;
     request.filterName = "Veltra file";
     request.filterPattern = "*.txt";
@@ -17,53 +22,157 @@ static const char* askScriptFileName(Platform& ui, char (&path)[MAX_PATH_SIZE], 
     request.defaultExt = save ? ".txt" : nullptr;
     request.path = path;
     request.pathSize = sizeof path;
-    return ui.askFileName(request) ? path : nullptr;
+    request.paths = paths;
+    return ui.askFileName(request);
 }
 
 const char* askOpenFileName(EditorContext& g) {
-    return askScriptFileName(*g.platform, g.paths.openPath, false);
+    return askScriptFileNames(*g.platform, g.paths.openPath, false) ? g.paths.openPath : nullptr;
 }
 const char* askSaveFileName(EditorContext& g) {
-    return askScriptFileName(*g.platform, g.paths.savePath, true);
+    return askScriptFileNames(*g.platform, g.paths.savePath, true) ? g.paths.savePath : nullptr;
 }
 
-// Reading may release the current script, or the script that owns the
-// current stage (it may not be the current script): those references become
-// none, so nothing commits into or draws a released record.
-bool openLibraryFile(EditorContext& g, const char* path) {
+void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+                      std::vector<std::string>& failed) {
     Script* wasCurrent = g.selection.currentScript;
-    bool opened = readLibraryFile(g, path);
-    // Its scripts' textures are looked for beside it.
-    if (opened) addScriptFolder(g.textures.folders, path);
-    // As after Script Delete: the stage list showed the released script.
+    // Opening is no change: a library equal to its files stays so.
+    const bool wasSaved = !libraryHasUnsavedChanges(g.library.history);
+    const size_t failedBefore = failed.size();
+    readLibraryFiles(g, paths, failed);
+    if (wasSaved) markLibrarySaved(g.library.history);
+    // Their scripts' textures are looked for beside them.
+    for (const std::string& path : paths)
+        if (std::find(failed.begin() + (long)failedBefore, failed.end(), path) == failed.end())
+            addScriptFolder(g.textures.folders, path.c_str());
+    // As after Script Delete: the stage list showed a released script.
     if (wasCurrent && !g.selection.currentScript) g.platform->listReset(IDC_STAGE_LIST);
     fillScriptList(g);
-    return opened;
+    refreshProblems(g);
+    // A file read with problems shows them.
+    for (const std::string& path : paths) {
+        const int file = findSourceFile(g.library, path.c_str());
+        if (file >= 0 && !g.fileProblems[(size_t)file].problems.empty()) g.problemsShown = true;
+    }
+}
+
+bool openLibraryFile(EditorContext& g, const char* path) {
+    std::vector<std::string> failed;
+    openLibraryFiles(g, {path}, failed);
+    return failed.empty();
+}
+
+// One message naming each file that could not be read.
+static void tellUnreadFiles(EditorContext& g, const std::vector<std::string>& failed) {
+    if (failed.empty()) return;
+    std::string text = "Could not read:";
+    for (const std::string& path : failed) text += "\n" + path;
+    g.platform->showMessageBox("Open Error", text.c_str());
 }
 
 int onFileOpen(EditorContext& g) {
-    const char* path = askOpenFileName(g);
-    if (!path) return 1;
-    openLibraryFile(g, path);
+    std::vector<std::string> paths;
+    if (!askScriptFileNames(*g.platform, g.paths.openPath, false, &paths)) return 1;
+    if (paths.empty()) paths.push_back(g.paths.openPath);
+    std::vector<std::string> failed;
+    openLibraryFiles(g, paths, failed);
+    tellUnreadFiles(g, failed);
     return 0;
 }
 
-int onFileSave(EditorContext& g) {
-    const char* path = askSaveFileName(g);
-    if (!path) return 1;
+// The values typed into the panel reach the records first.
+static void commitPanel(EditorContext& g) {
     Selection& s = g.selection;
     if (s.currentScript && s.currentStage) {
         readScriptProperties(g, s.currentScript);
         readStageProperties(g, s.currentStage);
     }
-    if (writeScriptFile(g.library, path)) {
+}
+
+// The words the save would drop, listed as `veltra check` lists them; true
+// when there are none or the user chose Save Anyway.
+static bool mayDropWords(EditorContext& g, const std::vector<Problem>& lost) {
+    if (lost.empty()) return true;
+    std::string text = "Saving drops words that VeltraEd cannot hold:\n";
+    for (const Problem& problem : lost) text += "\n" + problemText(problem);
+    const char* const buttons[] = {"Save Anyway", "Cancel"};
+    return g.platform->askChoice("Save", text.c_str(), buttons, 2) == 0;
+}
+
+// True when the file was not changed by another program since it was read,
+// or the user chose Overwrite.
+static bool mayOverwrite(EditorContext& g, const SourceFile& file) {
+    if (sourceUnchangedOnDisk(file)) return true;
+    const std::string text = "\"" + file.path +
+                             "\" was changed on disk since VeltraEd read it. Overwrite it with "
+                             "the library's version?";
+    const char* const buttons[] = {"Overwrite", "Cancel"};
+    return g.platform->askChoice("Save", text.c_str(), buttons, 2) == 0;
+}
+
+static void tellSaveError(EditorContext& g, const std::string& path) {
+    const std::string text = "Could not save \"" + path + "\": " + strerror(errno);
+    g.platform->showMessageBox("Save Error", text.c_str());
+}
+
+// The scripts added in the editor go to a file the user chooses, once.
+static bool placeScriptsWithoutFile(EditorContext& g) {
+    std::vector<Script*> homeless;
+    for (Script* script = g.library.scripts; script; script = script->next)
+        if (!sourceFileOf(g.library, script)) homeless.push_back(script);
+    if (homeless.empty()) return true;
+    const char* path = askSaveFileName(g);
+    if (!path) return false;
+    for (Script* script : homeless) giveScriptToFile(g.library, script, path);
+    return true;
+}
+
+int onFileSave(EditorContext& g) {
+    if (g.library.files.empty()) return onFileSaveLibraryAs(g);
+    commitPanel(g);
+    if (!placeScriptsWithoutFile(g)) return 1;
+    std::vector<FileRewrite> rewrites = planSaveBack(g.library);
+    std::vector<Problem> lost;
+    for (const FileRewrite& rewrite : rewrites) {
+        const SourceFile& file = g.library.files[(size_t)rewrite.file];
+        findWordsLost(file.path, file.text.data(), file.text.size(), rewrite.laidOut, lost);
+    }
+    if (!mayDropWords(g, lost)) return 1;
+    for (const FileRewrite& rewrite : rewrites)
+        if (!mayOverwrite(g, g.library.files[(size_t)rewrite.file])) return 1;
+    bool allWritten = true;
+    for (const FileRewrite& rewrite : rewrites) {
+        if (writeFileRewrite(g.library, rewrite)) continue;
+        allWritten = false;
+        tellSaveError(g, g.library.files[(size_t)rewrite.file].path);
+    }
+    if (allWritten) markLibrarySaved(g.library.history);
+    refreshProblems(g);
+    return 0;
+}
+
+// Replacing an opened file with the library drops what the layout cannot
+// hold of all of it.
+static bool mayReplaceSource(EditorContext& g, const char* path) {
+    const int found = findSourceFile(g.library, path);
+    if (found < 0) return true;
+    const SourceFile& file = g.library.files[(size_t)found];
+    std::vector<Problem> lost;
+    findWordsLost(file.path, file.text.data(), file.text.size(), {{0, file.text.size()}}, lost);
+    return mayDropWords(g, lost);
+}
+
+int onFileSaveLibraryAs(EditorContext& g) {
+    const char* path = askSaveFileName(g);
+    if (!path) return 1;
+    commitPanel(g);
+    if (!mayReplaceSource(g, path)) return 1;
+    if (saveLibraryAs(g.library, path)) {
         markLibrarySaved(g.library.history);
     } else {
         // The writer leaves the old file whole; say why this one failed.
-        const char* reason = strerror(errno);
-        char text[MAX_PATH_SIZE + 256];
-        snprintf(text, sizeof text, "Could not save \"%s\": %s", path, reason);
-        g.platform->showMessageBox("Save Error", text);
+        tellSaveError(g, path);
     }
+    refreshProblems(g);
     return 0;
 }

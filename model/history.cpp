@@ -43,8 +43,16 @@ static size_t recordsSize(const std::vector<ScriptAt>& records) {
     return size;
 }
 
+// The files of the scripts a step changes are looked at by the next save.
+static void touchSources(ScriptLibrary& library, const HistoryStep* step) {
+    if (step->content) touchSourceOf(library, step->content);
+    for (const std::vector<ScriptAt>* records : {&step->removed, &step->added})
+        for (const ScriptAt& at : *records) touchSourceOf(library, at.script);
+}
+
 static void pushStep(ScriptLibrary& library, HistoryStep* step) {
     History& h = library.history;
+    touchSources(library, step);
     dropRedoSteps(h);
     step->serial = ++h.lastSerial;
     step->bytes = sizeof(HistoryStep) + (step->holder ? scriptMemorySize(step->holder) : 0) +
@@ -128,6 +136,7 @@ static void applyStep(ScriptLibrary& library, const HistoryStep* step, bool forw
     if (!out.empty() || !in.empty())
         spliceLibrary(library, out.data(), (int)out.size(), in.data(), (int)in.size());
     library.editCount++;
+    touchSources(library, step);
     place.script = step->content ? step->content : onlyRecord(in);
     place.stage = stageAt(step->content, forward ? step->stageAfter : step->stageBefore);
 }
@@ -186,4 +195,6 @@ void ScriptLibrary::reset() {
     releaseHistory(history);
     freeAllScripts(*this);
     editCount = 0;
+    files.clear();
+    lastGeneration = 0;
 }

@@ -80,7 +80,9 @@ struct RecordKind {
           stride((recordSize + GUARD_SIZE + 15) & ~size_t(15)) {}
 };
 
-static RecordKind scriptKind(scriptArena, sizeof(Script));
+// A script record carries its origin right after it.
+static_assert(sizeof(Script) % alignof(ScriptOrigin) == 0);
+static RecordKind scriptKind(scriptArena, sizeof(Script) + sizeof(ScriptOrigin));
 static RecordKind stageKind(stageArena, sizeof(Stage));
 static RecordKind frameKind(stageArena, sizeof(AnimFrame));
 static RecordKind* const KINDS[] = {&scriptKind, &stageKind, &frameKind};
@@ -168,6 +170,13 @@ static void freeRecord(RecordKind& kind, void* record) {
     poison((char*)record + sizeof(FreeRecord), kind.size - sizeof(FreeRecord));
     kind.inUse--;
     if (recordsInUse() == 0) carveFromTheStart();
+}
+
+ScriptOrigin& scriptOrigin(Script* script) {
+    return *(ScriptOrigin*)(script + 1);
+}
+const ScriptOrigin& scriptOrigin(const Script* script) {
+    return *(const ScriptOrigin*)(script + 1);
 }
 
 Script* allocateScript() {

@@ -39,6 +39,7 @@ Script* copyScript(const Script* source) {
     Script* script = allocateScript();
     if (!script) return nullptr;
     *script = *source;
+    scriptOrigin(script) = scriptOrigin(source);
     script->next = nullptr;
     script->stages = nullptr;
     script->texturesResolved = 0;

@@ -10,6 +10,7 @@
 // A deep copy of the script with its stages and frames, unlinked. View state
 // is not copied: texture slots are 0 and texturesResolved is 0 (resolve them
 // again before drawing), each stage's animation starts at its first frame.
+// The origin is copied: the copy stands for the same text of the same file.
 // Null when memory runs out.
 Script* copyScript(const Script* source);
 // Releases an unlinked script with its stages and frames. Nobody is told: the

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <string>
 
 #include "script_model.h"
 
@@ -75,6 +76,7 @@ enum ReadNoteKind {
                               // value: how many of its bytes are read (0: it reads as 0)
     NOTE_NAME_NOT_LOOKED_UP,  // word: a map or frame name, as written, that the folder
                               // look-up never takes as the record keeps it (isFolderSafeName)
+    NOTE_SCRIPT_CLOSED,       // word: the "}" that closes the body of script
 };
 
 struct ReadNote {
@@ -92,8 +94,8 @@ struct ReadNote {
 struct ReadObserver {
     void (*note)(const ReadNote& note, void* context);
     void* context;
-    // False: only the notes of scripts begun and replaced, which cost the
-    // reader nothing to find (what a program merging files needs).
+    // False: only the notes of scripts begun, closed and replaced, which cost
+    // the reader nothing to find (what a program merging files needs).
     bool detailed = true;
 };
 
@@ -107,6 +109,12 @@ bool readScriptText(ScriptLibrary& library, const char* text, size_t size,
 bool writeScriptFile(const ScriptLibrary& library, const char* path);
 // The same for any list of scripts (a copy of the library, for example).
 bool writeScriptList(const Script* scripts, const char* path);
+// Any text written to path as safely as the library is: false (the old file
+// whole) when a byte could not be written, with errno telling why.
+bool replaceFileWithText(const char* path, const std::string& text);
+// One script as the writer lays it out, from its name to the blank line after
+// its closing brace.
+std::string scriptLayoutText(const Script* script);
 // The library's text written to an open file descriptor; false on a failed write.
 bool writeScriptLayout(const ScriptLibrary& library, int fd);
 

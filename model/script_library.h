@@ -5,13 +5,17 @@
 
 #include "history.h"
 #include "script_model.h"
+#include "script_sources.h"
 
 #include <cstdint>
+#include <vector>
 
 struct ScriptLibrary {
     Script* scripts = nullptr;  // head of the list, in creation order; null when empty
     History history;
-    uint64_t editCount = 0;  // every change, undo and redo
+    uint64_t editCount = 0;         // every change, undo and redo
+    std::vector<SourceFile> files;  // read or saved, in the order first met
+    uint32_t lastGeneration = 0;    // of the files' texts, counted over the library's life
 
     ScriptLibrary() = default;
     ScriptLibrary(const ScriptLibrary&) = delete;
@@ -19,6 +23,6 @@ struct ScriptLibrary {
     ~ScriptLibrary() { reset(); }
 
     // Releases every script and every step: an empty library with an empty
-    // history and nothing unsaved.
+    // history, no files and nothing unsaved.
     void reset();
 };

@@ -59,6 +59,21 @@ struct Script {
     Script* next;
 };
 
+// Where a script of a library was read from: the file (an index into the
+// library's files, plus one) and the bytes of its text there, from its name
+// to its closing brace, in the file's text of that generation. Kept beside
+// each script record made by allocateScript, outside its layout; all zero
+// for a script without a file.
+struct ScriptOrigin {
+    uint32_t file;
+    uint32_t generation;
+    uint64_t begin;
+    uint64_t end;
+};
+// The origin beside a script record; only for records made by allocateScript.
+ScriptOrigin& scriptOrigin(Script* script);
+const ScriptOrigin& scriptOrigin(const Script* script);
+
 // Every record is made and released through these: zero-filled records
 // (null when memory runs out), carved from large blocks. Releasing a record
 // releases nothing it points to.

@@ -146,7 +146,9 @@ struct ReadNotes {
     void tell(ReadNoteKind kind, const char* word, int value = 0, float number = 0.0f,
               const char* earlier = nullptr) const {
         if (!observer || (nameless && kind != NOTE_SWALLOWED_ARGUMENT)) return;
-        if (!detailed && kind != NOTE_SCRIPT_BEGUN && kind != NOTE_SCRIPT_REPLACED) return;
+        if (!detailed && kind != NOTE_SCRIPT_BEGUN && kind != NOTE_SCRIPT_REPLACED &&
+            kind != NOTE_SCRIPT_CLOSED)
+            return;
         const size_t offset = (size_t)(word - text);
         const size_t earlierOffset = earlier ? (size_t)(earlier - text) : 0;
         ReadNote note = {kind,   offset, word,   keyword,      inStage,
@@ -564,8 +566,9 @@ struct ScriptReader {
         bodyBrace = word;
     }
 
-    void closeBody() {
+    void closeBody(const char* word) {
         inBody = false;
+        if (!nameless && script != &ownerless) words.notes.tell(NOTE_SCRIPT_CLOSED, word);
         if (!nameless) return;
         nameless = false;
         words.notes.nameless = false;
@@ -582,7 +585,7 @@ struct ScriptReader {
             if (inStage)
                 inStage = false;
             else
-                closeBody();
+                closeBody(word);
         } else if (isBrace(word, '{')) {
             if (inStage) {
                 words.notes.tell(NOTE_UNKNOWN_WORD, word);

@@ -25,6 +25,7 @@ namespace {
 // that a large library is never held twice in memory.
 struct TextBuilder {
     int fd;
+    std::string* sink = nullptr;  // written here instead when not null
     bool failed = false;
     size_t used = 0;
     char buffer[1 << 16];
@@ -236,7 +237,10 @@ static bool writeAll(int fd, const char* text, size_t size) {
 }
 
 bool TextBuilder::flush() {
-    if (!failed && used > 0 && !writeAll(fd, buffer, used)) failed = true;
+    if (sink)
+        sink->append(buffer, used);
+    else if (!failed && used > 0 && !writeAll(fd, buffer, used))
+        failed = true;
     used = 0;
     return !failed;
 }
@@ -265,12 +269,24 @@ bool writeScriptFile(const ScriptLibrary& library, const char* path) {
     return writeScriptList(library.scripts, path);
 }
 
-bool writeScriptList(const Script* scripts, const char* path) {
+std::string scriptLayoutText(const Script* script) {
+    std::string text;
+    auto out = std::make_unique<TextBuilder>(-1);
+    out->sink = &text;
+    writeScript(*out, script);
+    out->flush();
+    return text;
+}
+
+// Writes the file through a temporary beside it, renamed over it only once
+// every byte is on disk.
+template <class Write>
+static bool replaceFile(const char* path, Write write) {
     std::string target = resolveTarget(path);
     std::string temporary;
     int fd = createTemporary(target, temporary);
     if (fd < 0) return false;
-    bool written = keepPermissions(fd, target) && writeScriptsTo(scripts, fd) && fsync(fd) == 0;
+    bool written = keepPermissions(fd, target) && write(fd) && fsync(fd) == 0;
     int savedErrno = errno;
     if (close(fd) != 0 && written) {
         written = false;
@@ -287,4 +303,12 @@ bool writeScriptList(const Script* scripts, const char* path) {
     }
     syncDirectory(directoryOf(target));
     return true;
+}
+
+bool writeScriptList(const Script* scripts, const char* path) {
+    return replaceFile(path, [scripts](int fd) { return writeScriptsTo(scripts, fd); });
+}
+
+bool replaceFileWithText(const char* path, const std::string& text) {
+    return replaceFile(path, [&text](int fd) { return writeAll(fd, text.data(), text.size()); });
 }

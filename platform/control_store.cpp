@@ -116,12 +116,30 @@ bool ControlStore::askFileName(FileDialogRequest& request) {
     DialogAnswer answer = dialogAnswers.front();
     dialogAnswers.pop_front();
     if (!answer.chosen || !request.path) return false;
-    copyOut(answer.path, request.path, request.pathSize);
+    std::vector<std::string> chosen;
+    for (size_t start = 0; start <= answer.path.size();) {
+        size_t end = answer.path.find('\n', start);
+        if (end == std::string::npos) end = answer.path.size();
+        chosen.push_back(answer.path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (chosen.size() > 1 && !request.paths) return false;
+    copyOut(chosen[0], request.path, request.pathSize);
+    if (request.paths) *request.paths = chosen;
     return true;
 }
 
 void ControlStore::showMessageBox(const char* caption, const char* text) {
     messagesShown.push_back({caption ? caption : "", text ? text : ""});
+}
+
+int ControlStore::askChoice(const char* caption, const char* text, const char* const* buttons,
+                            int count) {
+    choicesShown.push_back({caption ? caption : "", text ? text : "", {buttons, buttons + count}});
+    if (choiceAnswers.empty()) return -1;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer >= 0 && answer < count ? answer : -1;
 }
 
 bool ControlStore::askScriptName(char* name, int size, const NameCompleter&) {

@@ -20,7 +20,8 @@ struct StoredControl {
     int selection = NO_SELECTION;
 };
 
-// One answer for the next file dialog: a path, or a cancel.
+// One answer for the next file dialog: a path, or a cancel. Several files
+// chosen in an Open dialog stand one a line.
 struct DialogAnswer {
     bool chosen = false;
     std::string path;
@@ -41,11 +42,20 @@ struct MessageShown {
     std::string text;
 };
 
+// A question asked, with its buttons.
+struct ChoiceShown {
+    std::string caption;
+    std::string text;
+    std::vector<std::string> buttons;
+};
+
 struct ControlStore : Platform {
     std::map<int, StoredControl> controls;
     std::deque<DialogAnswer> dialogAnswers;  // an empty queue cancels
     std::vector<DialogShown> dialogsShown;
     std::vector<MessageShown> messagesShown;
+    std::deque<int> choiceAnswers;  // the button chosen; an empty queue closes the box (-1)
+    std::vector<ChoiceShown> choicesShown;
     std::deque<DialogAnswer> scriptNameAnswers;              // Find Script; empty: cancel
     std::deque<std::vector<std::string>> folderListAnswers;  // Texture Folders; empty: cancel
     std::vector<std::vector<std::string>> folderListsShown;
@@ -82,6 +92,8 @@ struct ControlStore : Platform {
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
+    int askChoice(const char* caption, const char* text, const char* const* buttons,
+                  int count) override;
     bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
     bool createPreviewContext() override;

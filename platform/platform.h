@@ -5,6 +5,9 @@
 // toolkit-free ControlStore (control_store.h), on which tests run commands.
 #pragma once
 
+#include <string>
+#include <vector>
+
 constexpr int MAX_PATH_SIZE = 260;
 constexpr int NO_SELECTION = -1;  // list or drop-down list without a selection
 
@@ -18,6 +21,9 @@ struct FileDialogRequest {
     bool save = false;                    // Save dialog: confirms before replacing a file
     char* path = nullptr;                 // in: initial file name; out: the chosen path
     int pathSize = MAX_PATH_SIZE;
+    // Open dialogs: several files may be chosen, all given here in the order
+    // shown (path then holds the first).
+    std::vector<std::string>* paths = nullptr;
 };
 
 // The names that complete what was typed, best first: writes at most max
@@ -65,6 +71,10 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
+    // A question with count buttons, the first the default: the index of the
+    // button chosen, or -1 when the box was closed without one.
+    virtual int askChoice(const char* caption, const char* text, const char* const* buttons,
+                          int count) = 0;
     // An image file that cannot be loaded, text being the error; by default
     // a "LoadImage Error" box with that text alone.
     virtual void showImageError(const char* path, const char* text);

@@ -234,7 +234,8 @@ struct ProblemCollector {
 
     void add(size_t offset, ProblemKind kind, const std::string& message, bool losesWords) {
         Place place = locate(offset);
-        problems->push_back({files.back(), place.line, place.column, kind, message, losesWords});
+        problems->push_back(
+            {files.back(), place.line, place.column, kind, message, losesWords, offset});
         offsets.push_back(offset);
     }
 
@@ -441,6 +442,7 @@ void ProblemCollector::describe(const ReadNote& note) {
     const size_t at = note.offset;
     switch (note.kind) {
         case NOTE_SCRIPT_BEGUN:
+        case NOTE_SCRIPT_CLOSED:
             break;
         case NOTE_SCRIPT_REPLACED:
             describeReplaced(note);
@@ -546,6 +548,32 @@ bool ProblemFinder::read(const std::string& file, const char* text, size_t size,
     }
     collector->finish(size);
     return true;
+}
+
+static bool inside(size_t offset, const std::vector<TextRange>& ranges) {
+    for (const TextRange& range : ranges)
+        if (offset >= range.begin && offset < range.end) return true;
+    return false;
+}
+
+void findWordsLost(const std::string& file, const char* text, size_t size,
+                   const std::vector<TextRange>& laidOut, std::vector<Problem>& lost) {
+    if (laidOut.empty()) return;
+    std::vector<Problem> problems;
+    {
+        ScriptLibrary whole;
+        whole.history.enabled = false;
+        ProblemFinder(whole).read(file, text, size, problems);
+    }
+    for (Problem& problem : problems)
+        if (problem.losesWords && inside(problem.offset, laidOut))
+            lost.push_back(std::move(problem));
+    for (const TextRange& range : laidOut) {
+        ScriptLibrary part;
+        part.history.enabled = false;
+        readScriptText(part, text + range.begin, range.end - range.begin);
+        findLayoutLosses(part, file, lost);
+    }
 }
 
 void findLayoutLosses(const ScriptLibrary& library, const std::string& file,

@@ -43,7 +43,8 @@ struct Problem {
     int column;  // from 1, counting bytes (a tab is one column)
     ProblemKind kind;
     std::string message;
-    bool losesWords;  // the rewrite in the writer's layout would drop or change words
+    bool losesWords;    // the rewrite in the writer's layout would drop or change words
+    size_t offset = 0;  // of the place in the text, in bytes
 };
 
 // "FILE:LINE:COLUMN: message [kind]", or "FILE: message [kind]" for a record.
@@ -77,3 +78,12 @@ class ProblemFinder {
 // names under three characters), as problems of the file.
 void findLayoutLosses(const ScriptLibrary& library, const std::string& file,
                       std::vector<Problem>& problems);
+
+struct TextRange;  // script_sources.h
+
+// The words that laying out parts of a file's text anew would lose: the
+// problems inside those ranges whose words the layout cannot hold, and what
+// the layout cannot hold of the scripts read there. The one judge for
+// `veltra format` (the whole text) and the editor's saves (changed scripts).
+void findWordsLost(const std::string& file, const char* text, size_t size,
+                   const std::vector<TextRange>& laidOut, std::vector<Problem>& lost);

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QStatusBar>
 
 EditorApp::EditorApp() : g(&qt) {
     connect(&qt, &QtPlatform::redrawTick, this, [this] { previewWindowProc(g, PREVIEW_TICK); });
@@ -34,6 +36,7 @@ void EditorApp::start() {
         commandDone();
     });
     connect(editor, &EditorWindow::filesDropped, this, &EditorApp::openFiles);
+    addProblemsDock();
     restoreWindowPlaces(qt);
     initEditorControls(qt);
     installTextureFinder(g);
@@ -74,13 +77,63 @@ void EditorApp::runCommand(int id) {
 void EditorApp::openFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
     qt.makePreviewCurrent();
-    QStringList failed;
-    for (const QString& path : paths)
-        if (!openLibraryFile(g, QFile::encodeName(path).constData())) failed << path;
+    std::vector<std::string> files;
+    for (const QString& path : paths) files.push_back(QFile::encodeName(path).toStdString());
+    std::vector<std::string> failed;
+    openLibraryFiles(g, files, failed);
     commandDone();
-    if (failed.isEmpty()) return;
-    const QString text = QStringLiteral("Could not read:\n") + failed.join(QLatin1Char('\n'));
+    if (failed.empty()) return;
+    QString text = QStringLiteral("Could not read:");
+    for (const std::string& path : failed)
+        text += QLatin1Char('\n') + QFile::decodeName(path.c_str());
     qt.showMessageBox("Open Error", text.toUtf8().constData());
+}
+
+// The dock sits under the lists; the window grows to hold it while shown.
+void EditorApp::addProblemsDock() {
+    EditorWindow* editor = qt.editorWindow();
+    problems = new ProblemsDock(editor);
+    problems->setFeatures(QDockWidget::DockWidgetClosable);
+    problems->hide();
+    editor->addDockWidget(Qt::BottomDockWidgetArea, problems);
+    problems->placeChosen = [this](int file, size_t offset) {
+        qt.makePreviewCurrent();
+        selectProblemPlace(g, file, offset);
+        commandDone();
+    };
+    // Closed with its own button: the View menu follows.
+    connect(problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible && g.problemsShown && !qt.editorWindow()->isMinimized()) {
+            g.problemsShown = false;
+            showCommandStates();
+        }
+    });
+}
+
+// "fire.txt and 3 more — VeltraEd" with the unsaved mark; the status bar
+// counts the problems; a file opened with problems shows the panel.
+void EditorApp::showFilesAndProblems() {
+    EditorWindow* editor = qt.editorWindow();
+    const std::vector<SourceFile>& files = g.library.files;
+    QString title = QStringLiteral("VeltraEd[*]");
+    if (!files.empty()) {
+        const QString first = QFileInfo(QFile::decodeName(files[0].path.c_str())).fileName();
+        const QString named =
+            files.size() == 1 ? first
+                              : QStringLiteral("%1 and %2 more").arg(first).arg(files.size() - 1);
+        title = named + QStringLiteral("[*] \u2014 VeltraEd");
+        editor->setWindowFilePath(QFile::decodeName(files[0].path.c_str()));
+    }
+    editor->setWindowTitle(title);
+    problems->showProblems(g);
+    const bool resize = editor->minimumSize() == editor->maximumSize();
+    if (problems->isVisible() != g.problemsShown) problems->setVisible(g.problemsShown);
+    if (!files.empty()) {
+        editor->statusBar()->showMessage(ProblemsDock::summary(g));
+    } else if (editor->statusBar()->isVisible()) {
+        editor->statusBar()->clearMessage();
+    }
+    if (resize) editor->setFixedSize(editor->sizeHint());
 }
 
 // The menu text with its mnemonic marked and the detail after it: "&Undo Submit".
@@ -103,6 +156,7 @@ void EditorApp::showCommandStates() {
             action->setText(menuText(command.caption, command.mnemonic, command.detailWhen(g)));
     }
     editor->setWindowModified(libraryHasUnsavedChanges(g.library.history));
+    showFilesAndProblems();
 }
 
 void EditorApp::commandDone() {

@@ -5,6 +5,7 @@
 
 #include "editor_context.h"
 #include "editor_settings.h"
+#include "problems_dock.h"
 #include "qt_platform.h"
 
 #include <QObject>
@@ -52,6 +53,7 @@ class EditorApp : public QObject {
 
     EditorContext& context() { return g; }
     QtPlatform& platform() { return qt; }
+    ProblemsDock* problemsDock() const { return problems; }
 
     // Each command before it runs, for tests and diagnostics.
     std::function<void(int id)> commandObserver;
@@ -61,6 +63,8 @@ class EditorApp : public QObject {
 
   private:
     void showCommandStates();
+    void showFilesAndProblems();
+    void addProblemsDock();
     void endLoopIfQuitRequested();
     void askAtSessionEnd(QSessionManager& manager);
 
@@ -70,4 +74,5 @@ class EditorApp : public QObject {
     QEventLoop* mainLoop = nullptr;
     bool discarded = false;
     bool askingToQuit = false;
+    ProblemsDock* problems = nullptr;  // owned by the editor window
 };

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include <cstring>
@@ -267,9 +268,12 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
     EditorFileDialog dialog(editor.get());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.save    ? QFileDialog::AnyFile
+                       : request.paths ? QFileDialog::ExistingFiles
+                                       : QFileDialog::ExistingFile);
     if (request.title) dialog.setWindowTitle(fromCore(request.title));
-    dialog.setNameFilter(nameFilter(request));
+    // Any file may be picked too: script files do not always end in .txt.
+    dialog.setNameFilters({nameFilter(request), QStringLiteral("All files (*)")});
     if (request.save && request.defaultExt) {
         QString suffix = fromCore(request.defaultExt);
         if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
@@ -287,6 +291,11 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
     const QByteArray path = QFile::encodeName(dialog.selectedFiles().first());
     if (path.size() >= request.pathSize) return false;
     copyOut(path, request.path, request.pathSize);
+    if (request.paths) {
+        request.paths->clear();
+        for (const QString& file : dialog.selectedFiles())
+            request.paths->push_back(QFile::encodeName(file).toStdString());
+    }
     rememberDialogFolder(request.save, dialog.selectedFiles().first());
     return true;
 }
@@ -296,6 +305,22 @@ void QtPlatform::showMessageBox(const char* caption, const char* text) {
                     editor.get());
     box.exec();
     makePreviewCurrent();
+}
+
+int QtPlatform::askChoice(const char* caption, const char* text, const char* const* buttons,
+                          int count) {
+    QMessageBox box(QMessageBox::Warning, fromCore(caption), fromCore(text), QMessageBox::NoButton,
+                    editor.get());
+    QList<QAbstractButton*> added;
+    for (int i = 0; i < count; i++) {
+        const bool last = i == count - 1 && count > 1;
+        added << box.addButton(fromCore(buttons[i]),
+                               last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    if (!added.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.exec();
+    makePreviewCurrent();
+    return (int)added.indexOf(box.clickedButton());
 }
 
 bool QtPlatform::askScriptName(char* name, int size, const NameCompleter& completer) {

@@ -61,6 +61,8 @@ class QtPlatform final : public QObject, public Platform {
     int listItemText(int id, int index, char* buf, int size) override;
     bool askFileName(FileDialogRequest& request) override;
     void showMessageBox(const char* caption, const char* text) override;
+    int askChoice(const char* caption, const char* text, const char* const* buttons,
+                  int count) override;
     bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
     bool createPreviewContext() override;

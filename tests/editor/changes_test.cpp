@@ -64,12 +64,15 @@ TEST_F(Changes, EachCommandIsOneNamedStepAndUndoShowsWhatItTouched) {
     EXPECT_EQ(detail(g, IDM_EDIT_REDO), "");
 }
 
-// Unsaved until a Save succeeds. A step copies the script it touches, never the library.
+// Opening is no change; a change is unsaved until a Save succeeds. A step
+// copies the script it touches, never the library.
 TEST_F(Changes, UnsavedUntilASaveSucceedsAndStepsStaySmall) {
     std::string text;
     for (int i = 0; i < 2000; i++) text += "s" + std::to_string(i) + " { { map a.tga } }\n";
     openText(text, 1000, 0);
     const History& history = g.library.history;
+    EXPECT_FALSE(libraryHasUnsavedChanges(history));
+    command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "c.tga"}});
     EXPECT_TRUE(libraryHasUnsavedChanges(history));
     save((dir / "none/out.txt").string());
     EXPECT_TRUE(libraryHasUnsavedChanges(history));
@@ -168,8 +171,10 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
             }
             track(commandEdits);
         } else if (action < 21) {
+            const bool wasSaved = position == savedPosition;
             openText(twoScripts);
             track(edits);
+            if (wasSaved) savedPosition = position;  // opening is no change
         } else if (action < 22) {
             commitFirst(true);
             save((dir / "out.txt").string());

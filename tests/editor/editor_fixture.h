@@ -81,7 +81,7 @@ struct EditorFixture : ::testing::Test {
     }
     int save(const std::string& path, const Edits& edits = {}) {
         ui.answerDialog(path);
-        return command(IDM_FILE_SAVE, edits);
+        return command(IDM_FILE_SAVE_LIBRARY_AS, edits);
     }
     // Opens the text as a file of scripts, then picks the script and its stage when given.
     void openText(const std::string& text, int script = NO_SELECTION, int stage = NO_SELECTION) {

@@ -194,7 +194,7 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
 // Save commits the panel only with a script and a stage current, and says why it failed.
 TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     const std::string out = (dir / "out.txt").string();
-    EXPECT_EQ(command(IDM_FILE_SAVE), 1);  // cancelled
+    EXPECT_EQ(command(IDM_FILE_SAVE_LIBRARY_AS), 1);  // cancelled
     openText("a { subdivide 8 { } } b { }", 0);
     save(out, {{IDC_SUBDIVIDE, "32"}});
     EXPECT_NE(fileText(out).find("\tsubdivide 8\n"), std::string::npos);

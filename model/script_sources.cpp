@@ -1,0 +1,272 @@
+#include "script_sources.h"
+
+#include "script_copy.h"
+#include "script_library.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+static FileStamp stampOf(const char* path) {
+    struct stat info;
+    if (stat(path, &info) != 0) return FileStamp{};
+    return {(int64_t)info.st_size,
+            (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// The line end of the file's first line decides.
+static bool usesCrLf(const std::string& text) {
+    const size_t newline = text.find('\n');
+    return newline != std::string::npos && newline > 0 && text[newline - 1] == '\r';
+}
+
+int findSourceFile(const ScriptLibrary& library, const char* path) {
+    for (size_t i = 0; i < library.files.size(); i++)
+        if (library.files[i].path == path) return (int)i;
+    return -1;
+}
+
+static SourceFile& sourceFileFor(ScriptLibrary& library, const char* path, uint32_t& file) {
+    int found = findSourceFile(library, path);
+    if (found < 0) {
+        library.files.emplace_back();
+        library.files.back().path = path;
+        found = (int)library.files.size() - 1;
+    }
+    file = (uint32_t)found + 1;
+    return library.files[(size_t)found];
+}
+
+SourceFile* sourceFileOf(ScriptLibrary& library, const Script* script) {
+    const uint32_t file = scriptOrigin(script).file;
+    return file >= 1 && file <= library.files.size() ? &library.files[file - 1] : nullptr;
+}
+
+void touchSourceOf(ScriptLibrary& library, const Script* script) {
+    if (SourceFile* file = sourceFileOf(library, script)) file->touched = true;
+}
+
+// A file met for the first time as the home of new scripts keeps what it
+// holds: its text stays, and the scripts are appended after it.
+static void takeExistingText(ScriptLibrary& library, SourceFile& source) {
+    source.generation = ++library.lastGeneration;
+    ScriptFileBytes bytes;
+    if (!loadScriptFile(source.path.c_str(), bytes)) return;
+    source.text.assign(bytes.data, bytes.size);
+    source.crlf = usesCrLf(source.text);
+    source.stamp = stampOf(source.path.c_str());
+}
+
+void giveScriptToFile(ScriptLibrary& library, Script* script, const char* path) {
+    uint32_t file = 0;
+    SourceFile& source = sourceFileFor(library, path, file);
+    if (source.generation == 0) takeExistingText(library, source);
+    scriptOrigin(script) = {file, 0, 0, 0};
+    source.touched = true;
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+// Follows one read: each script begun gets its origin (to the end of its name
+// until its body closes), and the scripts the read releases are set aside.
+struct SourceReading {
+    ScriptLibrary& library;
+    uint32_t file;
+    uint32_t generation;
+    const ReadObserver* forward;
+    std::vector<Script*> begun;
+    std::unordered_set<const Script*> released;
+};
+
+static void noteSource(const ReadNote& note, void* context) {
+    SourceReading& reading = *(SourceReading*)context;
+    if (note.kind == NOTE_SCRIPT_BEGUN) {
+        const uint64_t end = note.offset + strlen(note.word);
+        scriptOrigin(note.script) = {reading.file, reading.generation, note.offset, end};
+        reading.begun.push_back(note.script);
+    } else if (note.kind == NOTE_SCRIPT_CLOSED) {
+        scriptOrigin(note.script).end = note.offset + 1;
+    } else if (note.kind == NOTE_SCRIPT_REPLACED) {
+        reading.released.insert(note.script);
+        touchSourceOf(reading.library, note.script);  // it leaves its file
+    }
+    if (reading.forward) reading.forward->note(note, reading.forward->context);
+}
+
+bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver* observer) {
+    ScriptFileBytes bytes;
+    if (!loadScriptFile(path, bytes)) return false;
+    uint32_t file = 0;
+    SourceFile& source = sourceFileFor(library, path, file);
+    source.text.assign(bytes.data, bytes.size);
+    source.generation = ++library.lastGeneration;
+    source.crlf = usesCrLf(source.text);
+    source.stamp = stampOf(path);
+    source.touched = false;
+    SourceReading reading{library, file, source.generation, observer, {}, {}};
+    ReadObserver sourceObserver{noteSource, &reading, observer && observer->detailed};
+    readScriptText(library, bytes.data, bytes.size, &sourceObserver);
+    SourceFile& read = library.files[file - 1];
+    read.ranges.clear();
+    for (const Script* script : reading.begun) {
+        if (reading.released.count(script)) continue;
+        const ScriptOrigin& origin = scriptOrigin(script);
+        read.ranges.push_back({origin.begin, origin.end});
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Saving back
+
+// The script as the writer lays it out, from its name to its closing brace,
+// in the file's line ends.
+static std::string layoutInFile(const Script* script, bool crlf) {
+    std::string layout = scriptLayoutText(script);
+    while (!layout.empty() && layout.back() == '\n') layout.pop_back();
+    if (!crlf) return layout;
+    std::string converted;
+    converted.reserve(layout.size() + layout.size() / 8);
+    for (char c : layout) {
+        if (c == '\n') converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+// Whether the script still says what its text in the file says.
+static bool sameAsText(const Script* script, const std::string& text, const TextRange& range) {
+    ScriptLibrary scratch;
+    scratch.history.enabled = false;
+    readScriptText(scratch, text.data() + range.begin, range.end - range.begin);
+    return scratch.scripts && !scratch.scripts->next && sameScriptContent(script, scratch.scripts);
+}
+
+// The file's live scripts: those standing on one of its ranges, by where the
+// range begins, and the others in library order.
+struct FileScripts {
+    std::unordered_map<uint64_t, Script*> onRange;
+    std::vector<Script*> unplaced;
+};
+
+static FileScripts scriptsOfFile(ScriptLibrary& library, uint32_t file) {
+    const SourceFile& source = library.files[file - 1];
+    std::unordered_map<uint64_t, uint64_t> rangeEnds;
+    for (const TextRange& range : source.ranges) rangeEnds[range.begin] = range.end;
+    FileScripts found;
+    for (Script* script = library.scripts; script; script = script->next) {
+        const ScriptOrigin& origin = scriptOrigin(script);
+        if (origin.file != file) continue;
+        auto range = rangeEnds.find(origin.begin);
+        const bool onRange = origin.generation == source.generation && range != rangeEnds.end() &&
+                             range->second == origin.end && !found.onRange.count(origin.begin);
+        if (onRange)
+            found.onRange[origin.begin] = script;
+        else
+            found.unplaced.push_back(script);
+    }
+    return found;
+}
+
+static void appendOnItsOwnLine(std::string& text, const std::string& layout, bool crlf,
+                               FileRewrite& rewrite, Script* script) {
+    const char* newline = crlf ? "\r\n" : "\n";
+    if (!text.empty() && text.back() != '\n') text += newline;
+    if (!text.empty()) text += newline;  // a blank line between scripts, as the writer leaves
+    const uint64_t begin = text.size();
+    text += layout;
+    rewrite.placed.push_back({script, {begin, text.size()}});
+    text += newline;
+}
+
+static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file) {
+    const SourceFile& source = library.files[file - 1];
+    const std::string& old = source.text;
+    FileScripts scripts = scriptsOfFile(library, file);
+    FileRewrite rewrite{(int)file - 1, {}, {}, {}};
+    std::string& text = rewrite.text;
+    uint64_t at = 0;
+    for (const TextRange& range : source.ranges) {
+        text.append(old, at, range.begin - at);
+        at = range.end;
+        auto owner = scripts.onRange.find(range.begin);
+        if (owner == scripts.onRange.end()) continue;  // the script left: its text goes
+        const uint64_t begin = text.size();
+        if (sameAsText(owner->second, old, range)) {
+            text.append(old, range.begin, range.end - range.begin);
+        } else {
+            text += layoutInFile(owner->second, source.crlf);
+            rewrite.laidOut.push_back(range);
+        }
+        rewrite.placed.push_back({owner->second, {begin, text.size()}});
+    }
+    text.append(old, at, std::string::npos);
+    for (Script* script : scripts.unplaced)
+        appendOnItsOwnLine(text, layoutInFile(script, source.crlf), source.crlf, rewrite, script);
+    return rewrite;
+}
+
+std::vector<FileRewrite> planSaveBack(ScriptLibrary& library) {
+    std::vector<FileRewrite> rewrites;
+    for (size_t i = 0; i < library.files.size(); i++) {
+        if (!library.files[i].touched) continue;
+        FileRewrite rewrite = rewriteOf(library, (uint32_t)i + 1);
+        if (rewrite.text == library.files[i].text)
+            library.files[i].touched = false;
+        else
+            rewrites.push_back(std::move(rewrite));
+    }
+    return rewrites;
+}
+
+bool sourceUnchangedOnDisk(const SourceFile& file) {
+    const FileStamp now = stampOf(file.path.c_str());
+    if (!(now == file.stamp)) return false;
+    if (now.size < 0) return true;  // never there, and still not
+    ScriptFileBytes bytes;
+    return loadScriptFile(file.path.c_str(), bytes) &&
+           std::string_view(bytes.data, bytes.size) == file.text;
+}
+
+// The file now holds text, with the scripts at the given ranges.
+static void settleFile(ScriptLibrary& library, uint32_t file, std::string text,
+                       const std::vector<std::pair<Script*, TextRange>>& placed) {
+    SourceFile& source = library.files[file - 1];
+    source.text = std::move(text);
+    source.generation = ++library.lastGeneration;
+    source.stamp = stampOf(source.path.c_str());
+    source.touched = false;
+    source.ranges.clear();
+    for (const auto& [script, range] : placed) {
+        scriptOrigin(script) = {file, source.generation, range.begin, range.end};
+        source.ranges.push_back(range);
+    }
+}
+
+bool writeFileRewrite(ScriptLibrary& library, const FileRewrite& rewrite) {
+    SourceFile& source = library.files[(size_t)rewrite.file];
+    if (!replaceFileWithText(source.path.c_str(), rewrite.text)) return false;
+    settleFile(library, (uint32_t)rewrite.file + 1, rewrite.text, rewrite.placed);
+    return true;
+}
+
+bool saveLibraryAs(ScriptLibrary& library, const char* path) {
+    std::string text;
+    std::vector<std::pair<Script*, TextRange>> placed;
+    for (Script* script = library.scripts; script; script = script->next) {
+        const std::string layout = scriptLayoutText(script);
+        const uint64_t begin = text.size();
+        text += layout;
+        placed.push_back({script, {begin, begin + layout.find_last_of('}') + 1}});
+    }
+    if (!replaceFileWithText(path, text)) return false;
+    library.files.clear();
+    library.files.emplace_back();
+    library.files.back().path = path;
+    library.files.back().crlf = false;
+    settleFile(library, 1, std::move(text), placed);
+    return true;
+}
