@@ -185,7 +185,7 @@ static void keepReplacedScript(const ReadNote& note, void* context) {
 }
 
 void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
-                      std::vector<std::string>& failed) {
+                      std::vector<std::string>& failed, bool asSources) {
     ScriptLibrary& library = g.library;
     ReadReplacements read{g, {}, {}, {}};
     int index = 0;
@@ -195,7 +195,8 @@ void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
     const ReadObserver observer{keepReplacedScript, &read, false};
     bool anyRead = false;
     for (const std::string& path : paths) {
-        const bool readable = readSourceFile(library, path.c_str(), &observer);
+        const bool readable = asSources ? readSourceFile(library, path.c_str(), &observer)
+                                        : readScriptFile(library, path.c_str(), &observer);
         if (!readable) failed.push_back(path);
         anyRead = anyRead || readable;
     }

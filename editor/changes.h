@@ -56,6 +56,6 @@ bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, con
 // references into the scripts they replace become null. The files that cannot
 // be read are added to failed (the others are still read).
 void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
-                      std::vector<std::string>& failed);
+                      std::vector<std::string>& failed, bool asSources = true);
 // One file; false when it cannot be read.
 bool readLibraryFile(EditorContext& g, const char* path);

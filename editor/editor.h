@@ -63,6 +63,10 @@ void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
                       std::vector<std::string>& failed);
 // One file; false when it cannot be read.
 bool openLibraryFile(EditorContext& g, const char* path);
+// Reads a recovery copy as File > Open reads a file, its scripts keeping the
+// origins the description gives (describeOrigins), and marks the library
+// unsaved. False when the copy cannot be read.
+bool restoreLibraryCopy(EditorContext& g, const char* copy, const std::string& origins);
 int onFileOpen(EditorContext& g);           // 40001
 int onFileSave(EditorContext& g);           // 40050
 int onFileSaveLibraryAs(EditorContext& g);  // 40002

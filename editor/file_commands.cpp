@@ -62,6 +62,24 @@ bool openLibraryFile(EditorContext& g, const char* path) {
     return failed.empty();
 }
 
+bool restoreLibraryCopy(EditorContext& g, const char* copy, const std::string& origins) {
+    int count = 0;
+    for (const Script* script = g.library.scripts; script; script = script->next) count++;
+    std::vector<std::string> failed;
+    readLibraryFiles(g, {copy}, failed, false);
+    if (!failed.empty()) return false;
+    Script* first = g.library.scripts;
+    for (int i = 0; i < count && first; i++) first = first->next;
+    restoreOrigins(g.library, first, origins);
+    // Their textures are found beside their files again.
+    for (const SourceFile& file : g.library.files)
+        addScriptFolder(g.textures.folders, file.path.c_str());
+    markLibraryUnsaved(g.library.history);
+    fillScriptList(g);
+    refreshProblems(g);
+    return true;
+}
+
 // One message naming each file that could not be read.
 static void tellUnreadFiles(EditorContext& g, const std::vector<std::string>& failed) {
     if (failed.empty()) return;

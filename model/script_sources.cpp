@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -269,4 +270,93 @@ bool saveLibraryAs(ScriptLibrary& library, const char* path) {
     library.files.back().crlf = false;
     settleFile(library, 1, std::move(text), placed);
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Origins kept apart from the scripts (the recovery copy)
+
+std::string describeOrigins(const ScriptLibrary& library, const Script* scripts) {
+    std::string text;
+    for (const Script* script = scripts; script; script = script->next) {
+        const ScriptOrigin& origin = scriptOrigin(script);
+        const bool hasFile = origin.file >= 1 && origin.file <= library.files.size();
+        const SourceFile* file = hasFile ? &library.files[origin.file - 1] : nullptr;
+        const bool placed = file && origin.generation == file->generation;
+        text += script->name;
+        text += '\t';
+        text += placed ? std::to_string(origin.begin) + '\t' + std::to_string(origin.end) : "-\t-";
+        text += '\t';
+        if (file) text += file->path;
+        text += '\n';
+    }
+    return text;
+}
+
+// Follows a read of a file's text that keeps nothing but its scripts' ranges.
+struct RangeReading {
+    std::vector<const Script*> begun;
+    std::vector<TextRange> ranges;
+    std::unordered_set<const Script*> released;
+};
+
+static void noteRange(const ReadNote& note, void* context) {
+    RangeReading& reading = *(RangeReading*)context;
+    if (note.kind == NOTE_SCRIPT_BEGUN) {
+        reading.begun.push_back(note.script);
+        reading.ranges.push_back({note.offset, note.offset + strlen(note.word)});
+    } else if (note.kind == NOTE_SCRIPT_CLOSED && !reading.begun.empty()) {
+        for (size_t i = reading.begun.size(); i-- > 0;)
+            if (reading.begun[i] == note.script) {
+                reading.ranges[i].end = note.offset + 1;
+                break;
+            }
+    } else if (note.kind == NOTE_SCRIPT_REPLACED) {
+        reading.released.insert(note.script);
+    }
+}
+
+// The file as a source of the library, read from disk when it is not one yet.
+static uint32_t rememberSourceFile(ScriptLibrary& library, const std::string& path) {
+    const int found = findSourceFile(library, path.c_str());
+    if (found >= 0) return (uint32_t)found + 1;
+    uint32_t file = 0;
+    SourceFile& source = sourceFileFor(library, path.c_str(), file);
+    takeExistingText(library, source);
+    ScriptLibrary scratch;
+    scratch.history.enabled = false;
+    RangeReading reading;
+    ReadObserver observer{noteRange, &reading, false};
+    readScriptText(scratch, source.text.data(), source.text.size(), &observer);
+    for (size_t i = 0; i < reading.begun.size(); i++)
+        if (!reading.released.count(reading.begun[i])) source.ranges.push_back(reading.ranges[i]);
+    return file;
+}
+
+void restoreOrigins(ScriptLibrary& library, Script* first, const std::string& description) {
+    Script* script = first;
+    for (size_t at = 0; at < description.size() && script;) {
+        size_t end = description.find('\n', at);
+        if (end == std::string::npos) end = description.size();
+        const std::string line = description.substr(at, end - at);
+        at = end + 1;
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = line.find('\t', tab1 + 1);
+        const size_t tab3 = line.find('\t', tab2 + 1);
+        if (tab3 == std::string::npos || line.compare(0, tab1, script->name) != 0) continue;
+        const std::string path = line.substr(tab3 + 1);
+        Script* restored = script;
+        script = script->next;
+        if (path.empty()) continue;
+        const uint32_t file = rememberSourceFile(library, path);
+        SourceFile& source = library.files[file - 1];
+        scriptOrigin(restored) = {file, 0, 0, 0};
+        source.touched = true;
+        if (line[tab1 + 1] == '-') continue;
+        // Whatever the file says, a range only counts where the text has it.
+        const TextRange range = {strtoull(line.c_str() + tab1 + 1, nullptr, 10),
+                                 strtoull(line.c_str() + tab2 + 1, nullptr, 10)};
+        for (const TextRange& standing : source.ranges)
+            if (standing.begin == range.begin && standing.end == range.end)
+                scriptOrigin(restored) = {file, source.generation, range.begin, range.end};
+    }
 }

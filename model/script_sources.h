@@ -74,6 +74,18 @@ bool sourceUnchangedOnDisk(const SourceFile& file);
 // ranges and stamp, and its scripts' origins, follow it. False, with errno
 // telling why and nothing changed, when the write fails.
 bool writeFileRewrite(ScriptLibrary& library, const FileRewrite& rewrite);
+// Where each of the scripts of a list (copies of the library's scripts) came
+// from, a line each: its name, and the range and path of its text, or no
+// range when it has none in its file's present text, or no path without a
+// file. restoreOrigins reads it back.
+std::string describeOrigins(const ScriptLibrary& library, const Script* scripts);
+// Gives the library's scripts from first on the origins the description
+// says, matched by name in order: each file named is remembered (read from
+// disk, its scripts not added), and a range still standing in its text is
+// the script's again; otherwise the script is appended to the file at the
+// next save.
+void restoreOrigins(ScriptLibrary& library, Script* first, const std::string& description);
+
 // Every script of the library in the writer's layout, written to path as the
 // whole library's file; afterwards the library has that one source file,
 // which holds every script. False, with errno, when the write fails.

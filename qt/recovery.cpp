@@ -2,6 +2,7 @@
 
 #include "editor.h"
 #include "script_file.h"
+#include "script_sources.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,11 @@ QString RecoveryKeeper::stateFolder() {
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/veltraed");
+}
+
+// Beside each copy, where its scripts came from.
+static QString originsOf(const QString& copy) {
+    return copy + QStringLiteral(".origins");
 }
 
 RecoveryKeeper::RecoveryKeeper(EditorContext& editor) : g(editor) {
@@ -89,7 +95,11 @@ void RecoveryKeeper::startWriting() {
     const Script* scripts = beingWritten = snapshot.head;
     snapshot.head = nullptr;
     freeSnapshot(snapshot);
-    writer = std::thread([this, path, scripts] {
+    // Where each script came from, so that a restored library saves back to its files.
+    const std::string origins = describeOrigins(g.library, scripts);
+    const QByteArray originsPath = QFile::encodeName(originsOf(ownCopy));
+    writer = std::thread([this, path, scripts, origins, originsPath] {
+        replaceFileWithText(originsPath.constData(), origins);
         writeScriptList(scripts, path.constData());
         QMetaObject::invokeMethod(this, &RecoveryKeeper::writingDone, Qt::QueuedConnection);
     });
@@ -112,6 +122,7 @@ void RecoveryKeeper::writingDone() {
 
 void RecoveryKeeper::removeCopy() {
     QFile::remove(ownCopy);
+    QFile::remove(originsOf(ownCopy));
 }
 
 void RecoveryKeeper::finish(bool keepCopy) {
@@ -156,13 +167,17 @@ void RecoveryKeeper::offerRestore(QWidget* parent) {
         box.exec();
         if (box.clickedButton() != restore) {
             QFile::remove(path);
+            QFile::remove(originsOf(path));
             continue;
         }
-        openLibraryFile(g, QFile::encodeName(path).constData());
-        markLibraryUnsaved(g.library.history);
+        QFile origins(originsOf(path));
+        const QByteArray described = origins.open(QIODevice::ReadOnly) ? origins.readAll() : "";
+        restoreLibraryCopy(g, QFile::encodeName(path).constData(), described.toStdString());
         // The copy becomes this editor's own until the next Save or clean quit.
         QFile::remove(ownCopy);
         QFile::rename(path, ownCopy);
+        QFile::remove(originsOf(ownCopy));
+        QFile::rename(originsOf(path), originsOf(ownCopy));
         seenEdits = g.library.editCount;
         copyWanted = true;
     }

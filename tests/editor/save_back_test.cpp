@@ -324,3 +324,62 @@ TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
         EXPECT_FALSE(libraryHasUnsavedChanges(g.library.history)) << "round " << round;
     }
 }
+
+// A recovery copy keeps where its scripts came from: restored, a change saves
+// back into the right file, and the files are searched for textures again.
+TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
+    openThree();
+    selectScript("water");
+    command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "lake"}});
+    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "fresh"}});
+    const std::string copy = (dir / "recovery.txt").string();
+    ASSERT_TRUE(writeScriptFile(g.library, copy.c_str()));
+    const std::string origins = describeOrigins(g.library, g.library.scripts);
+
+    EditorContext restored(&ui);
+    ui.editor = &restored;
+    ASSERT_TRUE(restoreLibraryCopy(restored, copy.c_str(), origins));
+    EXPECT_TRUE(libraryHasUnsavedChanges(restored.library.history));
+    ASSERT_TRUE(restored.textures.folders.scriptFolders);
+    EXPECT_EQ(restored.textures.folders.scriptFolders->path, dir.string());
+    ui.answerDialog((dir / "c.txt").string());  // where "fresh" goes
+    ASSERT_EQ(mainDialogProc(restored, DIALOG_COMMAND, IDM_FILE_SAVE), 0);
+    const std::string water = fileText((dir / "b.txt").string());
+    EXPECT_EQ(water.substr(0, 5), "lake\n") << water;
+    EXPECT_NE(water.find("water/deep   { { map deep.tga } }\ntrailing words here"),
+              std::string::npos);
+    EXPECT_TRUE(untouched((dir / "a.txt").string()));
+    EXPECT_NE(fileText((dir / "c.txt").string()).find("\nfresh\n{\n}\n"), std::string::npos);
+    ui.editor = &g;
+}
+
+// A note of View > Problems leads to its script, and to its stage when it
+// stands inside one, as a click on the lists would.
+TEST_F(SaveBack, AProblemLeadsToItsScriptAndStage) {
+    openThree();
+    EXPECT_TRUE(g.problemsShown) << "a file read with problems shows them";
+    const struct {
+        const char* file;
+        const char* word;  // the first place of it in the file
+        const char* selected;
+    } cases[] = {
+        {"a.txt", "glow", "fire/base/0"},
+        {"a.txt", "safe", "fire/base/-"},
+        {"b.txt", "scroll", "water/0"},
+        {"b.txt", "trailing", "trailing/-"},
+    };
+    for (const auto& c : cases) {
+        const int file = findSourceFile(g.library, (dir / c.file).string().c_str());
+        const size_t offset = g.library.files[(size_t)file].text.find(c.word);
+        g.selection.reset();
+        EXPECT_TRUE(selectProblemPlace(g, file, offset)) << c.word;
+        EXPECT_EQ(selected(), c.selected) << c.word;
+    }
+    const int file = findSourceFile(g.library, (dir / "a.txt").string().c_str());
+    ASSERT_GE(file, 0);
+    const std::vector<Problem>& problems = g.fileProblems[(size_t)file].problems;
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problemText(problems[0]), (dir / "a.txt").string() +
+                                            ":1:1: '//' starts no comment in Veltra: '//' names "
+                                            "a script [comment-word]");
+}
