@@ -133,27 +133,52 @@ static void tellSaveError(EditorContext& g, const std::string& path) {
     g.platform->showMessageBox("Save Error", text.c_str());
 }
 
-// The scripts added in the editor go to a file the user chooses, once.
-static bool placeScriptsWithoutFile(EditorContext& g) {
+// The plan of the save. The scripts added in the editor go to a file the
+// user chooses, once; false when the user declined.
+static bool planWithEveryScriptPlaced(EditorContext& g, std::vector<FileRewrite>& rewrites) {
     std::vector<Script*> homeless;
-    for (Script* script = g.library.scripts; script; script = script->next)
-        if (!sourceFileOf(g.library, script)) homeless.push_back(script);
+    rewrites = planSaveBack(g.library, &homeless);
     if (homeless.empty()) return true;
     const char* path = askSaveFileName(g);
     if (!path) return false;
     for (Script* script : homeless) giveScriptToFile(g.library, script, path);
+    rewrites = planSaveBack(g.library);
     return true;
+}
+
+// "FILE:LINE:COLUMN: script 'fire' is read from another file now; its text
+// here is dropped", for each script text a save removes that way.
+static void listMovedScripts(const SourceFile& file, const std::vector<TextRange>& moved,
+                             std::vector<Problem>& lost) {
+    for (const TextRange& range : moved) {
+        int line = 1;
+        size_t lineStart = 0;
+        for (size_t i = 0; i < range.begin; i++) {
+            if (file.text[i] != '\n') continue;
+            line++;
+            lineStart = i + 1;
+        }
+        const size_t nameEnd = file.text.find_first_of(TOKEN_SEPARATORS, range.begin);
+        const std::string name = file.text.substr(range.begin, nameEnd - range.begin);
+        lost.push_back({file.path, line, (int)(range.begin - lineStart) + 1,
+                        PROBLEM_REPLACED_SCRIPT,
+                        "script '" + name +
+                            "' is read from another file now; its text here is "
+                            "dropped",
+                        true, range.begin});
+    }
 }
 
 int onFileSave(EditorContext& g) {
     if (g.library.files.empty()) return onFileSaveLibraryAs(g);
     commitPanel(g);
-    if (!placeScriptsWithoutFile(g)) return 1;
-    std::vector<FileRewrite> rewrites = planSaveBack(g.library);
+    std::vector<FileRewrite> rewrites;
+    if (!planWithEveryScriptPlaced(g, rewrites)) return 1;
     std::vector<Problem> lost;
     for (const FileRewrite& rewrite : rewrites) {
         const SourceFile& file = g.library.files[(size_t)rewrite.file];
         findWordsLost(file.path, file.text.data(), file.text.size(), rewrite.laidOut, lost);
+        listMovedScripts(file, rewrite.moved, lost);
     }
     if (!mayDropWords(g, lost)) return 1;
     for (const FileRewrite& rewrite : rewrites)

@@ -44,15 +44,18 @@ static size_t recordsSize(const std::vector<ScriptAt>& records) {
 }
 
 // The files of the scripts a step changes are looked at by the next save.
-static void touchSources(ScriptLibrary& library, const HistoryStep* step) {
+// Scripts a step adds come as their files have them (read, or new and
+// without a file), unless an undo or redo brings them back.
+static void touchSources(ScriptLibrary& library, const HistoryStep* step, bool addedToo) {
     if (step->content) touchSourceOf(library, step->content);
-    for (const std::vector<ScriptAt>* records : {&step->removed, &step->added})
-        for (const ScriptAt& at : *records) touchSourceOf(library, at.script);
+    for (const ScriptAt& at : step->removed) touchSourceOf(library, at.script);
+    if (addedToo)
+        for (const ScriptAt& at : step->added) touchSourceOf(library, at.script);
 }
 
 static void pushStep(ScriptLibrary& library, HistoryStep* step) {
     History& h = library.history;
-    touchSources(library, step);
+    touchSources(library, step, false);
     dropRedoSteps(h);
     step->serial = ++h.lastSerial;
     step->bytes = sizeof(HistoryStep) + (step->holder ? scriptMemorySize(step->holder) : 0) +
@@ -136,7 +139,7 @@ static void applyStep(ScriptLibrary& library, const HistoryStep* step, bool forw
     if (!out.empty() || !in.empty())
         spliceLibrary(library, out.data(), (int)out.size(), in.data(), (int)in.size());
     library.editCount++;
-    touchSources(library, step);
+    touchSources(library, step, true);
     place.script = step->content ? step->content : onlyRecord(in);
     place.stage = stageAt(step->content, forward ? step->stageAfter : step->stageBefore);
 }

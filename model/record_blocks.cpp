@@ -222,14 +222,20 @@ void freeLarge(void* buffer, size_t) {
     free(buffer);
 }
 #else
+// A text under a block is no large buffer: the heap serves it without the
+// cost of a mapping (a save reads every script of a file on its own).
 void* allocateLarge(size_t size) {
+    if (size < BLOCK_SIZE) return malloc(size);
     void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
-    if (size >= BLOCK_SIZE) madvise(mapped, size, MADV_HUGEPAGE);
+    madvise(mapped, size, MADV_HUGEPAGE);
     return mapped;
 }
 
 void freeLarge(void* buffer, size_t size) {
-    if (buffer) munmap(buffer, size);
+    if (size < BLOCK_SIZE)
+        free(buffer);
+    else if (buffer)
+        munmap(buffer, size);
 }
 #endif

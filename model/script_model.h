@@ -69,6 +69,7 @@ struct ScriptOrigin {
     uint32_t generation;
     uint64_t begin;
     uint64_t end;
+    uint64_t touched;  // not 0: a change may have altered the script since that text
 };
 // The origin beside a script record; only for records made by allocateScript.
 ScriptOrigin& scriptOrigin(Script* script);

@@ -45,8 +45,11 @@ SourceFile* sourceFileOf(ScriptLibrary& library, const Script* script) {
     return file >= 1 && file <= library.files.size() ? &library.files[file - 1] : nullptr;
 }
 
-void touchSourceOf(ScriptLibrary& library, const Script* script) {
-    if (SourceFile* file = sourceFileOf(library, script)) file->touched = true;
+void touchSourceOf(ScriptLibrary& library, Script* script) {
+    SourceFile* file = sourceFileOf(library, script);
+    if (!file) return;
+    file->touched = true;
+    scriptOrigin(script).touched = 1;
 }
 
 // A file met for the first time as the home of new scripts keeps what it
@@ -64,7 +67,7 @@ void giveScriptToFile(ScriptLibrary& library, Script* script, const char* path) 
     uint32_t file = 0;
     SourceFile& source = sourceFileFor(library, path, file);
     if (source.generation == 0) takeExistingText(library, source);
-    scriptOrigin(script) = {file, 0, 0, 0};
+    scriptOrigin(script) = {file, 0, 0, 0, 1};
     source.touched = true;
 }
 
@@ -86,7 +89,7 @@ static void noteSource(const ReadNote& note, void* context) {
     SourceReading& reading = *(SourceReading*)context;
     if (note.kind == NOTE_SCRIPT_BEGUN) {
         const uint64_t end = note.offset + strlen(note.word);
-        scriptOrigin(note.script) = {reading.file, reading.generation, note.offset, end};
+        scriptOrigin(note.script) = {reading.file, reading.generation, note.offset, end, 0};
         reading.begun.push_back(note.script);
     } else if (note.kind == NOTE_SCRIPT_CLOSED) {
         scriptOrigin(note.script).end = note.offset + 1;
@@ -146,28 +149,39 @@ static bool sameAsText(const Script* script, const std::string& text, const Text
     return scratch.scripts && !scratch.scripts->next && sameScriptContent(script, scratch.scripts);
 }
 
-// The file's live scripts: those standing on one of its ranges, by where the
+// A file's live scripts: those standing on one of its ranges, by where the
 // range begins, and the others in library order.
 struct FileScripts {
     std::unordered_map<uint64_t, Script*> onRange;
     std::vector<Script*> unplaced;
 };
 
-static FileScripts scriptsOfFile(ScriptLibrary& library, uint32_t file) {
-    const SourceFile& source = library.files[file - 1];
-    std::unordered_map<uint64_t, uint64_t> rangeEnds;
-    for (const TextRange& range : source.ranges) rangeEnds[range.begin] = range.end;
-    FileScripts found;
+// The live scripts of each touched file, in one walk of the library.
+static std::vector<FileScripts> scriptsOfTouchedFiles(ScriptLibrary& library,
+                                                      std::vector<Script*>* homeless) {
+    std::vector<FileScripts> found(library.files.size());
+    std::vector<std::unordered_map<uint64_t, uint64_t>> rangeEnds(library.files.size());
+    for (size_t i = 0; i < library.files.size(); i++)
+        if (library.files[i].touched)
+            for (const TextRange& range : library.files[i].ranges)
+                rangeEnds[i][range.begin] = range.end;
     for (Script* script = library.scripts; script; script = script->next) {
         const ScriptOrigin& origin = scriptOrigin(script);
-        if (origin.file != file) continue;
-        auto range = rangeEnds.find(origin.begin);
-        const bool onRange = origin.generation == source.generation && range != rangeEnds.end() &&
-                             range->second == origin.end && !found.onRange.count(origin.begin);
+        if (origin.file == 0 || origin.file > library.files.size()) {
+            if (homeless) homeless->push_back(script);
+            continue;
+        }
+        const SourceFile& source = library.files[origin.file - 1];
+        if (!source.touched) continue;
+        FileScripts& scripts = found[origin.file - 1];
+        const auto& ends = rangeEnds[origin.file - 1];
+        auto range = ends.find(origin.begin);
+        const bool onRange = origin.generation == source.generation && range != ends.end() &&
+                             range->second == origin.end && !scripts.onRange.count(origin.begin);
         if (onRange)
-            found.onRange[origin.begin] = script;
+            scripts.onRange[origin.begin] = script;
         else
-            found.unplaced.push_back(script);
+            scripts.unplaced.push_back(script);
     }
     return found;
 }
@@ -183,20 +197,34 @@ static void appendOnItsOwnLine(std::string& text, const std::string& layout, boo
     text += newline;
 }
 
-static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file) {
+// Whether the library holds a script of the name the range begins with: one
+// read from another file took its place (a script deleted has none).
+static bool readElsewhere(const ScriptLibrary& library, const std::string& text,
+                          const TextRange& range) {
+    uint64_t end = range.begin;
+    while (end < range.end && !strchr(TOKEN_SEPARATORS, text[end])) end++;
+    char name[SCRIPT_NAME_SIZE];
+    copyText(name, sizeof name, text.substr(range.begin, end - range.begin).c_str());
+    return findScript(library, name) != nullptr;
+}
+
+static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file, const FileScripts& scripts) {
     const SourceFile& source = library.files[file - 1];
     const std::string& old = source.text;
-    FileScripts scripts = scriptsOfFile(library, file);
-    FileRewrite rewrite{(int)file - 1, {}, {}, {}};
+    FileRewrite rewrite{(int)file - 1, {}, {}, {}, {}};
     std::string& text = rewrite.text;
     uint64_t at = 0;
     for (const TextRange& range : source.ranges) {
         text.append(old, at, range.begin - at);
         at = range.end;
         auto owner = scripts.onRange.find(range.begin);
-        if (owner == scripts.onRange.end()) continue;  // the script left: its text goes
+        if (owner == scripts.onRange.end()) {  // the script left: its text goes
+            if (readElsewhere(library, old, range)) rewrite.moved.push_back(range);
+            continue;
+        }
         const uint64_t begin = text.size();
-        if (sameAsText(owner->second, old, range)) {
+        // Untouched since the text was read or written: the same, unparsed.
+        if (!scriptOrigin(owner->second).touched || sameAsText(owner->second, old, range)) {
             text.append(old, range.begin, range.end - range.begin);
         } else {
             text += layoutInFile(owner->second, source.crlf);
@@ -210,11 +238,12 @@ static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file) {
     return rewrite;
 }
 
-std::vector<FileRewrite> planSaveBack(ScriptLibrary& library) {
+std::vector<FileRewrite> planSaveBack(ScriptLibrary& library, std::vector<Script*>* homeless) {
+    const std::vector<FileScripts> scripts = scriptsOfTouchedFiles(library, homeless);
     std::vector<FileRewrite> rewrites;
     for (size_t i = 0; i < library.files.size(); i++) {
         if (!library.files[i].touched) continue;
-        FileRewrite rewrite = rewriteOf(library, (uint32_t)i + 1);
+        FileRewrite rewrite = rewriteOf(library, (uint32_t)i + 1, scripts[i]);
         if (rewrite.text == library.files[i].text)
             library.files[i].touched = false;
         else
@@ -242,7 +271,7 @@ static void settleFile(ScriptLibrary& library, uint32_t file, std::string text,
     source.touched = false;
     source.ranges.clear();
     for (const auto& [script, range] : placed) {
-        scriptOrigin(script) = {file, source.generation, range.begin, range.end};
+        scriptOrigin(script) = {file, source.generation, range.begin, range.end, 0};
         source.ranges.push_back(range);
     }
 }
@@ -349,7 +378,7 @@ void restoreOrigins(ScriptLibrary& library, Script* first, const std::string& de
         if (path.empty()) continue;
         const uint32_t file = rememberSourceFile(library, path);
         SourceFile& source = library.files[file - 1];
-        scriptOrigin(restored) = {file, 0, 0, 0};
+        scriptOrigin(restored) = {file, 0, 0, 0, 1};
         source.touched = true;
         if (line[tab1 + 1] == '-') continue;
         // Whatever the file says, a range only counts where the text has it.
@@ -357,6 +386,6 @@ void restoreOrigins(ScriptLibrary& library, Script* first, const std::string& de
                                  strtoull(line.c_str() + tab2 + 1, nullptr, 10)};
         for (const TextRange& standing : source.ranges)
             if (standing.begin == range.begin && standing.end == range.end)
-                scriptOrigin(restored) = {file, source.generation, range.begin, range.end};
+                scriptOrigin(restored) = {file, source.generation, range.begin, range.end, 1};
     }
 }

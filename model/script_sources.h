@@ -46,7 +46,7 @@ int findSourceFile(const ScriptLibrary& library, const char* path);
 // The file a script was read from or was given to, or null.
 SourceFile* sourceFileOf(ScriptLibrary& library, const Script* script);
 // A change may have altered the script: its file is looked at by the next save.
-void touchSourceOf(ScriptLibrary& library, const Script* script);
+void touchSourceOf(ScriptLibrary& library, Script* script);
 // Gives a script that has no file to the file at path (a new source file,
 // empty, when none is open there); the next save appends it there.
 void giveScriptToFile(ScriptLibrary& library, Script* script, const char* path);
@@ -60,6 +60,9 @@ struct FileRewrite {
     std::vector<TextRange> laidOut;
     // Every script of the file and its range in the new text.
     std::vector<std::pair<Script*, TextRange>> placed;
+    // Ranges removed because a script of the same name was read from another
+    // file since: their words leave this file, and the user is told.
+    std::vector<TextRange> moved;
 };
 
 // The files whose text a save would change, with their new texts: each
@@ -67,7 +70,9 @@ struct FileRewrite {
 // each range whose script left the library or the file removed, and scripts
 // given to the file without a range appended. A file looked at and found
 // unchanged loses its touched mark.
-std::vector<FileRewrite> planSaveBack(ScriptLibrary& library);
+// The scripts of the library without a file are added to homeless, when given.
+std::vector<FileRewrite> planSaveBack(ScriptLibrary& library,
+                                      std::vector<Script*>* homeless = nullptr);
 // Whether the file on disk still is what was last read or written.
 bool sourceUnchangedOnDisk(const SourceFile& file);
 // Writes the new text as safely as the writer writes; then the file's text,

@@ -550,28 +550,36 @@ bool ProblemFinder::read(const std::string& file, const char* text, size_t size,
     return true;
 }
 
-static bool inside(size_t offset, const std::vector<TextRange>& ranges) {
-    for (const TextRange& range : ranges)
-        if (offset >= range.begin && offset < range.end) return true;
-    return false;
+// A problem found in a part of a text, placed in the whole text.
+static void placeInText(Problem& problem, const char* text, size_t partBegin) {
+    if (problem.line == 0) return;  // about a record
+    int linesBefore = 0;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < partBegin; i++) {
+        if (text[i] != '\n') continue;
+        linesBefore++;
+        lineStart = i + 1;
+    }
+    if (problem.line == 1) problem.column += (int)(partBegin - lineStart);
+    problem.line += linesBefore;
+    problem.offset += partBegin;
 }
 
+// Each range is read on its own: a script's words do not depend on the text
+// around it, and a save reads no more than it lays out.
 void findWordsLost(const std::string& file, const char* text, size_t size,
                    const std::vector<TextRange>& laidOut, std::vector<Problem>& lost) {
-    if (laidOut.empty()) return;
-    std::vector<Problem> problems;
-    {
-        ScriptLibrary whole;
-        whole.history.enabled = false;
-        ProblemFinder(whole).read(file, text, size, problems);
-    }
-    for (Problem& problem : problems)
-        if (problem.losesWords && inside(problem.offset, laidOut))
-            lost.push_back(std::move(problem));
     for (const TextRange& range : laidOut) {
+        if (range.end > size || range.begin > range.end) continue;
         ScriptLibrary part;
         part.history.enabled = false;
-        readScriptText(part, text + range.begin, range.end - range.begin);
+        std::vector<Problem> problems;
+        ProblemFinder(part).read(file, text + range.begin, range.end - range.begin, problems);
+        for (Problem& problem : problems) {
+            if (!problem.losesWords) continue;
+            placeInText(problem, text, range.begin);
+            lost.push_back(std::move(problem));
+        }
         findLayoutLosses(part, file, lost);
     }
 }
