@@ -158,7 +158,9 @@ TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
         EXPECT_TRUE(differsOnlyWithin(before[file], now, range)) << c.what << ":\n" << now;
         EXPECT_NE(now.find(c.expected), std::string::npos) << c.what << ":\n" << now;
         for (const auto& [path, text] : before)
-            if (path != file) EXPECT_TRUE(untouched(path)) << c.what << ": " << path;
+            if (path != file) {
+                EXPECT_TRUE(untouched(path)) << c.what << ": " << path;
+            }
         const Names files = {(dir / "a.txt").string(), (dir / "b.txt").string(),
                              (dir / "c.txt").string()};
         EXPECT_EQ(readBack(files), inEditor(g.library)) << c.what;
@@ -175,7 +177,14 @@ TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
     const std::string later = write("d.txt", "sky { { map night.tga } }\n");
     open(later);
     ui.answerDialog((dir / "c.txt").string());
+    ui.choiceAnswers = {0};  // Save Anyway
     ASSERT_EQ(command(IDM_FILE_SAVE), 0);
+    ASSERT_EQ(ui.choicesShown.size(), 1u);
+    EXPECT_NE(ui.choicesShown[0].text.find(
+                  (dir / "c.txt").string() +
+                  ":1:3: script 'sky' is read from another file now; its text here is dropped"),
+              std::string::npos)
+        << ui.choicesShown[0].text;
     EXPECT_EQ(fileText((dir / "c.txt").string()), "\t\t\n\nnew/one\n{\n}\n\nnew/two\n{\n}\n");
     EXPECT_TRUE(untouched(later));
     EXPECT_TRUE(untouched((dir / "a.txt").string()));
