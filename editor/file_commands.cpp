@@ -48,12 +48,6 @@ void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
     // As after Script Delete: the stage list showed a released script.
     if (wasCurrent && !g.selection.currentScript) g.platform->listReset(IDC_STAGE_LIST);
     fillScriptList(g);
-    refreshProblems(g);
-    // A file read with problems shows them.
-    for (const std::string& path : paths) {
-        const int file = findSourceFile(g.library, path.c_str());
-        if (file >= 0 && !g.fileProblems[(size_t)file].problems.empty()) g.problemsShown = true;
-    }
 }
 
 bool openLibraryFile(EditorContext& g, const char* path) {
@@ -76,7 +70,6 @@ bool restoreLibraryCopy(EditorContext& g, const char* copy, const std::string& o
         addScriptFolder(g.textures.folders, file.path.c_str());
     markLibraryUnsaved(g.library.history);
     fillScriptList(g);
-    refreshProblems(g);
     return true;
 }
 
@@ -190,7 +183,6 @@ int onFileSave(EditorContext& g) {
         tellSaveError(g, g.library.files[(size_t)rewrite.file].path);
     }
     if (allWritten) markLibrarySaved(g.library.history);
-    refreshProblems(g);
     return 0;
 }
 
@@ -216,6 +208,5 @@ int onFileSaveLibraryAs(EditorContext& g) {
         // The writer leaves the old file whole; say why this one failed.
         tellSaveError(g, path);
     }
-    refreshProblems(g);
     return 0;
 }

@@ -4,8 +4,15 @@
 #include "control_ids.h"
 #include "editor.h"
 
+bool problemsOutdated(const EditorContext& g) {
+    if (g.fileProblems.size() != g.library.files.size()) return true;
+    for (size_t i = 0; i < g.fileProblems.size(); i++)
+        if (g.fileProblems[i].generation != g.library.files[i].generation) return true;
+    return false;
+}
+
 void refreshProblems(EditorContext& g) {
-    const std::vector<SourceFile>& files = g.library.files;
+    std::vector<SourceFile>& files = g.library.files;
     g.fileProblems.resize(files.size());
     for (size_t i = 0; i < files.size(); i++) {
         FileProblems& found = g.fileProblems[i];
@@ -16,6 +23,8 @@ void refreshProblems(EditorContext& g) {
         scratch.history.enabled = false;
         ProblemFinder(scratch).read(files[i].path, files[i].text.data(), files[i].text.size(),
                                     found.problems);
+        if (files[i].justRead && !found.problems.empty()) g.problemsShown = true;
+        files[i].justRead = false;
     }
 }
 

@@ -110,6 +110,7 @@ bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver
     source.crlf = usesCrLf(source.text);
     source.stamp = stampOf(path);
     source.touched = false;
+    source.justRead = true;
     SourceReading reading{library, file, source.generation, observer, {}, {}};
     ReadObserver sourceObserver{noteSource, &reading, observer && observer->detailed};
     readScriptText(library, bytes.data, bytes.size, &sourceObserver);

@@ -32,7 +32,8 @@ struct SourceFile {
     std::vector<TextRange> ranges;  // of the scripts alive after that read or write, in order
     bool crlf = false;              // its lines end in CR LF
     FileStamp stamp;
-    bool touched = false;  // a change since may have altered one of its scripts
+    bool touched = false;   // a change since may have altered one of its scripts
+    bool justRead = false;  // read since its problems were last looked at
 };
 
 // Reads the file into the library as readScriptFile does, telling observer,

@@ -17,8 +17,17 @@
 #include <QSessionManager>
 #include <QStatusBar>
 
+// Long enough for the window to show an opened library first.
+constexpr int PROBLEMS_DELAY_MS = 100;
+
 EditorApp::EditorApp() : g(&qt) {
     connect(&qt, &QtPlatform::redrawTick, this, [this] { previewWindowProc(g, PREVIEW_TICK); });
+    problemsLater.setSingleShot(true);
+    problemsLater.setInterval(PROBLEMS_DELAY_MS);
+    connect(&problemsLater, &QTimer::timeout, this, [this] {
+        refreshProblems(g);
+        showCommandStates();
+    });
 }
 
 EditorApp::~EditorApp() = default;
@@ -160,6 +169,7 @@ void EditorApp::showCommandStates() {
 }
 
 void EditorApp::commandDone() {
+    if (problemsOutdated(g)) problemsLater.start();
     showCommandStates();
     settings.save(g);
     emit libraryMayHaveChanged();

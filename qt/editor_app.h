@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -74,5 +75,8 @@ class EditorApp : public QObject {
     QEventLoop* mainLoop = nullptr;
     bool discarded = false;
     bool askingToQuit = false;
+    // The problems of files read or saved are found a moment after the window
+    // shows the library, not before.
+    QTimer problemsLater;
     ProblemsDock* problems = nullptr;  // owned by the editor window
 };

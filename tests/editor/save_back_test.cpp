@@ -366,6 +366,9 @@ TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
 // stands inside one, as a click on the lists would.
 TEST_F(SaveBack, AProblemLeadsToItsScriptAndStage) {
     openThree();
+    EXPECT_TRUE(problemsOutdated(g));
+    refreshProblems(g);
+    EXPECT_FALSE(problemsOutdated(g));
     EXPECT_TRUE(g.problemsShown) << "a file read with problems shows them";
     const struct {
         const char* file;
