@@ -37,10 +37,19 @@ static void trimOldest(History& h) {
     h.appliedCount -= drop;
 }
 
-static size_t recordsSize(const std::vector<ScriptAt>& records) {
-    size_t size = records.capacity() * sizeof(ScriptAt);
+static size_t scriptsSize(const std::vector<ScriptAt>& records) {
+    size_t size = 0;
     for (const ScriptAt& at : records) size += scriptMemorySize(at.script);
     return size;
+}
+
+// What the step holds in the state it leaves: its holder, its lists, and the
+// records out of the library then (the removed ones once done, the added
+// ones once undone); the others are the library's.
+static size_t heldBytes(const HistoryStep* step, bool done) {
+    return sizeof(HistoryStep) + (step->holder ? scriptMemorySize(step->holder) : 0) +
+           (step->removed.capacity() + step->added.capacity()) * sizeof(ScriptAt) +
+           scriptsSize(done ? step->removed : step->added);
 }
 
 // The files of the scripts a step changes are looked at by the next save.
@@ -58,8 +67,7 @@ static void pushStep(ScriptLibrary& library, HistoryStep* step) {
     touchSources(library, step, false);
     dropRedoSteps(h);
     step->serial = ++h.lastSerial;
-    step->bytes = sizeof(HistoryStep) + (step->holder ? scriptMemorySize(step->holder) : 0) +
-                  recordsSize(step->removed) + recordsSize(step->added);
+    step->bytes = heldBytes(step, true);
     h.totalBytes += step->bytes;
     h.steps.push_back(step);
     h.appliedCount = h.steps.size();
@@ -103,8 +111,11 @@ void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<Scri
         return;
     }
     HistoryStep* step = newStep(name);
-    std::sort(removed.begin(), removed.end(), byIndex);
-    std::sort(added.begin(), added.end(), byIndex);
+    // An Open gives its scripts in order already.
+    if (!std::is_sorted(removed.begin(), removed.end(), byIndex))
+        std::sort(removed.begin(), removed.end(), byIndex);
+    if (!std::is_sorted(added.begin(), added.end(), byIndex))
+        std::sort(added.begin(), added.end(), byIndex);
     step->removed = std::move(removed);
     step->added = std::move(added);
     pushStep(library, step);
@@ -131,8 +142,12 @@ static Script* onlyRecord(const std::vector<ScriptAt>& records) {
     return records.size() == 1 ? records[0].script : nullptr;
 }
 
-static void applyStep(ScriptLibrary& library, const HistoryStep* step, bool forward,
+static void applyStep(ScriptLibrary& library, HistoryStep* step, bool forward,
                       HistoryPlace& place) {
+    History& h = library.history;
+    h.totalBytes -= step->bytes;
+    step->bytes = heldBytes(step, forward);
+    h.totalBytes += step->bytes;
     if (step->content) swapScriptContent(step->content, step->holder);
     const std::vector<ScriptAt>& out = forward ? step->removed : step->added;
     const std::vector<ScriptAt>& in = forward ? step->added : step->removed;

@@ -46,6 +46,10 @@ struct ScriptFileBytes {
 // is refused or cannot be read, with *why (when why is not null) telling the
 // user why in a few words.
 bool loadScriptFile(const char* path, ScriptFileBytes& bytes, const char** why = nullptr);
+// The loaded bytes read into the library as readScriptFile reads a file; the
+// reader takes the buffer apart in place.
+void readScriptBytes(ScriptLibrary& library, ScriptFileBytes& bytes,
+                     const ReadObserver* observer = nullptr);
 // Whether loadScriptFile would take the file at path, without reading it.
 bool canReadScriptFile(const char* path, const char** why = nullptr);
 // Everything an open descriptor gives up to its end (standard input, a pipe),

@@ -654,6 +654,10 @@ bool readScriptText(ScriptLibrary& library, const char* text, size_t size,
 bool readScriptFile(ScriptLibrary& library, const char* path, const ReadObserver* observer) {
     ScriptFileBytes bytes;
     if (!loadScriptFile(path, bytes)) return false;
-    readBuffer(library, bytes.data, bytes.size, observer);
+    readScriptBytes(library, bytes, observer);
     return true;
+}
+
+void readScriptBytes(ScriptLibrary& library, ScriptFileBytes& bytes, const ReadObserver* observer) {
+    readBuffer(library, bytes.data, bytes.size, observer);
 }

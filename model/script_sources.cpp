@@ -113,7 +113,7 @@ bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver
     source.justRead = true;
     SourceReading reading{library, file, source.generation, observer, {}, {}};
     ReadObserver sourceObserver{noteSource, &reading, observer && observer->detailed};
-    readScriptText(library, bytes.data, bytes.size, &sourceObserver);
+    readScriptBytes(library, bytes, &sourceObserver);
     SourceFile& read = library.files[file - 1];
     read.ranges.clear();
     for (const Script* script : reading.begun) {
