@@ -8,12 +8,8 @@
 
 #include "cli_fixture.h"
 #include "control_store.h"
-#include "editor_state.h"
-#include "preview.h"
-#include "script_file.h"
+#include "editor.h"
 #include "test_images.h"
-#include "texture_folders.h"
-#include "textures.h"
 
 namespace {
 
@@ -36,24 +32,20 @@ Picture readPng(const std::string& file) {
     return picture;
 }
 
-// The script drawn by the preview itself, ticked by its timer from a restart.
+// The script drawn by the editor's preview, ticked by its timer from a restart.
 Picture previewFrame(const std::string& file, const char* name, int size, int ticks) {
     ControlStore store;
     store.previewWidth = size;
     store.previewHeight = size;
-    platform = &store;
-    textureCount = 0;
-    textureFileFinder = {searchTextureFolders, nullptr};
-    initImageLibrary();
-    initPreviewRendering();
-    readScriptFile(file.c_str());
-    addScriptFolder(file.c_str());
-    currentScript = findScript(name);
-    resolveScriptTextures(currentScript);
-    restartPreviewClock();
-    previewPaused = ticks == 0;
-    for (int i = 0; i < ticks || (ticks == 0 && i == 0); i++) previewWindowProc(PREVIEW_TICK);
-    previewPaused = false;
+    EditorContext g(&store);
+    startPreview(g);
+    readScriptFile(g.library, file.c_str());
+    addScriptFolder(g.textures.folders, file.c_str());
+    g.selection.currentScript = findScript(g.library, name);
+    resolveScriptTextures(g.textures, g.selection.currentScript);
+    restartPreviewClock(g.preview, g.library.scripts);
+    g.preview.previewPaused = ticks == 0;
+    for (int i = 0; i < std::max(ticks, 1); i++) previewWindowProc(g, PREVIEW_TICK);
     Picture picture{size, size, std::vector<uint8_t>((size_t)size * size * 3)};
     std::vector<uint8_t> rgba((size_t)size * size * 4);
     glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -61,13 +53,8 @@ Picture previewFrame(const std::string& file, const char* name, int size, int ti
         size_t row = (size_t)size - 1 - i / size;
         memcpy(&picture.rgb[(row * size + i % size) * 3], &rgba[i * 4], 3);
     }
-    forgetAllTextures();
-    shutdownPreviewRendering();
-    shutdownImageLibrary();
-    currentScript = nullptr;
-    freeAllScripts();
-    clearScriptFolders();
-    platform = nullptr;
+    forgetAllTextures(g.textures);
+    stopPreview(g);
     return picture;
 }
 
