@@ -32,11 +32,16 @@ inline std::string contents(FILE* stream) {
     return text;
 }
 
+// Every test in a folder of its own; every record its commands made must be given back.
 struct CliTest : ::testing::Test {
     std::string dir = "/tmp/veltra-cli-XXXXXX";
+    const size_t recordsBefore = recordsInUse();
 
     void SetUp() override { ASSERT_NE(mkdtemp(dir.data()), nullptr); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override {
+        std::filesystem::remove_all(dir);
+        EXPECT_EQ(recordsInUse(), recordsBefore) << "records outlived the commands";
+    }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
     std::string write(const std::string& name, const std::string& bytes) const {
