@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,36 +19,34 @@ struct CliRun {
     std::string err;
 };
 
-struct CliTest : ::testing::Test {
-    std::string dir;
+// The whole of a file; or of a stream from its start, which is then closed.
+inline std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+inline std::string contents(FILE* stream) {
+    std::string text;
+    rewind(stream);
+    for (int c; (c = fgetc(stream)) != EOF;) text += (char)c;
+    fclose(stream);
+    return text;
+}
 
-    void SetUp() override {
-        char pattern[] = "/tmp/veltra-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+// Every test in a folder of its own; every record its commands made must be given back.
+struct CliTest : ::testing::Test {
+    std::string dir = "/tmp/veltra-cli-XXXXXX";
+    const size_t recordsBefore = recordsInUse();
+
+    void SetUp() override { ASSERT_NE(mkdtemp(dir.data()), nullptr); }
+    void TearDown() override {
+        std::filesystem::remove_all(dir);
+        EXPECT_EQ(recordsInUse(), recordsBefore) << "records outlived the commands";
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
-
     std::string write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path(name), std::ios::binary) << bytes;
         return path(name);
-    }
-
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    static std::string drain(FILE* stream) {
-        std::string text;
-        rewind(stream);
-        for (int c; (c = fgetc(stream)) != EOF;) text += (char)c;
-        fclose(stream);
-        return text;
     }
 
     static CliRun veltra(std::vector<std::string> args) {
@@ -57,8 +55,7 @@ struct CliTest : ::testing::Test {
         for (const std::string& arg : args) argv.push_back(arg.c_str());
         FILE* out = tmpfile();
         FILE* err = tmpfile();
-        int status = runVeltra((int)argv.size(), argv.data(), {out, err});
-        std::string outText = drain(out);
-        return {status, outText, drain(err)};
+        const int status = runVeltra((int)argv.size(), argv.data(), {out, err});
+        return {status, contents(out), contents(err)};
     }
 };

@@ -8,12 +8,8 @@
 
 #include "cli_fixture.h"
 #include "control_store.h"
-#include "editor_state.h"
-#include "preview.h"
-#include "script_file.h"
+#include "editor.h"
 #include "test_images.h"
-#include "texture_folders.h"
-#include "textures.h"
 
 namespace {
 
@@ -36,24 +32,20 @@ Picture readPng(const std::string& file) {
     return picture;
 }
 
-// The script drawn by the preview itself, ticked by its timer from a restart.
+// The script drawn by the editor's preview, ticked by its timer from a restart.
 Picture previewFrame(const std::string& file, const char* name, int size, int ticks) {
     ControlStore store;
     store.previewWidth = size;
     store.previewHeight = size;
-    platform = &store;
-    textureCount = 0;
-    textureFileFinder = {searchTextureFolders, nullptr};
-    initImageLibrary();
-    initPreviewRendering();
-    readScriptFile(file.c_str());
-    addScriptFolder(file.c_str());
-    currentScript = findScript(name);
-    resolveScriptTextures(currentScript);
-    restartPreviewClock();
-    previewPaused = ticks == 0;
-    for (int i = 0; i < ticks || (ticks == 0 && i == 0); i++) previewWindowProc(PREVIEW_TICK);
-    previewPaused = false;
+    EditorContext g(&store);
+    startPreview(g);
+    readScriptFile(g.library, file.c_str());
+    addScriptFolder(g.textures.folders, file.c_str());
+    g.selection.currentScript = findScript(g.library, name);
+    resolveScriptTextures(g.textures, g.selection.currentScript);
+    restartPreviewClock(g.preview, g.library.scripts);
+    g.preview.previewPaused = ticks == 0;
+    for (int i = 0; i < std::max(ticks, 1); i++) previewWindowProc(g, PREVIEW_TICK);
     Picture picture{size, size, std::vector<uint8_t>((size_t)size * size * 3)};
     std::vector<uint8_t> rgba((size_t)size * size * 4);
     glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -61,13 +53,8 @@ Picture previewFrame(const std::string& file, const char* name, int size, int ti
         size_t row = (size_t)size - 1 - i / size;
         memcpy(&picture.rgb[(row * size + i % size) * 3], &rgba[i * 4], 3);
     }
-    forgetAllTextures();
-    shutdownPreviewRendering();
-    shutdownImageLibrary();
-    currentScript = nullptr;
-    freeAllScripts();
-    clearScriptFolders();
-    platform = nullptr;
+    forgetAllTextures(g.textures);
+    stopPreview(g);
     return picture;
 }
 
@@ -90,6 +77,7 @@ const char* const MOVING =
 
 }  // namespace
 
+// The frame the preview draws at the time asked for, and the placeholder where no image is.
 TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
     write("base.tga", tga(8, testPattern(8, 8)));
     write("red.tga", tga(2, solid(255, 0, 0)));
@@ -109,11 +97,8 @@ TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
         EXPECT_NE(drawn.rgb, previous);  // scroll, rotation, animation and sway moved it
         previous = drawn.rgb;
     }
-}
-
-TEST_F(CliTest, RenderDrawsThePlaceholderForNamesFoundNowhere) {
-    std::string file = write("lib.txt", MOVING);
-    CliRun run = veltra({"render", file, "missing", "-o", path("out.png")});
+    // A name found nowhere draws the placeholder, at the preview window's size by default.
+    const CliRun run = veltra({"render", file, "missing", "-o", path("out.png")});
     EXPECT_EQ(run.status, EXIT_CLEAN);
     EXPECT_NE(run.err.find("'pics/missing.tga'"), std::string::npos) << run.err;
     Picture drawn = readPng(path("out.png"));
@@ -127,26 +112,55 @@ TEST_F(CliTest, RenderDrawsThePlaceholderForNamesFoundNowhere) {
     EXPECT_EQ(veltra({"render", file, "absent", "-o", path("no.png")}).status, EXIT_TROUBLE);
 }
 
-TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndADamagedImage) {
+// One PNG per script, named from the script name made safe and unique whatever the letter
+// case, and an index. An image that cannot be loaded is named on the line of its error code,
+// whatever its type, and its script still gets its thumbnail.
+TEST_F(CliTest, ThumbnailsOnePerScriptWithCollisionsAndDamagedImages) {
+    std::filesystem::create_directory(path("pics"));
     write("good.tga", tga(2, solid(255, 0, 0)));
-    write("broken.tga", "not an image at all, only words");
-    std::string first =
-        write("one.txt", "a/b { { map good.tga } }\nbroken { { map broken.tga } }\n");
-    std::string second = write("two.txt", "a_b { { map good.tga } }\nA/B { }\n");
-    CliRun run = veltra({"thumbnails", first, second, "--size", "32", "-o", path("thumbs")});
+    const Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
+    const Bytes pcx = encodePcx(16, 16, testPattern(16, 16));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    } images[] = {
+        {"pics/a.tga", "not an image at all, only words", "1288: invalid file header"},
+        {"cut.tga", tga(2, solid(1, 2, 3)).substr(0, 30), "1298: file read error"},
+        {"cut.jpg", std::string(jpg.begin(), jpg.begin() + 24), "1506: jpeg library error"},
+        {"cut.pcx", std::string(pcx.begin(), pcx.begin() + 200), "1287: illegal file value"},
+    };
+    std::string damaged;
+    for (const auto& image : images) {
+        write(image.name, image.bytes);
+        damaged += std::string(image.name) + " { { map " + image.name + " } }\n";
+    }
+    const std::string first = write("one.txt", "a/b { { map good.tga } }\n" + damaged);
+    const std::string second = write("two.txt", "a_b { { map good.tga } }\nA/B { }\n");
+    const CliRun run = veltra({"thumbnails", first, second, "--size", "32", "-o", path("thumbs")});
     ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
-    EXPECT_NE(run.err.find("'broken.tga'"), std::string::npos) << run.err;
+    for (const auto& image : images) {
+        const std::string line = "veltra: " + path(image.name) + ": " + image.error + "\n";
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << run.err;
+        const std::string placeholder = "texture '" + std::string(image.name) + "'; drawing";
+        EXPECT_NE(run.err.find(placeholder), std::string::npos) << placeholder << run.err;
+    }
     EXPECT_EQ(contents(path("thumbs/index.json")),
-              "[\n  {\"script\": \"broken\", \"png\": \"broken.png\"},\n"
+              "[\n  {\"script\": \"pics/a.tga\", \"png\": \"pics_a.tga.png\"},\n"
+              "  {\"script\": \"cut.tga\", \"png\": \"cut.tga.png\"},\n"
+              "  {\"script\": \"cut.jpg\", \"png\": \"cut.jpg.png\"},\n"
+              "  {\"script\": \"cut.pcx\", \"png\": \"cut.pcx.png\"},\n"
               "  {\"script\": \"a_b\", \"png\": \"a_b.png\"},\n"
               "  {\"script\": \"A/B\", \"png\": \"A_B-2.png\"}\n]\n");
-    for (const char* png : {"broken.png", "a_b.png", "A_B-2.png"}) {
-        Picture picture = readPng(path("thumbs/") + png);
-        EXPECT_EQ(picture.width, 32) << png;
-        EXPECT_EQ(picture.height, 32) << png;
+    int pngs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(path("thumbs"))) {
+        if (entry.path().filename() == "index.json") continue;
+        const Picture picture = readPng(entry.path());
+        EXPECT_EQ(picture.width, 32) << entry.path();
+        EXPECT_EQ(picture.height, 32) << entry.path();
+        pngs++;
     }
-    const auto entries = std::filesystem::directory_iterator(path("thumbs"));
-    EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);  // the PNGs and the index
+    EXPECT_EQ(pngs, 6);
     EXPECT_EQ(safeFileName("../x y"), "_.._x_y");
 }
 
@@ -194,33 +208,5 @@ TEST_F(CliTest, ThumbnailsShowEveryImageTypeUpright) {
                 for (int c = 0; c < 3; c++, at++)
                     EXPECT_NEAR(drawn.rgb[(y * 128 + x) * 3 + c], image.seen[at], image.tolerance)
                         << image.file << ", quarter " << at / 3;
-    }
-}
-
-// A refused image is named on the line of its error code, whatever the type.
-TEST_F(CliTest, ImagesThatCannotBeLoadedAreNamedWithTheirError) {
-    std::filesystem::create_directory(path("pics"));
-    const Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
-    const Bytes pcx = encodePcx(16, 16, testPattern(16, 16));
-    const struct {
-        const char* name;
-        std::string bytes;
-        const char* error;
-    } images[] = {
-        {"pics/a.tga", "not an image at all, only words", "1288: invalid file header"},
-        {"cut.tga", tga(2, solid(1, 2, 3)).substr(0, 30), "1298: file read error"},
-        {"cut.jpg", std::string(jpg.begin(), jpg.begin() + 24), "1506: jpeg library error"},
-        {"cut.pcx", std::string(pcx.begin(), pcx.begin() + 200), "1287: illegal file value"},
-    };
-    std::string library;
-    for (const auto& image : images) {
-        write(image.name, image.bytes);
-        library += std::string(image.name) + " { { map " + image.name + " } }\n";
-    }
-    CliRun run = veltra({"thumbnails", write("lib.txt", library), "-o", path("thumbs")});
-    EXPECT_EQ(run.status, EXIT_CLEAN) << run.err;
-    for (const auto& image : images) {
-        const std::string line = "veltra: " + path(image.name) + ": " + image.error + "\n";
-        EXPECT_NE(run.err.find(line), std::string::npos) << line << run.err;
     }
 }

@@ -18,37 +18,20 @@
 #include <random>
 #include <sstream>
 
+#include "model_fixture.h"
 #include "numbers.h"
-#include "script_file.h"
 
-// The words of a text joined by single spaces: a written file on one line.
-static std::string squeezed(const std::string& text) {
-    std::istringstream in(text);
-    std::string word;
-    std::string out;
-    while (in >> word) out += (out.empty() ? "" : " ") + word;
-    return out;
-}
-
-// Every test starts and ends with an empty library, in a folder of its own.
-class Model : public ::testing::Test {
+// Each test in a folder of its own, for the files it reads and writes.
+class Model : public ModelTest {
   protected:
     std::string folder = "/tmp/veltra-model-XXXXXX";
     void SetUp() override { ASSERT_TRUE(mkdtemp(folder.data())); }
-    void TearDown() override {
-        scriptReleasedHook = nullptr;
-        freeAllScripts();
-        std::filesystem::remove_all(folder);
-    }
-    static void read(const std::string& text) { readScriptText(text.data(), text.size()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
     std::string pathOf(const std::string& name) const { return folder + "/" + name; }
     long entries() const { return std::distance(std::filesystem::directory_iterator(folder), {}); }
     std::string contents(const std::string& name) const {
         std::ifstream file(pathOf(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
-    }
-    std::string written() {
-        return writeScriptFile(pathOf("out.txt").c_str()) ? contents("out.txt") : "(failed)";
     }
 };
 
@@ -120,41 +103,49 @@ TEST_F(Model, ReaderRulesSeenThroughTheWriter) {
         {"", "{ subdivide } } c", "c { }"},
     };
     for (const auto& [before, text, expected] : rows) {
-        freeAllScripts();
-        read(before);
-        read(text);
-        EXPECT_EQ(squeezed(written()), expected) << text;
+        ScriptLibrary rowLibrary;
+        readText(rowLibrary, before);
+        readText(rowLibrary, text);
+        EXPECT_EQ(squeezed(writtenText(rowLibrary)), expected) << text;
     }
     // What the file cannot show: lightmap, frame counts, the current frame, the exact clamp.
     read("z { vertexwarp 1 2 0 { nolightmap anim 1 a b end anim 2 c end } { anim 1 end } { anim 1" +
          first255 + frames + " end } { anim 1 x y");
-    std::vector<std::tuple<int, int, bool>> stages;
-    for (Stage* stage = findScript("z")->stages; stage; stage = stage->next)
-        stages.emplace_back(stage->lightmap, stage->animFrameCount,
-                            stage->animCurrent == stage->animFrames);
-    EXPECT_EQ(stages, (std::vector<std::tuple<int, int, bool>>{
-                          {0, 1, true}, {1, 0, true}, {1, 255, true}, {1, 2, true}}));
-    EXPECT_EQ(findScript("z")->warpSmoothness, 0.001f);
+    const Stage* stage = findScript(library, "z")->stages;
+    for (const auto& [lightmap, frames] : {std::pair{0, 1}, {1, 0}, {1, 255}, {1, 2}}) {
+        SCOPED_TRACE("the stage of " + std::to_string(frames) + " frames");
+        ASSERT_NE(stage, nullptr);
+        EXPECT_EQ(stage->lightmap, lightmap);
+        EXPECT_EQ(stage->animFrameCount, frames);
+        EXPECT_EQ(stage->animCurrent, stage->animFrames);
+        stage = stage->next;
+    }
+    EXPECT_EQ(findScript(library, "z")->warpSmoothness, 0.001f);
     setlocale(LC_ALL, "C");
 }
 
 // A read replaces a script of the same name in any letter case (compared over the 47 characters
-// kept) by appending the new one, and announces each replaced script once, its stages still there.
-static std::vector<std::string> releasedMaps;
-
+// kept) by appending the new one, and tells of each replaced script once, its stages still there.
 TEST_F(Model, ReadReplacesScriptsOfTheSameNameInAnyCase) {
-    scriptReleasedHook = [](Script* script) { releasedMaps.push_back(script->stages->map); };
+    std::vector<std::string> replacedMaps;
+    const ReadObserver observer = {
+        [](const ReadNote& note, void* maps) {
+            if (note.kind == NOTE_SCRIPT_REPLACED)
+                ((std::vector<std::string>*)maps)->push_back(note.script->stages->map);
+        },
+        &replacedMaps};
     const std::string longName(50, 'x');
     read("a { { map 1.tga } } B { { map 2.tga } } " + longName + "1 { { map 3.tga } }");
-    read("b { { map 4.tga } } c { { map 5.tga } } C { { map 6.tga } } " + longName +
-         "2 { { map 7 } }");
-    std::vector<std::string> library;
-    for (Script* script = scriptLibrary; script; script = script->next)
-        library.push_back(std::string(script->name) + ":" + script->stages->map);
+    const std::string text = "b { { map 4.tga } } c { { map 5.tga } } C { { map 6.tga } } " +
+                             longName + "2 { { map 7 } }";
+    readScriptText(library, text.data(), text.size(), &observer);
+    std::vector<std::string> scripts;
+    for (Script* script = library.scripts; script; script = script->next)
+        scripts.push_back(std::string(script->name) + ":" + script->stages->map);
     const std::string kept = longName.substr(0, 47);
-    EXPECT_EQ(library, (std::vector<std::string>{"a:1.tga", "b:4.tga", "C:6.tga", kept + ":7"}));
-    EXPECT_EQ(releasedMaps, (std::vector<std::string>{"2.tga", "5.tga", "3.tga"}));
-    EXPECT_EQ(findScript("A"), scriptLibrary);
+    EXPECT_EQ(scripts, (std::vector<std::string>{"a:1.tga", "b:4.tga", "C:6.tga", kept + ":7"}));
+    EXPECT_EQ(replacedMaps, (std::vector<std::string>{"2.tga", "5.tga", "3.tga"}));
+    EXPECT_EQ(findScript(library, "A"), library.scripts);
 }
 
 // Only a regular file within the reader's limit is read. Anything else is refused before a byte
@@ -180,12 +171,13 @@ TEST_F(Model, OnlyRegularFilesWithinTheLimitAreRead) {
     };
     for (const auto& [path, expected] : rows) {
         const char* why = "(read)";
-        EXPECT_EQ(canReadScriptFile(path.c_str(), &why), readScriptFile(path.c_str())) << path;
+        EXPECT_EQ(canReadScriptFile(path.c_str(), &why), readScriptFile(library, path.c_str()))
+            << path;
         EXPECT_STREQ(why, expected) << path;
     }
     close(listener);
-    EXPECT_EQ(squeezed(written()), "fine { safe }");
-    EXPECT_FALSE(readScriptText("x", MAX_SCRIPT_TEXT_SIZE + 1));
+    EXPECT_EQ(layout(), "fine { safe }");
+    EXPECT_FALSE(readScriptText(library, "x", MAX_SCRIPT_TEXT_SIZE + 1));
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     EXPECT_EQ(write(pipeEnds[1], "piped", 5), 5);
@@ -197,29 +189,31 @@ TEST_F(Model, OnlyRegularFilesWithinTheLimitAreRead) {
 }
 
 TEST_F(Model, WriterLayoutByteForByte) {
-    EXPECT_EQ(written(), "");
-    appendScript("bare");
-    // The editor's Add, with values written only with blending, frames, alpha speed or minimum,
-    // scroll values:
-    Stage* added = appendEmptyStage(appendScript("added"));
-    added->blendSrc = 2.0f;
-    added->animDelay = 2.0f;
-    added->alphaMax = 2.0f;
-    added->scrollTypeX = WAVE_SINE;
-    added->lightmap = 0;
-    EXPECT_EQ(written(), "bare\n{\n}\n\nadded\n{\n\t{\n\t}\n}\n\n");
-    freeAllScripts();
+    EXPECT_EQ(writtenText(library), "");
+    {
+        ScriptLibrary edited;
+        appendScript(edited, "bare");
+        // The editor's Add, with values written only with blending, frames, alpha speed or
+        // minimum, scroll values:
+        Stage* added = appendEmptyStage(appendScript(edited, "added"));
+        added->blendSrc = 2.0f;
+        added->animDelay = 2.0f;
+        added->alphaMax = 2.0f;
+        added->scrollTypeX = WAVE_SINE;
+        added->lightmap = 0;
+        EXPECT_EQ(writtenText(edited), "bare\n{\n}\n\nadded\n{\n\t{\n\t}\n}\n\n");
+    }
     read(
         "Full { safe vertexwarp 1.5 -2 0.25 { map ab alphamask envmap alphashift 0 0.5 1 scroll "
         "cosine 0 static 4e-7 scale "
         "static -1 static 0 anim 0.125 f1.tga f2.tga end rotate 90 } { map later.tga alphashift 3 "
         "0 0 blendfunc gl_dst_color gl_one } }");
-    Script* full = findScript("Full");
+    Script* full = findScript(library, "Full");
     full->subdivide = 200;           // outside the reader's set
     full->stages->blendEnabled = 1;  // with both factors 0
     full->stages->scrollTypeY = 9;   // outside the wave table
     EXPECT_EQ(
-        written(),
+        writtenText(library),
         "Full\n{\n\tsubdivide 200\n\tsafe\n\tvertexwarp 1.500000 -2.000000 "
         "0.250000\n\t{\n\t\talphamask\n"
         "\t\tenvmap\n\t\talphashift 0.000000 0.500000 1.000000\n\t\tblendfunc GL_ZERO GL_ZERO\n"
@@ -228,7 +222,7 @@ TEST_F(Model, WriterLayoutByteForByte) {
         "\t\talphashift 3.000000 0.000000 0.000000\n\t\tblendfunc GL_DST_COLOR GL_ONE\n\t}\n"
         "\t[\n\t\teditorimage f1.tga\n\t]\n}\n\n");
     copyText(full->stages->map, "first.tga");  // a stage's map comes before its own frames
-    EXPECT_NE(written().find("editorimage first.tga\n"), std::string::npos);
+    EXPECT_NE(writtenText(library).find("editorimage first.tga\n"), std::string::npos);
 }
 
 // formatFloat prints exactly what the C library's "%f" prints.
@@ -249,30 +243,36 @@ TEST(Numbers, FormatFloatMatchesTheCLibrary) {
     }
 }
 
-// Records come zeroed whether carved anew, reused after a release or carved again from
-// blocks used before; every record made by reads and edits is released with the library.
-TEST_F(Model, RecordsComeZeroedAndAllReturnWithTheLibrary) {
-    read("a { safe subdivide 64 vertexwarp 1 2 0.5 { map x.tga anim 1 f g end } } b { { } }");
-    Script* dirty = allocateScript();
-    memset(dirty, 0xAB, sizeof *dirty);
-    freeScriptRecord(dirty);
-    Script* reused = allocateScript();
-    EXPECT_EQ(std::tuple(reused->safe, reused->subdivide, reused->warpSpeed, reused->name[8]),
-              std::tuple(0, 0, 0.0f, '\0'));
-    EXPECT_EQ(std::tuple(reused->stages, reused->next), std::tuple(nullptr, nullptr));
-    freeScriptRecord(reused);
-    read("b { { map y.tga } }");
-    EXPECT_GT(recordsInUse(), 0u);
-    freeAllScripts();
-    EXPECT_EQ(recordsInUse(), 0u);
-    read("c { subdivide 8 { anim 2 h end } }");
-    const Stage* again = findScript("c")->stages;
-    EXPECT_EQ(std::string(again->map) + " " + again->animFrames->name, "pics/noimage.tga h");
-    EXPECT_EQ(again->next, nullptr);
-    EXPECT_EQ(findScript("c")->safe, 0);
-    freeAllScripts();
+// Records come zeroed whether reused after a release or carved again from blocks used before
+// (once no record is in use); blocks given back to the system are mapped again.
+TEST_F(Model, RecordsComeZeroed) {
+    {
+        ScriptLibrary used;
+        readText(used, "a { safe subdivide 64 vertexwarp 1 2 0.5 { map x.tga anim 1 f g end } }");
+        Script* dirty = allocateScript();
+        memset(dirty, 0xAB, sizeof *dirty);
+        freeScriptRecord(dirty);
+        Script* reused = allocateScript();
+        EXPECT_EQ(reused->safe, 0);
+        EXPECT_EQ(reused->warpSpeed, 0.0f);
+        EXPECT_EQ(reused->name[8], '\0');
+        EXPECT_EQ(reused->next, nullptr);
+        freeScriptRecord(reused);
+    }
+    ASSERT_EQ(recordsInUse(), 0u);
+    {
+        ScriptLibrary again;
+        readText(again, "c { subdivide 8 { anim 2 h end } }");
+        const Stage* stage = again.scripts->stages;
+        EXPECT_STREQ(stage->map, "pics/noimage.tga");
+        EXPECT_STREQ(stage->animFrames->name, "h");
+        EXPECT_EQ(stage->animFrames->next, nullptr);
+        EXPECT_EQ(stage->next, nullptr);
+        EXPECT_EQ(again.scripts->safe, 0);
+    }
     releaseRecordBlocks();
-    EXPECT_EQ(recordsInUse(), 0u);
+    read("d { safe }");
+    EXPECT_EQ(layout(), "d { safe }");
 }
 
 // textToDouble reads exactly what the C library's strtod reads in the C locale, bit for
@@ -290,30 +290,11 @@ TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
         (void)strtol_l(text.c_str(), &end, 10, cLocale);
         ASSERT_EQ(numberPrefixLength(text.c_str(), true), (size_t)(end - text.c_str())) << text;
     };
-    const char* words[] = {
-        "0",
-        "-0",
-        "+0.5",
-        ".25",
-        "5.",
-        "-",
-        "1.5.3",
-        "1,5",
-        "0.5e3",
-        "2E-2",
-        "0x1p3",
-        "-0X10",
-        "inf",
-        " 7",
-        "9007199254740993",
-        "12345678901234567890",
-        "0.0000000000000000000001",
-        "0.00000000000000000000001",
-        "3.000000abc",
-        "+.",
-        "16.5",
-    };
-    for (const char* word : words) check(word);
+    std::istringstream words(  // separated by '|'
+        "0|-0|+0.5|.25|5.|-|1.5.3|1,5|0.5e3|2E-2|0x1p3|-0X10|inf| 7|3.000000abc|+.|16.5|"
+        "9007199254740993|12345678901234567890|"
+        "0.0000000000000000000001|0.00000000000000000000001");
+    for (std::string word; std::getline(words, word, '|');) check(word);
     std::mt19937 random(10);
     for (int i = 0; i < 200000; i++) {
         std::string text = random() % 2 ? "-" : "";
@@ -333,37 +314,38 @@ TEST(Numbers, TextToDoubleMatchesTheCLibrary) {
 // save replaces the file it points to with its permission bits, or creates it under the umask.
 TEST_F(Model, SavesNeverDestroyTheOldFile) {
     for (int i = 0; i < 2000; i++)
-        copyText(appendStage(appendScript(("s" + std::to_string(i)).c_str()))->map,
+        copyText(appendStage(appendScript(library, ("s" + std::to_string(i)).c_str()))->map,
                  "textures/x.tga");
     errno = 0;
-    EXPECT_FALSE(writeScriptFile(pathOf("no/such/folder.txt").c_str()));
-    EXPECT_TRUE(errno == ENOENT && entries() == 0);
+    EXPECT_FALSE(writeScriptFile(library, pathOf("no/such/folder.txt").c_str()));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(entries(), 0);
     std::ofstream(pathOf("real.txt")) << "old contents";
     pid_t child = fork();
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit = {4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(writeScriptFile(pathOf("real.txt").c_str()) ? 0 : errno == EFBIG ? 2 : 1);
+        _exit(writeScriptFile(library, pathOf("real.txt").c_str()) ? 0 : errno == EFBIG ? 2 : 1);
     }
     int status = 0;
-    EXPECT_TRUE(waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                WEXITSTATUS(status) == 2)
-        << status;
-    EXPECT_TRUE(contents("real.txt") == "old contents" && entries() == 1);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2) << "2: the write failed with EFBIG";
+    EXPECT_EQ(contents("real.txt"), "old contents");
+    EXPECT_EQ(entries(), 1);
     ASSERT_EQ(chmod(pathOf("real.txt").c_str(), 0604), 0);
     ASSERT_EQ(symlink("real.txt", pathOf("link.txt").c_str()), 0);
     ASSERT_EQ(symlink("new.txt", pathOf("dangling.txt").c_str()), 0);
     mode_t oldMask = umask(027);
-    EXPECT_TRUE(writeScriptFile(pathOf("link.txt").c_str()) &&
-                writeScriptFile(pathOf("dangling.txt").c_str()));
+    EXPECT_TRUE(writeScriptFile(library, pathOf("link.txt").c_str()));
+    EXPECT_TRUE(writeScriptFile(library, pathOf("dangling.txt").c_str()));
     umask(oldMask);
     EXPECT_EQ(entries(), 4);
-    std::string whole = written();
     for (auto [name, mode] : {std::pair{"real.txt", 0604u}, std::pair{"new.txt", 0640u}}) {
         struct stat info;
-        EXPECT_TRUE(stat(pathOf(name).c_str(), &info) == 0 && (info.st_mode & 07777) == mode &&
-                    contents(name) == whole)
-            << name;
+        ASSERT_EQ(stat(pathOf(name).c_str(), &info), 0) << name;
+        EXPECT_EQ(info.st_mode & 07777, mode) << name;
+        EXPECT_EQ(contents(name), writtenText(library)) << name;
     }
 }

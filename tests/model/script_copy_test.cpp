@@ -1,0 +1,226 @@
+// Whole-script records outside the library: deep copies, the comparison that decides whether
+// a change is a step, the exchange of contents, the relinking of the library, and positions.
+#include <cmath>
+
+#include "model_fixture.h"
+#include "script_copy.h"
+
+namespace {
+
+const std::string TWO_STAGES =
+    "a { subdivide 16 vertexwarp 1 2 0.5 safe { map m.tga anim 0.5 f1 f2 f3 end } { map n.tga "
+    "blendfunc gl_one gl_one alphashift 1 2 3 scroll sine 1 static 2 scale static 3 sine 4 "
+    "rotate 5 envmap alphamask } }";
+
+std::string names(const ScriptLibrary& library) {
+    std::string text;
+    for (const Script* script = library.scripts; script; script = script->next)
+        text += (text.empty() ? "" : " ") + std::string(script->name);
+    return text;
+}
+
+Script* nth(const ScriptLibrary& library, int index) {
+    Script* script = library.scripts;
+    while (index-- > 0) script = script->next;
+    return script;
+}
+
+struct Change {
+    const char* what;
+    void (*edit)(Script*);
+    bool differs;
+};
+
+// Rows that set one value of the script, or of its second stage.
+#define SCRIPT_VALUE(field, value) (Change{#field, [](Script* s) { s->field = value; }, true})
+#define STAGE_VALUE(field, value) \
+    (Change{"stage " #field, [](Script* s) { s->stages->next->field = value; }, true})
+
+}  // namespace
+
+using ScriptCopy = ModelTest;
+
+// A copy holds the same values in records of its own, unlinked; the view state starts afresh:
+// no texture slots, not resolved, each animation at its first frame.
+TEST_F(ScriptCopy, CopiesAreDeepAndStartTheirViewAfresh) {
+    read(TWO_STAGES + " b { }");
+    Script* source = library.scripts;
+    source->texturesResolved = 1;
+    for (Stage* stage = source->stages; stage; stage = stage->next) {
+        stage->texture = 7;
+        stage->animNextTime = 2.5f;
+        for (AnimFrame* frame = stage->animFrames; frame; frame = frame->next) frame->texture = 8;
+        stage->animCurrent = stage->animFrames ? stage->animFrames->next : nullptr;
+    }
+    ScriptLibrary copies;
+    copies.scripts = copyScript(source);
+    removeScript(library, source);  // the copy shares nothing with it
+    EXPECT_EQ(squeezed(writtenText(copies)),
+              "a { subdivide 16 safe vertexwarp 1.000000 2.000000 0.500000 { map m.tga anim "
+              "0.500000 f1 f2 f3 end } { map n.tga alphamask envmap alphashift 1.000000 2.000000 "
+              "3.000000 blendfunc GL_ONE GL_ONE scroll sine 1.000000 static 2.000000 scale static "
+              "3.000000 sine 4.000000 rotate 5.000000 } [ editorimage m.tga ] }");
+    const Script* copy = copies.scripts;
+    EXPECT_EQ(copy->next, nullptr);
+    EXPECT_EQ(copy->texturesResolved, 0);
+    for (const Stage* stage = copy->stages; stage; stage = stage->next) {
+        SCOPED_TRACE(stage->map);
+        EXPECT_EQ(stage->texture, 0);
+        EXPECT_EQ(stage->animNextTime, 0.0f);
+        EXPECT_EQ(stage->animCurrent, stage->animFrames);
+        for (AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
+            EXPECT_EQ(frame->texture, 0) << frame->name;
+    }
+}
+
+// Each row changes one value of a copy: every value the file holds is a difference, in either
+// order; the view state is not. Floats compare by their bits: NaN again is no change, -0 is.
+TEST_F(ScriptCopy, SameContentSeesEveryValueTheFileHolds) {
+    read(TWO_STAGES);
+    Script* base = library.scripts;
+    base->warpSpeed = NAN;
+    const Change rows[] = {
+        SCRIPT_VALUE(name[0], 'A'),
+        SCRIPT_VALUE(subdivide, 32),
+        SCRIPT_VALUE(warpDistance, 9),
+        SCRIPT_VALUE(warpSmoothness, 9),
+        SCRIPT_VALUE(warpSpeed, 9),
+        SCRIPT_VALUE(safe, 0),
+        STAGE_VALUE(map[0], 'o'),
+        STAGE_VALUE(animDelay, 9),
+        STAGE_VALUE(blendSrc, 9),
+        STAGE_VALUE(blendDst, 9),
+        STAGE_VALUE(blendEnabled, 0),
+        STAGE_VALUE(alphaMin, 9),
+        STAGE_VALUE(alphaMax, 9),
+        STAGE_VALUE(alphaSpeed, 9),
+        STAGE_VALUE(scrollTypeX, 2),
+        STAGE_VALUE(scrollTypeY, 2),
+        STAGE_VALUE(scrollX, 9),
+        STAGE_VALUE(scrollY, 9),
+        STAGE_VALUE(scaleTypeX, 2),
+        STAGE_VALUE(scaleTypeY, 2),
+        STAGE_VALUE(scaleX, 9),
+        STAGE_VALUE(scaleY, 9),
+        STAGE_VALUE(rotateSpeed, 9),
+        STAGE_VALUE(envmap, 0),
+        STAGE_VALUE(lightmap, 0),
+        STAGE_VALUE(alphamask, 0),
+        SCRIPT_VALUE(stages->animFrames->next->name[1], '9'),
+        SCRIPT_VALUE(stages->rotateSpeed, -0.0f),
+        {"a stage more", [](Script* s) { appendStage(s); }, true},
+        {"a stage less", [](Script* s) { deleteStageAt(s, 1); }, true},
+        {"a frame more",
+         [](Script* s) {
+             s->stages->animFrames->next->next->next = allocateFrame();
+             s->stages->animFrameCount++;
+         },
+         true},
+        {"NaN again", [](Script* s) { s->warpSpeed = NAN; }, false},
+        {"the view",
+         [](Script* s) {
+             s->texturesResolved = 1;
+             s->stages->texture = 3;
+             s->stages->animFrames->texture = 3;
+             s->stages->animCurrent = s->stages->animFrames->next;
+             s->stages->animNextTime = 1.0f;
+         },
+         false},
+    };
+    for (const Change& row : rows) {
+        Script* copy = copyScript(base);
+        row.edit(copy);
+        EXPECT_EQ(sameScriptContent(base, copy), !row.differs) << row.what;
+        EXPECT_EQ(sameScriptContent(copy, base), !row.differs) << row.what << ", the other way";
+        freeDetachedScript(copy);
+    }
+}
+
+// An exchange swaps everything but the list link: each record stays where it is linked, a
+// detached one stays detached.
+TEST_F(ScriptCopy, SwapKeepsEachRecordWhereItIsLinked) {
+    read("a { safe } b { } c { }");
+    Script* const a = library.scripts;
+    Script* const c = a->next->next;
+    Script* detached = copyScript(c);
+    copyText(detached->name, "x");
+    swapScriptContent(a, detached);
+    swapScriptContent(c, a);
+    EXPECT_EQ(layout(), "c { } b { } x { }");
+    EXPECT_EQ(library.scripts, a);
+    EXPECT_EQ(c->next, nullptr);
+    EXPECT_EQ(detached->next, nullptr);
+    EXPECT_STREQ(detached->name, "a");
+    EXPECT_EQ(detached->safe, 1);
+    freeDetachedScript(detached);
+}
+
+// Each row: the positions unlinked from a library of a b c d, the positions in the result
+// that x, y and z are linked in at, and the library after; the unlinked records are detached.
+TEST_F(ScriptCopy, SpliceRelinksTheLibrary) {
+    const struct {
+        std::vector<int> removed;
+        std::vector<int> inserted;
+        const char* after;
+    } rows[] = {{{1}, {}, "a c d"},
+                {{0, 3}, {}, "b c"},
+                {{}, {0}, "x a b c d"},
+                {{}, {4}, "a b c d x"},
+                {{}, {9}, "a b c d x"},
+                {{}, {1, 2}, "a x y b c d"},
+                {{1, 2}, {1}, "a x d"},
+                {{0}, {0, 2}, "x b y c d"},
+                {{0, 1, 2, 3}, {0, 1}, "x y"},
+                {{3}, {3}, "a b c x"},
+                {{}, {0, 5, 6}, "x a b c d y z"}};
+    for (const auto& [removedAt, insertedAt, after] : rows) {
+        ScriptLibrary rowLibrary, extras;
+        readText(rowLibrary, "a { } b { } c { } d { }");
+        readText(extras, "x { } y { } z { }");
+        std::vector<ScriptAt> removed, inserted;
+        for (int index : removedAt) removed.push_back({index, nth(rowLibrary, index)});
+        for (int index : insertedAt) {
+            inserted.push_back({index, extras.scripts});
+            unlinkScript(extras, extras.scripts);
+        }
+        spliceLibrary(rowLibrary, removed.data(), (int)removed.size(), inserted.data(),
+                      (int)inserted.size());
+        EXPECT_EQ(names(rowLibrary), after);
+        for (const ScriptAt& at : removed) {
+            EXPECT_EQ(at.script->next, nullptr) << after;
+            freeDetachedScript(at.script);
+        }
+    }
+}
+
+// Positions in the library and in a script, and the owner of a stage: -1 or null for a record
+// elsewhere or none.
+TEST_F(ScriptCopy, PositionsOfScriptsAndStages) {
+    read("a { { } { } } b { } c { { } }");
+    Script* a = library.scripts;
+    Script* b = a->next;
+    Script* c = b->next;
+    ScriptLibrary elsewhere;
+    readText(elsewhere, "z { { } }");
+    Script* z = elsewhere.scripts;
+    Stage* a0 = a->stages;
+    Stage* a1 = a0->next;
+    Stage* c0 = c->stages;
+    for (auto [script, index] :
+         {std::pair<Script*, int>{a, 0}, {b, 1}, {c, 2}, {z, -1}, {nullptr, -1}})
+        EXPECT_EQ(scriptIndex(library, script), index) << (script ? script->name : "none");
+    const std::tuple<Script*, int, Stage*> stagesAt[] = {
+        {a, 0, a0},       {a, 1, a1},      {c, 0, c0},           {a, 2, nullptr},
+        {a, -1, nullptr}, {b, 0, nullptr}, {nullptr, 0, nullptr}};
+    for (auto [script, index, stage] : stagesAt)
+        EXPECT_EQ(stageAt(script, index), stage) << (script ? script->name : "none") << index;
+    const std::tuple<Script*, Stage*, int, Script*> stagesOf[] = {
+        {a, a1, 1, a},        {c, c0, 0, c},
+        {a, c0, -1, c},       {a, z->stages, -1, nullptr},
+        {nullptr, a0, -1, a}, {a, nullptr, -1, nullptr}};
+    for (auto [script, stage, index, owner] : stagesOf) {
+        SCOPED_TRACE(testing::Message() << (script ? script->name : "none") << " " << stage);
+        EXPECT_EQ(stageIndex(script, stage), index);
+        EXPECT_EQ(stageOwner(library, stage), owner);
+    }
+}
