@@ -53,8 +53,8 @@ struct ScriptLibrary;
 // Records a change made to script in place; before is a copy taken first
 // and is kept or released. Returns false (and records nothing) when the
 // change left the script as it was.
-bool recordContentStep(ScriptLibrary& library, const char* name, Script* script, Script* before, int stageBefore,
-                       int stageAfter);
+bool recordContentStep(ScriptLibrary& library, const char* name, Script* script, Script* before,
+                       int stageBefore, int stageAfter);
 // Records scripts unlinked from or linked into the library.
 void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<ScriptAt> removed,
                       std::vector<ScriptAt> added);
