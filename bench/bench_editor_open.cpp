@@ -23,10 +23,10 @@
 #include "control_ids.h"
 #include "editor_app.h"
 #include "editor_window.h"
-#include "script_library.h"
 #include "qt_platform.h"
 #include "script_file.h"
 #include "script_file_text.h"
+#include "script_library.h"
 
 constexpr int SCRIPTS = 50000;
 constexpr int RUNS = 11;

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
             keystrokes[i].push_back(
                 milliseconds([&] { QTest::keyClick(dialog.nameBox(), typed[i]); }));
             const std::string prefix = typed.substr(0, i + 1);
-            floors[i].push_back(milliseconds([&] { listedSink = scanAllNames(library, prefix.c_str()); }));
+            floors[i].push_back(
+                milliseconds([&] { listedSink = scanAllNames(library, prefix.c_str()); }));
         }
     }
     printf("Find Script over %d scripts, medians of %d runs\n", SCRIPTS, RUNS);
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
         worst = std::max(worst, keystroke);
         dialog.nameBox()->setText(QString::fromStdString(typed.substr(0, i + 1)));
         printf("%-12s %8d %12.2f %10.2f %8.2f\n", typed.substr(0, i + 1).c_str(),
-               scanAllNames(library, typed.substr(0, i + 1).c_str()), keystroke, floor, keystroke / floor);
+               scanAllNames(library, typed.substr(0, i + 1).c_str()), keystroke, floor,
+               keystroke / floor);
     }
     printf("slowest keystroke %.2f ms; within target (<= %.0f ms): %s\n", worst, TARGET_MS,
            worst <= TARGET_MS ? "yes" : "no");

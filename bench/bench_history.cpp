@@ -88,8 +88,8 @@ static RunResult measure(bool withHistory) {
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     const History& history = g.library.history;
-    return {seconds, usage.ru_maxrss / 1024.0, mebibytes(historyBytes(history)),
-            mebibytes(library), historyStepCount(history)};
+    return {seconds, usage.ru_maxrss / 1024.0, mebibytes(historyBytes(history)), mebibytes(library),
+            historyStepCount(history)};
 }
 
 static RunResult inChild(bool withHistory) {
@@ -114,8 +114,9 @@ static void measureRecoverySlices() {
     bool complete = false;
     const double copying = milliseconds([&] {
         for (; !complete; slices++)
-            longest = std::max(longest,
-                               milliseconds([&] { complete = continueSnapshot(library, snapshot, 0.004); }));
+            longest = std::max(longest, milliseconds([&] {
+                                   complete = continueSnapshot(library, snapshot, 0.004);
+                               }));
     });
     freeSnapshot(snapshot);
     printf(

@@ -16,8 +16,8 @@
 
 #include "bench_timing.h"
 #include "script_file.h"
-#include "script_library.h"
 #include "script_file_text.h"
+#include "script_library.h"
 
 constexpr int RUNS = 15;
 constexpr int SIZES[2] = {1000, 50000};
@@ -74,8 +74,8 @@ static Measurement measurementOf(Figure figure, const std::string& path, const s
         case SPLIT:
             return {[&] { words = bytes; }, [&] { splitWords(words); }, nothing};
         case WRITE:
-            return {readFile,
-                    [&] { writeScriptFile(library, (folder + "/written.txt").c_str()); }, freeAll};
+            return {readFile, [&] { writeScriptFile(library, (folder + "/written.txt").c_str()); },
+                    freeAll};
         default:
             return {nothing, [&] { writeWithOneFwrite(folder + "/fwrite.txt", bytes); }, nothing};
     }
