@@ -14,8 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
+
+#include <algorithm>
 
 EditorApp::EditorApp() : g(&qt) {
     connect(&qt, &QtPlatform::redrawTick, this, [this] { previewWindowProc(g, PREVIEW_TICK); });
@@ -110,6 +113,14 @@ void EditorApp::addProblemsDock() {
     });
 }
 
+// A window grown downwards past the foot of its screen moves up to show it
+// all, its top kept on the screen.
+static void keepOnScreen(QWidget* window) {
+    const QRect screen = window->screen()->availableGeometry();
+    const int overflow = window->frameGeometry().bottom() - screen.bottom();
+    if (overflow > 0) window->move(window->x(), std::max(screen.top(), window->y() - overflow));
+}
+
 // "fire.txt and 3 more — VeltraEd" with the unsaved mark; the status bar
 // counts the problems; a file opened with problems shows the panel.
 void EditorApp::showFilesAndProblems() {
@@ -133,7 +144,9 @@ void EditorApp::showFilesAndProblems() {
     } else if (editor->statusBar()->isVisible()) {
         editor->statusBar()->clearMessage();
     }
-    if (resize) editor->setFixedSize(editor->sizeHint());
+    if (!resize) return;
+    editor->setFixedSize(editor->sizeHint());
+    keepOnScreen(editor);
 }
 
 // The menu text with its mnemonic marked and the detail after it: "&Undo Submit".
