@@ -14,7 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -35,14 +34,6 @@ class QtFilesTest : public QtEditorTest {
         fs::last_write_time(path.toStdString(), LONG_AGO);
         return path;
     }
-    static std::string text(const QString& path) {
-        std::stringstream text;
-        text << std::ifstream(path.toStdString(), std::ios::binary).rdbuf();
-        return text.str();
-    }
-    static bool dated(const QString& path, fs::file_time_type time) {
-        return fs::last_write_time(path.toStdString()) == time;
-    }
     // Script Update at that row of the list, giving the script a new name.
     void rename(int row, const char* name) {
         qt().listSetSelection(IDC_SCRIPT_LIST, row);
@@ -57,12 +48,6 @@ class QtFilesTest : public QtEditorTest {
             for (QAbstractButton* button : box->buttons())
                 if (button->text() == caption) button->click();
         });
-    }
-    // A new program, as at the next start.
-    void restart() {
-        app->tearDown();
-        app = std::make_unique<EditorApp>();
-        startOnScreen();
     }
 
     const fs::file_time_type LONG_AGO = fs::file_time_type::clock::now() - std::chrono::hours(48);
@@ -105,9 +90,11 @@ TEST_F(QtFilesTest, SaveAsksBeforeItDropsWordsOrOverwritesAFileChangedOnDisk) {
                       ":3:2: 'glow' is not a script keyword; skipped [unknown-word]\n" + path +
                       ":3:7: '3' is not a script keyword; skipped [unknown-word]";
         EXPECT_EQ(boxTexts, QStringList{question});
-        EXPECT_EQ(text(path), row.after);
+        EXPECT_EQ(fileText(path), row.after);
         EXPECT_EQ(title(), row.title);
-        restart();
+        app->tearDown();  // the next row in a new program
+        app = std::make_unique<EditorApp>();
+        startOnScreen();
     }
 }
 
@@ -131,10 +118,10 @@ TEST_F(QtFilesTest, AFailedWriteOfTheSecondOfThreeFilesKeepsItWhole) {
     app->runCommand(IDM_FILE_SAVE);
     setrlimit(RLIMIT_FSIZE, &unlimited);
     EXPECT_EQ(boxTexts, QStringList{"Could not save \"" + paths[1] + "\": " + strerror(EFBIG)});
-    EXPECT_EQ(text(paths[0]), "a2\n{\n\tsafe\n}\n");
-    EXPECT_EQ(text(paths[1]), longB);
-    EXPECT_TRUE(dated(paths[1], LONG_AGO));
-    EXPECT_EQ(text(paths[2]), "c2\n{\n\tsafe\n}\n");
+    EXPECT_EQ(fileText(paths[0]), "a2\n{\n\tsafe\n}\n");
+    EXPECT_EQ(fileText(paths[1]), longB);
+    EXPECT_EQ(fs::last_write_time(paths[1].toStdString()), LONG_AGO);
+    EXPECT_EQ(fileText(paths[2]), "c2\n{\n\tsafe\n}\n");
     EXPECT_EQ(title(), "a.txt and 2 more* — VeltraEd");
 }
 
@@ -149,11 +136,7 @@ TEST_F(QtFilesTest, SeveralFilesOpenFromOneDialogAsOneStep) {
         chooseFile(dialog, "\"b.txt\" \"a.txt\"");
     });
     app->runCommand(IDM_FILE_OPEN);
-    QStringList names;
-    for (const Script* script = g().library.scripts; script; script = script->next)
-        names << script->name;
-    EXPECT_EQ(names, (QStringList{"beta", "gamma", "alpha"}));
-    EXPECT_EQ(menuItem(IDM_EDIT_UNDO)->text(), "&Undo Open");
+    EXPECT_EQ(scriptNames(), (QStringList{"beta", "gamma", "alpha"}));
     EXPECT_EQ(historyStepCount(g().library.history), 1u);
     EXPECT_EQ(title(), "b.txt and 1 more — VeltraEd");
     runSteps({press(QMessageBox::Cancel)});

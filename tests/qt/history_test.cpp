@@ -13,13 +13,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
-
-static std::string fileText(const QString& path) {
-    std::stringstream text;
-    text << std::ifstream(path.toStdString()).rdbuf();
-    return text.str();
-}
 
 static QStringList recoveryCopies() {
     return QDir(RecoveryKeeper::stateFolder()).entryList({"*.txt"});
@@ -32,12 +25,6 @@ class QtHistoryTest : public QtEditorTest {
         const QString path = folder.filePath(name + ".txt");
         std::ofstream(path.toStdString()) << name.toStdString() << "\n{\n\tsafe\n}\n";
         return path;
-    }
-    QStringList scriptNames() {
-        QStringList names;
-        for (const Script* script = g().library.scripts; script; script = script->next)
-            names << script->name;
-        return names;
     }
     // An item as the user sees it: its text, and whether it is greyed.
     QString shown(int id) {
