@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -104,12 +105,13 @@ void EditorApp::addProblemsDock() {
         selectProblemPlace(g, file, offset);
         commandDone();
     };
-    // Closed with its own button: the View menu follows.
+    // Closed with its own button: the View menu follows, and the window
+    // shrinks once the panel is gone from the layout (while it hides, the
+    // window's size hint still holds it).
     connect(problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (!visible && g.problemsShown && !qt.editorWindow()->isMinimized()) {
-            g.problemsShown = false;
-            showCommandStates();
-        }
+        if (visible || !g.problemsShown || qt.editorWindow()->isMinimized()) return;
+        g.problemsShown = false;
+        QTimer::singleShot(0, this, [this] { showCommandStates(); });
     });
 }
 

@@ -23,9 +23,12 @@
 #include <span>
 #include <sstream>
 
-// Failures show texts, not bytes.
+// Failures show texts and sizes, not bytes.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QSize& size, std::ostream* out) {
+    *out << size.width() << 'x' << size.height();
 }
 
 // The bytes of a file.
