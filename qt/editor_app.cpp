@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSessionManager>
@@ -100,6 +101,11 @@ void EditorApp::addProblemsDock() {
     problems->setFeatures(QDockWidget::DockWidgetClosable);
     problems->hide();
     editor->addDockWidget(Qt::BottomDockWidgetArea, problems);
+    // A widget of the status bar, not its message, which a menu item's tip
+    // replaces.
+    problemCount = new QLabel(editor);
+    problemCount->setObjectName(QStringLiteral("problemCount"));
+    editor->statusBar()->addWidget(problemCount);
     problems->placeChosen = [this](int file, size_t offset) {
         qt.makePreviewCurrent();
         selectProblemPlace(g, file, offset);
@@ -141,11 +147,7 @@ void EditorApp::showFilesAndProblems() {
     problems->showProblems(g);
     const bool resize = editor->minimumSize() == editor->maximumSize();
     if (problems->isVisible() != g.problemsShown) problems->setVisible(g.problemsShown);
-    if (!files.empty()) {
-        editor->statusBar()->showMessage(ProblemsDock::summary(g));
-    } else if (editor->statusBar()->isVisible()) {
-        editor->statusBar()->clearMessage();
-    }
+    problemCount->setText(files.empty() ? QString() : ProblemsDock::summary(g));
     if (!resize) return;
     editor->setFixedSize(editor->sizeHint());
     keepOnScreen(editor);

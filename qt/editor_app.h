@@ -14,6 +14,7 @@
 #include <functional>
 
 class QEventLoop;
+class QLabel;
 class QSessionManager;
 
 class EditorApp : public QObject {
@@ -75,4 +76,5 @@ class EditorApp : public QObject {
     bool discarded = false;
     bool askingToQuit = false;
     ProblemsDock* problems = nullptr;  // owned by the editor window
+    QLabel* problemCount = nullptr;    // in its status bar
 };

@@ -3,6 +3,7 @@
 // several files opened from one dialog, and the Problems panel.
 #include "qt_fixture.h"
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -165,7 +166,9 @@ TEST_F(QtFilesTest, ProblemsPanelShowsTheNotesAndLeadsToTheirPlaces) {
     EXPECT_EQ(boxTexts, QStringList());
     ASSERT_TRUE(app->problemsDock()->isVisible());
     EXPECT_TRUE(menuItem(IDM_VIEW_PROBLEMS)->isChecked());
-    EXPECT_EQ(window()->statusBar()->currentMessage(), "3 problems in 2 files");
+    QStatusTipEvent menuHovered({});  // a menu item's empty tip
+    QApplication::sendEvent(window(), &menuHovered);
+    EXPECT_EQ(window()->statusBar()->findChild<QLabel*>()->text(), "3 problems in 2 files");
     const QRect lists = window()->centralWidget()->geometry();
     for (const QWidget* below : {(QWidget*)app->problemsDock(), (QWidget*)window()->statusBar()}) {
         EXPECT_GT(below->y(), lists.bottom()) << below->metaObject()->className();
