@@ -4,6 +4,7 @@
 #include "qt_fixture.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -97,6 +98,26 @@ TEST_F(QtFilesTest, SaveAsksBeforeItDropsWordsOrOverwritesAFileChangedOnDisk) {
         app = std::make_unique<EditorApp>();
         startOnScreen();
     }
+}
+
+// Every word listed, the box keeps its buttons on the screen: the first lines
+// show, and all of them under Show Details.
+TEST_F(QtFilesTest, ALongQuestionKeepsItsButtonsOnTheScreen) {
+    startOnScreen();
+    QString text = "Saving drops words that VeltraEd cannot hold:\n";
+    for (int line = 1; line <= 300; line++)
+        text += QString("\na.txt:%1:2: 'glow' is not a script keyword; skipped").arg(line);
+    bool onScreen = false;
+    QString details;
+    runSteps({onDialog<QMessageBox>([&](QMessageBox* box) {
+                  onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+                  details = box->detailedText();
+              }),
+              pressButton("Cancel")});
+    const char* const buttons[] = {"Save Anyway", "Cancel"};
+    EXPECT_EQ(qt().askChoice("Save", text.toUtf8().constData(), buttons, 2), 1);
+    EXPECT_TRUE(onScreen);
+    EXPECT_EQ(details, text);
 }
 
 // The file too large to write stays as it was, named in one message; the
