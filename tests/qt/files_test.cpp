@@ -147,17 +147,20 @@ TEST_F(QtFilesTest, AFailedWriteOfTheSecondOfThreeFilesKeepsItWhole) {
     EXPECT_EQ(title(), "a.txt and 2 more* — VeltraEd");
 }
 
-// The files named in the one dialog, in the order typed; reading them
-// changes nothing, so quitting asks nothing.
+// The files named in the one dialog (of script files or any), in the order
+// typed; reading them changes nothing, so quitting asks nothing.
 TEST_F(QtFilesTest, SeveralFilesOpenFromOneDialogAsOneStep) {
     startOnScreen();
     write("a.txt", safeScript("alpha"));
     write("b.txt", safeScript("beta") + safeScript("gamma"));
-    answer<QFileDialog>([this](QFileDialog* dialog) {
+    QStringList filters;
+    answer<QFileDialog>([&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
         dialog->setDirectory(folder.path());
         chooseFile(dialog, "\"b.txt\" \"a.txt\"");
     });
     app->runCommand(IDM_FILE_OPEN);
+    EXPECT_EQ(filters, (QStringList{"Veltra file (*.txt)", "All files (*)"}));
     EXPECT_EQ(scriptNames(), (QStringList{"beta", "gamma", "alpha"}));
     EXPECT_EQ(historyStepCount(g().library.history), 1u);
     EXPECT_EQ(title(), "b.txt and 1 more — VeltraEd");
