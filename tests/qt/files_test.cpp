@@ -65,13 +65,14 @@ TEST_F(QtFilesTest, SaveAsksBeforeItDropsWordsOrOverwritesAFileChangedOnDisk) {
         std::string before;  // the file as read
         bool changedOnDisk;
         std::string after;
-        QString title;
+        QString title, problems;
     } rows[] = {
-        {"Save Anyway", scriptWithUnknownWord("a"), false, laidOut, "a.txt — VeltraEd"},
+        {"Save Anyway", scriptWithUnknownWord("a"), false, laidOut, "a.txt — VeltraEd",
+         "0 problems in 1 file"},
         {"Cancel", scriptWithUnknownWord("a"), false, scriptWithUnknownWord("a"),
-         "a.txt* — VeltraEd"},
-        {"Overwrite", "a { }\n", true, laidOut, "a.txt — VeltraEd"},
-        {"Cancel", "a { }\n", true, elsewhere, "a.txt* — VeltraEd"},
+         "a.txt* — VeltraEd", "2 problems in 1 file"},
+        {"Overwrite", "a { }\n", true, laidOut, "a.txt — VeltraEd", "0 problems in 1 file"},
+        {"Cancel", "a { }\n", true, elsewhere, "a.txt* — VeltraEd", "0 problems in 1 file"},
     };
     startOnScreen();
     for (const auto& row : rows) {
@@ -94,6 +95,7 @@ TEST_F(QtFilesTest, SaveAsksBeforeItDropsWordsOrOverwritesAFileChangedOnDisk) {
         EXPECT_EQ(boxTexts, QStringList{question});
         EXPECT_EQ(fileText(path), row.after);
         EXPECT_EQ(title(), row.title);
+        EXPECT_EQ(window()->statusBar()->findChild<QLabel*>()->text(), row.problems);
         app->tearDown();  // the next row in a new program
         app = std::make_unique<EditorApp>();
         startOnScreen();
