@@ -13,9 +13,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
 
 // Long enough for the window to show an opened library first.
 constexpr int PROBLEMS_DELAY_MS = 100;
@@ -105,18 +110,32 @@ void EditorApp::addProblemsDock() {
     problems->setFeatures(QDockWidget::DockWidgetClosable);
     problems->hide();
     editor->addDockWidget(Qt::BottomDockWidgetArea, problems);
+    // A widget of the status bar, not its message, which a menu item's tip
+    // replaces.
+    problemCount = new QLabel(editor);
+    problemCount->setObjectName(QStringLiteral("problemCount"));
+    editor->statusBar()->addWidget(problemCount);
     problems->placeChosen = [this](int file, size_t offset) {
         qt.makePreviewCurrent();
         selectProblemPlace(g, file, offset);
         commandDone();
     };
-    // Closed with its own button: the View menu follows.
+    // Closed with its own button: the View menu follows, and the window
+    // shrinks once the panel is gone from the layout (while it hides, the
+    // window's size hint still holds it).
     connect(problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (!visible && g.problemsShown && !qt.editorWindow()->isMinimized()) {
-            g.problemsShown = false;
-            showCommandStates();
-        }
+        if (visible || !g.problemsShown || qt.editorWindow()->isMinimized()) return;
+        g.problemsShown = false;
+        QTimer::singleShot(0, this, [this] { showCommandStates(); });
     });
+}
+
+// A window grown downwards past the foot of its screen moves up to show it
+// all, its top kept on the screen.
+static void keepOnScreen(QWidget* window) {
+    const QRect screen = window->screen()->availableGeometry();
+    const int overflow = window->frameGeometry().bottom() - screen.bottom();
+    if (overflow > 0) window->move(window->x(), std::max(screen.top(), window->y() - overflow));
 }
 
 // "fire.txt and 3 more — VeltraEd" with the unsaved mark; the status bar
@@ -137,12 +156,10 @@ void EditorApp::showFilesAndProblems() {
     problems->showProblems(g);
     const bool resize = editor->minimumSize() == editor->maximumSize();
     if (problems->isVisible() != g.problemsShown) problems->setVisible(g.problemsShown);
-    if (!files.empty()) {
-        editor->statusBar()->showMessage(ProblemsDock::summary(g));
-    } else if (editor->statusBar()->isVisible()) {
-        editor->statusBar()->clearMessage();
-    }
-    if (resize) editor->setFixedSize(editor->sizeHint());
+    problemCount->setText(files.empty() ? QString() : ProblemsDock::summary(g));
+    if (!resize) return;
+    editor->setFixedSize(editor->sizeHint());
+    keepOnScreen(editor);
 }
 
 // The menu text with its mnemonic marked and the detail after it: "&Undo Submit".

@@ -15,6 +15,7 @@
 #include <functional>
 
 class QEventLoop;
+class QLabel;
 class QSessionManager;
 
 class EditorApp : public QObject {
@@ -79,4 +80,5 @@ class EditorApp : public QObject {
     // shows the library, not before.
     QTimer problemsLater;
     ProblemsDock* problems = nullptr;  // owned by the editor window
+    QLabel* problemCount = nullptr;    // in its status bar
 };

@@ -307,10 +307,24 @@ void QtPlatform::showMessageBox(const char* caption, const char* text) {
     makePreviewCurrent();
 }
 
+// A question of many lines (every word a save would drop) shows its first
+// ones and all of them under Show Details: the box and its buttons stay on
+// the screen.
+constexpr int CHOICE_LINES_SHOWN = 12;
+static void setChoiceText(QMessageBox& box, const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() <= CHOICE_LINES_SHOWN) return box.setText(text);
+    box.setText(lines.mid(0, CHOICE_LINES_SHOWN).join(QLatin1Char('\n')) +
+                QStringLiteral("\n\nand %1 more lines (Show Details).")
+                    .arg(lines.size() - CHOICE_LINES_SHOWN));
+    box.setDetailedText(text);
+}
+
 int QtPlatform::askChoice(const char* caption, const char* text, const char* const* buttons,
                           int count) {
-    QMessageBox box(QMessageBox::Warning, fromCore(caption), fromCore(text), QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::Warning, fromCore(caption), {}, QMessageBox::NoButton,
                     editor.get());
+    setChoiceText(box, fromCore(text));
     QList<QAbstractButton*> added;
     for (int i = 0; i < count; i++) {
         const bool last = i == count - 1 && count > 1;

@@ -33,9 +33,10 @@ TEST_F(QtEditorTest, MenuBarShowsEveryMenuRowWithItsMnemonicAndKeys) {
     startOnScreen();
     const std::pair<QString, QStringList> menus[] = {
         {"&File",
-         {"&Open  Ctrl+O", "&Save  Ctrl+S", "-", "&Texture Folders...", "&Reload Textures  F5", "-",
-          "E&xit  Ctrl+Q"}},
+         {"&Open...  Ctrl+O", "&Save  Ctrl+S", "Save Library &As...  Ctrl+Shift+S", "-",
+          "&Texture Folders...", "&Reload Textures  F5", "-", "E&xit  Ctrl+Q"}},
         {"&Edit", {"&Undo  Ctrl+Z", "&Redo  Ctrl+Shift+Z; Ctrl+Y", "-", "&Find Script...  Ctrl+F"}},
+        {"&View", {"[&Problems]"}},
         {"&Preview",
          {"(&Whole Script)", "(&Up to Selected Stage)", "(Selected Stage &Only)", "-",
           "[&Pause]  Ctrl+Space", "&Step Frame  Ctrl+.", "&Restart Clock  Ctrl+R", "-",

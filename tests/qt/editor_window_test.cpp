@@ -231,14 +231,16 @@ extern "C" int dlclose(void*) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Recovery copies and the choices kept between runs go to a folder of the run's own.
+    // Recovery copies and the choices kept between runs go to a folder of the
+    // run's own; a death test's child process shares its parent's.
+    const bool child = !GTEST_FLAG_GET(internal_run_death_test).empty();
     char home[] = "/tmp/veltra-qt-tests-XXXXXX";
-    if (!mkdtemp(home)) return 1;
-    setenv("XDG_STATE_HOME", home, 1);
-    setenv("XDG_CONFIG_HOME", home, 1);
+    if (!child && !mkdtemp(home)) return 1;
+    if (!child) setenv("XDG_STATE_HOME", home, 1);
+    if (!child) setenv("XDG_CONFIG_HOME", home, 1);
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");
     const int result = RUN_ALL_TESTS();
-    std::filesystem::remove_all(home);
+    if (!child) std::filesystem::remove_all(home);
     return result;
 }

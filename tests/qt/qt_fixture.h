@@ -18,12 +18,24 @@
 #include <QSettings>
 #include <QTest>
 
+#include <fstream>
 #include <memory>
 #include <span>
+#include <sstream>
 
-// Failures show texts, not bytes.
+// Failures show texts and sizes, not bytes.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QSize& size, std::ostream* out) {
+    *out << size.width() << 'x' << size.height();
+}
+
+// The bytes of a file.
+inline std::string fileText(const QString& path) {
+    std::stringstream text;
+    text << std::ifstream(path.toStdString(), std::ios::binary).rdbuf();
+    return text.str();
 }
 
 // The file named in the dialog's name box, then Open or Save pressed; an
@@ -79,6 +91,12 @@ class QtEditorTest : public testing::Test {
     EditorWindow* window() { return qt().editorWindow(); }
     QAction* menuItem(int id) { return window()->menuAction(id); }
     QString title() { return window()->windowHandle()->title(); }
+    QStringList scriptNames() {
+        QStringList names;
+        for (const Script* script = g().library.scripts; script; script = script->next)
+            names << script->name;
+        return names;
+    }
     void click(int id) { QTest::mouseClick(qt().control(id), Qt::LeftButton); }
     void type(int id, const char* text) {
         click(id);  // a list that had the focus reports losing it first
