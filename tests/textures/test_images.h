@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 typedef std::vector<uint8_t> Bytes;
@@ -33,7 +34,7 @@ Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPe
 // A small file of one sub-format with the pixels it holds, as a viewer shows
 // them, written out by hand.
 struct SampleImage {
-    const char* name;
+    std::string name;
     int imageType;
     Bytes file;
     int width;
