@@ -160,17 +160,9 @@ TEST_F(ScriptCopy, SpliceRelinksTheLibrary) {
         std::vector<int> removed;
         std::vector<int> inserted;
         const char* after;
-    } rows[] = {{{1}, {}, "a c d"},
-                {{0, 3}, {}, "b c"},
-                {{}, {0}, "x a b c d"},
-                {{}, {4}, "a b c d x"},
-                {{}, {9}, "a b c d x"},
-                {{}, {1, 2}, "a x y b c d"},
-                {{1, 2}, {1}, "a x d"},
-                {{0}, {0, 2}, "x b y c d"},
-                {{0, 1, 2, 3}, {0, 1}, "x y"},
-                {{3}, {3}, "a b c x"},
-                {{}, {0, 5, 6}, "x a b c d y z"}};
+    } rows[] = {{{0, 3}, {}, "b c"},        {{}, {0}, "x a b c d"},        {{}, {4}, "a b c d x"},
+                {{}, {9}, "a b c d x"},     {{}, {1, 2}, "a x y b c d"},   {{1, 2}, {1}, "a x d"},
+                {{0}, {0, 2}, "x b y c d"}, {{0, 1, 2, 3}, {0, 1}, "x y"}, {{3}, {3}, "a b c x"}};
     for (const auto& [removedAt, insertedAt, after] : rows) {
         ScriptLibrary rowLibrary, extras;
         readText(rowLibrary, "a { } b { } c { } d { }");
