@@ -31,8 +31,7 @@ Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int wid
 Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
                 const Bytes& palette);
 
-// A small file of one sub-format with the pixels it holds, as a viewer shows
-// them, written out by hand.
+// A small file of one sub-format with the pixels it holds, as a viewer shows them.
 struct SampleImage {
     std::string name;
     int imageType;
