@@ -110,9 +110,9 @@ TEST_F(HistoryTest, UndoAndRedoPutBackEveryStateAndPlace) {
         const char* redone;
     } steps[] = {
         {'a', "Add", "s0 { } s1 { }", "-/-", "s1/-"},
-        {'c', "Change", "s0 { } s1 { subdivide 1 }", "s1/-", "s1/-"},
-        {'g', "Stage Add", "s0 { } s1 { subdivide 1 { } }", "s1/-", "s1/0"},
-        {'g', "Stage Add", "s0 { } s1 { subdivide 1 { } { } }", "s1/0", "s1/1"},
+        {'g', "Stage Add", "s0 { } s1 { { } }", "s1/-", "s1/0"},
+        {'g', "Stage Add", "s0 { } s1 { { } { } }", "s1/0", "s1/1"},
+        {'c', "Change", "s0 { } s1 { subdivide 1 { } { } }", "s1/-", "s1/-"},  // no stage
         {'e', "Open", "s0 { } S1 { safe }", "s1/-", "S1/-"},
         {'d', "Delete", "s0 { }", "S1/-", "-/-"},
         {'p', "Paste", "s0 { } p { } q { }", "-/-", "-/-"},  // two: neither is made current
