@@ -43,52 +43,6 @@ TEST(ImageDecoders, SubFormatsGiveThePixelsTheFileHolds) {
     }
 }
 
-// Every kind of TGA pixel, plain and run-length coded (a run of one, then
-// three plain), stored from the top or the bottom row, left to right or right
-// to left: each shows the 2 × 2 picture its painter saw, top row first.
-TEST(ImageDecoders, TgaOfEveryKindShowsThePictureUpright) {
-    const struct {
-        const char* what;
-        int imageType, pixelBits, mapBits;
-        Hex map;     // entries from index 0
-        Hex stored;  // the pixels' bytes, top row first, left to right
-        Hex rgba;
-    } kinds[] = {
-        {"8-bit index, 24-bit map", 1, 8, 24, "0000ff 00ff00 ff0000 0a141e", "03 02 01 00",
-         "1e140aff 0000ffff 00ff00ff ff0000ff"},
-        {"16-bit index, 32-bit map", 1, 16, 32, "01020304 05060708 090a0b0c 0d0e0f10",
-         "0200 0000 0300 0100", "0b0a090c 03020104 0f0e0d10 07060508"},
-        {"16-bit colour", 2, 16, 0, "", "007c e003 1f00 1042",
-         "ff0000ff 00ff00ff 0000ffff 848484ff"},
-        {"24-bit colour", 2, 24, 0, "", "010203 040506 070809 0a0b0c",
-         "030201ff 060504ff 090807ff 0c0b0aff"},
-        {"32-bit colour", 2, 32, 0, "", "01020304 05060708 090a0b0c 0d0e0f10",
-         "03020104 07060508 0b0a090c 0f0e0d10"},
-        {"8-bit grey", 3, 8, 0, "", "0a 14 1e 28", "0a0a0aff 141414ff 1e1e1eff 282828ff"},
-        {"16-bit grey", 3, 16, 0, "", "0a01 1402 1e03 2804", "0a0a0a01 14141402 1e1e1e03 28282804"},
-    };
-    for (const auto& k : kinds) {
-        const size_t pixelBytes = k.stored.size() / 4;
-        const int mapLength = k.mapBits ? int(k.map.size() * 8 / k.mapBits) : 0;
-        for (int descriptor : {0x20, 0x00, 0x10, 0x30}) {
-            for (int runs : {0, 8}) {
-                Bytes file = tgaHeader(k.imageType | runs, 0, mapLength, k.mapBits, 2, 2,
-                                       k.pixelBits, descriptor);
-                file.insert(file.end(), k.map.begin(), k.map.end());
-                for (int at = 0; at < 4; at++) {
-                    const int row = descriptor & 0x20 ? at / 2 : 1 - at / 2;
-                    const int column = descriptor & 0x10 ? 1 - at % 2 : at % 2;
-                    if (runs && at < 2) file.push_back(at == 0 ? 0x80 : 0x02);
-                    const auto pixel = k.stored.begin() + (row * 2 + column) * pixelBytes;
-                    file.insert(file.end(), pixel, pixel + pixelBytes);
-                }
-                EXPECT_EQ(decoded(file, IMAGE_TYPE_TGA).pixels, k.rgba)
-                    << k.what << ", descriptor " << descriptor << (runs ? ", run-length" : "");
-            }
-        }
-    }
-}
-
 // Packets of every count: TGA's runs and plain packets of 1 to 128 pixels
 // (here a run of 7s, a plain packet of 10, 11, ..., then a run of 250s cut
 // to the one pixel left), PCX's runs of 0 to 63 bytes (7s, then a plain 9).
@@ -149,8 +103,8 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
     Bytes tga = encodeTga(16, 16, pattern);
     Bytes pcx = encodePcx(16, 16, pattern);
     Bytes wal = encodeWal(16, 16, pattern);
-    Bytes mapped = sampleFile("map16.tga");
-    Bytes runs = sampleFile("runs.tga");
+    Bytes mapped = sampleFile("map8-16-32.tga");
+    Bytes runs = sampleFile("rgb24-0-rle.tga");
     Bytes oddLine = sampleFile("oddline.pcx");
     Bytes hugeTga = withByte(withByte(cut(tga, 40), 13, 0xFF), 15, 0xFF);
     const struct {
@@ -163,21 +117,15 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
         {"empty tga", IMAGE_TYPE_TGA, Bytes(), IL_INVALID_FILE_HEADER},
         {"empty pcx", IMAGE_TYPE_PCX, Bytes(), IL_INVALID_FILE_HEADER},
         {"empty wal", IMAGE_TYPE_WAL, Bytes(), IL_INVALID_FILE_HEADER},
-        {"tga cut in its header", IMAGE_TYPE_TGA, cut(tga, 10), IL_INVALID_FILE_HEADER},
-        {"pcx cut in its header", IMAGE_TYPE_PCX, cut(pcx, 10), IL_INVALID_FILE_HEADER},
-        {"wal cut in its header", IMAGE_TYPE_WAL, cut(wal, 10), IL_INVALID_FILE_HEADER},
-        {"jpg cut after 24 bytes", IMAGE_TYPE_JPG, cut(jpg, 24), IL_LIB_JPEG_ERROR},
         {"jpg cut halfway", IMAGE_TYPE_JPG, cut(jpg, jpg.size() / 2), IL_LIB_JPEG_ERROR},
         {"progressive jpg without its last scan", IMAGE_TYPE_JPG, cutAtLastScan(progressive),
          IL_LIB_JPEG_ERROR},
-        {"tga without pixels", IMAGE_TYPE_TGA, cut(tga, 18), IL_FILE_READ_ERROR},
         {"tga cut halfway", IMAGE_TYPE_TGA, cut(tga, tga.size() / 2), IL_FILE_READ_ERROR},
         {"tga of 65535 × 65535", IMAGE_TYPE_TGA, hugeTga, IL_FILE_READ_ERROR},
         {"tga of no kind", IMAGE_TYPE_TGA, withByte(tga, 2, 0), IL_INVALID_FILE_HEADER},
         {"tga of 12-bit pixels", IMAGE_TYPE_TGA, withByte(tga, 16, 12), IL_INVALID_FILE_HEADER},
         {"tga index past its map", IMAGE_TYPE_TGA, withByte(mapped, 26, 6), IL_ILLEGAL_FILE_VALUE},
         {"tga runs cut short", IMAGE_TYPE_TGA, cut(runs, runs.size() - 1), IL_FILE_READ_ERROR},
-        {"pcx cut before its palette", IMAGE_TYPE_PCX, cut(pcx, 200), IL_ILLEGAL_FILE_VALUE},
         {"pcx cut in its lines", IMAGE_TYPE_PCX, cut(oddLine, oddLine.size() - 1),
          IL_FILE_READ_ERROR},
         {"pcx of 3 bits", IMAGE_TYPE_PCX, withByte(pcx, 3, 3), IL_INVALID_FILE_HEADER},
@@ -199,7 +147,6 @@ TEST(ImageDecoders, DamagedFilesAreRefusedWithTheirError) {
 // libjpeg's ends there too.
 TEST(ImageDecoders, JpegPastTheTimeLimitIsRefused) {
     Bytes jpg = encodeJpg(16, 16, testPattern(16, 16));
-    EXPECT_EQ(decoded(jpg, IMAGE_TYPE_JPG).error, IL_NO_ERROR);
     DecodedImage late;
     EXPECT_EQ(decodeJpg(jpg.data(), jpg.size(), &late, 0), IL_LIB_JPEG_ERROR);
     EXPECT_EQ(late.pixels, nullptr);

@@ -153,27 +153,55 @@ Bytes testPattern(int width, int height) {
     return rgba;
 }
 
+// Every kind of TGA pixel, stored from the top or the bottom row, left to right or right to
+// left, plain or run-length coded (a run of one, then three plain): each shows the 2 × 2
+// picture its painter saw. Maps start at entry 2. One attribute bit makes the top bit of a
+// 16-bit pixel its alpha; without it, a 16-bit map entry's top bit is no alpha.
 static std::vector<SampleImage> tgaSamples() {
-    // Colour-map entries of 16 bits, 5 a channel: 16 of 31 is 132 of 255.
-    Bytes mapped = tgaHeader(1, 2, 4, 16, 2, 2, 8, 0x20);
-    append(mapped, Hex("007c e003 1f00 1042 02030405"));
-    // A run of three red pixels across the row's end, then one plain blue;
-    // the bottom row first.
-    Bytes runs = tgaHeader(10, 0, 0, 0, 2, 2, 24, 0);
-    append(runs, Hex("82 0000ff 00 ff0000"));
-    // One attribute bit: the top bit of each pixel is its alpha.
-    Bytes alphaBit = tgaHeader(2, 0, 0, 0, 2, 1, 16, 0x21);
-    append(alphaBit, Hex("00fc e003"));
-    // Five pixels: four go through the vector loop, the last on its own.
-    Bytes bgra = tgaHeader(2, 0, 0, 0, 5, 1, 32, 0x28);
-    append(bgra, Hex("01020304 05060708 090a0b0c 0d0e0f10 11121314"));
-    const int tga = IMAGE_TYPE_TGA;
-    return {
-        {"bgra.tga", tga, bgra, 5, 1, Hex("03020104 07060508 0b0a090c 0f0e0d10 13121114"), 0},
-        {"map16.tga", tga, mapped, 2, 2, Hex("ff0000ff 00ff00ff 0000ffff 848484ff"), 0},
-        {"runs.tga", tga, runs, 2, 2, Hex("ff0000ff 0000ffff ff0000ff ff0000ff"), 0},
-        {"alphabit.tga", tga, alphaBit, 2, 1, Hex("ff0000ff 00ff0000"), 0},
+    const struct {
+        const char* name;
+        int imageType, pixelBits, mapBits, attributeBits;
+        Hex map;     // entries from index 2
+        Hex stored;  // the pixels' bytes, top row first, left to right
+        Hex rgba;
+    } kinds[] = {
+        {"map8-24", 1, 8, 24, 0, "0000ff 00ff00 ff0000 0a141e", "05 04 03 02",
+         "1e140aff 0000ffff 00ff00ff ff0000ff"},
+        {"map8-16", 1, 8, 16, 0, "00fc e003 1f00 1042", "02 03 04 05",
+         "ff0000ff 00ff00ff 0000ffff 848484ff"},  // 16 of 31 is 132 of 255
+        {"map16-32", 1, 16, 32, 0, "01020304 05060708 090a0b0c 0d0e0f10", "0400 0200 0500 0300",
+         "0b0a090c 03020104 0f0e0d10 07060508"},
+        {"rgb16", 2, 16, 0, 1, "", "00fc e003 1f80 1042", "ff0000ff 00ff0000 0000ffff 84848400"},
+        {"rgb24", 2, 24, 0, 0, "", "010203 040506 070809 0a0b0c",
+         "030201ff 060504ff 090807ff 0c0b0aff"},
+        {"rgb32", 2, 32, 0, 8, "", "01020304 05060708 090a0b0c 0d0e0f10",
+         "03020104 07060508 0b0a090c 0f0e0d10"},
+        {"grey8", 3, 8, 0, 0, "", "0a 14 1e 28", "0a0a0aff 141414ff 1e1e1eff 282828ff"},
+        {"grey16", 3, 16, 0, 8, "", "0a01 1402 1e03 2804", "0a0a0a01 14141402 1e1e1e03 28282804"},
     };
+    std::vector<SampleImage> samples;
+    for (const auto& k : kinds) {
+        const size_t pixelBytes = k.stored.size() / 4;
+        const int mapLength = k.mapBits ? int(k.map.size() * 8 / k.mapBits) : 0;
+        for (int order : {0x20, 0x00, 0x10, 0x30}) {
+            for (int runs : {0, 8}) {
+                Bytes file = tgaHeader(k.imageType | runs, 2, mapLength, k.mapBits, 2, 2,
+                                       k.pixelBits, order | k.attributeBits);
+                append(file, k.map);
+                for (int at = 0; at < 4; at++) {
+                    const int row = order & 0x20 ? at / 2 : 1 - at / 2;
+                    const int column = order & 0x10 ? 1 - at % 2 : at % 2;
+                    if (runs && at < 2) file.push_back(at == 0 ? 0x80 : 0x02);
+                    const auto pixel = k.stored.begin() + (row * 2 + column) * pixelBytes;
+                    file.insert(file.end(), pixel, pixel + pixelBytes);
+                }
+                const std::string name = std::string(k.name) + "-" + std::to_string(order) +
+                                         (runs ? "-rle.tga" : ".tga");
+                samples.push_back({name, IMAGE_TYPE_TGA, file, 2, 2, k.rgba, 0});
+            }
+        }
+    }
+    return samples;
 }
 
 static std::vector<SampleImage> pcxSamples() {
@@ -189,18 +217,12 @@ static std::vector<SampleImage> pcxSamples() {
     // Indices 1, 2, 4, 8, 15, 0, 9, 6: plane p holds bit p of each, leftmost pixel highest.
     Bytes planar = pcxHeader(1, 8, 1, 4, 2, sixteen);
     putPcxBytes(planar, {0x8A, 0, 0x49, 0, 0x29, 0, 0x1A, 0});
-    // 16 × 16 in black and white, each row 0xF0 then its row number: the
-    // header's palette left zero, as many writers leave it.
-    Bytes mono = pcxHeader(1, 16, 16, 1, 2, {});
+    // Black and white across two bytes, the header's palette left zero as many writers leave it.
+    Bytes mono = pcxHeader(1, 10, 1, 1, 2, {});
+    putPcxBytes(mono, {0xA5, 0xC0});
     Bytes monoPixels;
-    for (int y = 0; y < 16; y++) {
-        putPcxBytes(mono, {0xF0, uint8_t(y)});
-        for (int x = 0; x < 16; x++) {
-            int bit = x < 8 ? 0xF0 >> (7 - x) & 1 : y >> (15 - x) & 1;
-            monoPixels.insert(monoPixels.end(), 3, uint8_t(bit * 255));
-            monoPixels.push_back(255);
-        }
-    }
+    for (char bit : std::string("1010010111"))
+        append(monoPixels, bit == '1' ? Bytes{255, 255, 255, 255} : Bytes{0, 0, 0, 255});
     Bytes planarPixels;
     for (int index : {1, 2, 4, 8, 15, 0, 9, 6})
         append(planarPixels, {uint8_t(index * 16), uint8_t(255 - index * 16), uint8_t(index), 255});
@@ -211,7 +233,7 @@ static std::vector<SampleImage> pcxSamples() {
         {"oddline.pcx", pcx, odd, 3, 2, oddPixels, 0},
         {"nibbles.pcx", pcx, nibbles, 4, 1, nibblePixels, 0},
         {"planar.pcx", pcx, planar, 8, 1, planarPixels, 0},
-        {"mono.pcx", pcx, mono, 16, 16, monoPixels, 0},
+        {"mono.pcx", pcx, mono, 10, 1, monoPixels, 0},
     };
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 typedef std::vector<uint8_t> Bytes;
@@ -30,10 +31,9 @@ Bytes tgaHeader(int imageType, int mapFirst, int mapLength, int mapBits, int wid
 Bytes pcxHeader(int bitsPerPixel, int width, int height, int planes, int bytesPerLine,
                 const Bytes& palette);
 
-// A small file of one sub-format with the pixels it holds, as a viewer shows
-// them, written out by hand.
+// A small file of one sub-format with the pixels it holds, as a viewer shows them.
 struct SampleImage {
-    const char* name;
+    std::string name;
     int imageType;
     Bytes file;
     int width;
