@@ -209,7 +209,13 @@ void readLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
     for (Script* script = library.scripts; script; script = script->next, index++)
         if (index >= firstNew) added.push_back({index, script});
     for (auto [original, copy] : read.copies) replaceInHistory(library.history, original, copy);
-    recordSpliceStep(library, "Open", std::move(read.replaced), std::move(added));
+    std::vector<uint32_t> opened;
+    if (asSources)
+        for (const std::string& path : paths)
+            if (int file = findSourceFile(library, path.c_str()); file >= 0)
+                opened.push_back((uint32_t)file + 1);
+    recordSpliceStep(library, "Open", std::move(read.replaced), std::move(added),
+                     std::move(opened));
     library.editCount += library.history.enabled ? 0 : 1;
 }
 

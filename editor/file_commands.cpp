@@ -14,11 +14,14 @@
 #include <cstring>
 
 static bool askScriptFileNames(Platform& ui, char (&path)[MAX_PATH_SIZE], bool save,
-                               std::vector<std::string>* paths = nullptr) {
+                               std::vector<std::string>* paths = nullptr,
+                               const char* title = nullptr) {
     FileDialogRequest request;
+    request.title = title;
     request.filterName = "Veltra file";
     request.filterPattern = "*.txt";
     request.save = save;  // the platform confirms before replacing a file
+    request.confirmReplace = !title;
     request.defaultExt = save ? ".txt" : nullptr;
     request.path = path;
     request.pathSize = sizeof path;
@@ -132,8 +135,10 @@ static bool planWithEveryScriptPlaced(EditorContext& g, std::vector<FileRewrite>
     std::vector<Script*> homeless;
     rewrites = planSaveBack(g.library, &homeless);
     if (homeless.empty()) return true;
-    const char* path = askSaveFileName(g);
-    if (!path) return false;
+    // The scripts are appended to the file chosen, never replace it.
+    if (!askScriptFileNames(*g.platform, g.paths.savePath, true, nullptr, "Save New Scripts To"))
+        return false;
+    const char* path = g.paths.savePath;
     for (Script* script : homeless) giveScriptToFile(g.library, script, path);
     rewrites = planSaveBack(g.library);
     return true;
@@ -162,8 +167,14 @@ static void listMovedScripts(const SourceFile& file, const std::vector<TextRange
     }
 }
 
+static bool anyFileOpen(const ScriptLibrary& library) {
+    for (const SourceFile& file : library.files)
+        if (file.open) return true;
+    return false;
+}
+
 int onFileSave(EditorContext& g) {
-    if (g.library.files.empty()) return onFileSaveLibraryAs(g);
+    if (!anyFileOpen(g.library)) return onFileSaveLibraryAs(g);
     commitPanel(g);
     std::vector<FileRewrite> rewrites;
     if (!planWithEveryScriptPlaced(g, rewrites)) return 1;

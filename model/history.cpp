@@ -104,8 +104,8 @@ static bool byIndex(const ScriptAt& a, const ScriptAt& b) {
 }
 
 void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<ScriptAt> removed,
-                      std::vector<ScriptAt> added) {
-    if (removed.empty() && added.empty()) return;
+                      std::vector<ScriptAt> added, std::vector<uint32_t> opened) {
+    if (removed.empty() && added.empty() && opened.empty()) return;
     if (!library.history.enabled) {
         for (const ScriptAt& at : removed) freeDetachedScript(at.script);
         return;
@@ -118,6 +118,7 @@ void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<Scri
         std::sort(added.begin(), added.end(), byIndex);
     step->removed = std::move(removed);
     step->added = std::move(added);
+    step->opened = std::move(opened);
     pushStep(library, step);
 }
 
@@ -155,6 +156,8 @@ static void applyStep(ScriptLibrary& library, HistoryStep* step, bool forward,
         spliceLibrary(library, out.data(), (int)out.size(), in.data(), (int)in.size());
     library.editCount++;
     touchSources(library, step, true);
+    for (uint32_t file : step->opened)
+        if (file >= 1 && file <= library.files.size()) library.files[file - 1].open = forward;
     place.script = step->content ? step->content : onlyRecord(in);
     place.stage = stageAt(step->content, forward ? step->stageAfter : step->stageBefore);
 }

@@ -22,6 +22,7 @@ struct HistoryStep {
     int stageAfter;                 // ... after redo
     std::vector<ScriptAt> removed;  // in the library before the step, not after
     std::vector<ScriptAt> added;    // in the library after the step, not before
+    std::vector<uint32_t> opened;   // source files (index + 1) the step opened: closed by undo
     size_t bytes;
 };
 
@@ -57,7 +58,7 @@ bool recordContentStep(ScriptLibrary& library, const char* name, Script* script,
                        int stageBefore, int stageAfter);
 // Records scripts unlinked from or linked into the library.
 void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<ScriptAt> removed,
-                      std::vector<ScriptAt> added);
+                      std::vector<ScriptAt> added, std::vector<uint32_t> opened = {});
 // Every step that refers to from refers to to instead (a record that a file
 // read released, replaced by its copy).
 void replaceInHistory(History& history, Script* from, Script* to);

@@ -67,6 +67,7 @@ void giveScriptToFile(ScriptLibrary& library, Script* script, const char* path) 
     uint32_t file = 0;
     SourceFile& source = sourceFileFor(library, path, file);
     if (source.generation == 0) takeExistingText(library, source);
+    source.open = true;
     scriptOrigin(script) = {file, 0, 0, 0, 1};
     source.touched = true;
 }
@@ -111,6 +112,7 @@ bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver
     source.stamp = stampOf(path);
     source.touched = false;
     source.justRead = true;
+    source.open = true;
     SourceReading reading{library, file, source.generation, observer, {}, {}};
     ReadObserver sourceObserver{noteSource, &reading, observer && observer->detailed};
     readScriptBytes(library, bytes, &sourceObserver);
@@ -244,6 +246,7 @@ std::vector<FileRewrite> planSaveBack(ScriptLibrary& library, std::vector<Script
     std::vector<FileRewrite> rewrites;
     for (size_t i = 0; i < library.files.size(); i++) {
         if (!library.files[i].touched) continue;
+        if (!library.files[i].open) continue;
         FileRewrite rewrite = rewriteOf(library, (uint32_t)i + 1, scripts[i]);
         if (rewrite.text == library.files[i].text)
             library.files[i].touched = false;

@@ -34,6 +34,9 @@ struct SourceFile {
     FileStamp stamp;
     bool touched = false;   // a change since may have altered one of its scripts
     bool justRead = false;  // read since its problems were last looked at
+    // Opened (or saved to) and not closed by undoing its Open: shown in the
+    // title and the Problems panel, and written back by a save.
+    bool open = true;
 };
 
 // Reads the file into the library as readScriptFile does, telling observer,
@@ -70,7 +73,7 @@ struct FileRewrite {
 // changed script's range replaced by its layout (in the file's line ends),
 // each range whose script left the library or the file removed, and scripts
 // given to the file without a range appended. A file looked at and found
-// unchanged loses its touched mark.
+// unchanged loses its touched mark; a file no longer open is left alone.
 // The scripts of the library without a file are added to homeless, when given.
 std::vector<FileRewrite> planSaveBack(ScriptLibrary& library,
                                       std::vector<Script*>* homeless = nullptr);

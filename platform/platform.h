@@ -19,6 +19,7 @@ struct FileDialogRequest {
     const char* filterPattern = nullptr;  // for example "*.txt"; ';' separates patterns
     const char* defaultExt = nullptr;     // for example ".txt"; Save dialogs only
     bool save = false;                    // Save dialog: confirms before replacing a file
+    bool confirmReplace = true;           // Save dialog: false where nothing is replaced
     char* path = nullptr;                 // in: initial file name; out: the chosen path
     int pathSize = MAX_PATH_SIZE;
     // Open dialogs: several files may be chosen, all given here in the order
@@ -71,8 +72,9 @@ struct Platform {
     // fills request.path when the user chose a file, false on cancel.
     virtual bool askFileName(FileDialogRequest& request) = 0;
     virtual void showMessageBox(const char* caption, const char* text) = 0;
-    // A question with count buttons, the first the default: the index of the
-    // button chosen, or -1 when the box was closed without one.
+    // A question with count buttons, the last the default and the answer of
+    // Escape (the safe one: Cancel): the index of the button chosen, or -1
+    // when the box was closed without one.
     virtual int askChoice(const char* caption, const char* text, const char* const* buttons,
                           int count) = 0;
     // An image file that cannot be loaded, text being the error; by default

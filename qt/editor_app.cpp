@@ -143,20 +143,25 @@ static void keepOnScreen(QWidget* window) {
 void EditorApp::showFilesAndProblems() {
     EditorWindow* editor = qt.editorWindow();
     const std::vector<SourceFile>& files = g.library.files;
+    std::vector<bool> inUse;
+    for (const SourceFile& file : files) inUse.push_back(file.open);
+    std::vector<const SourceFile*> open;
+    for (size_t i = 0; i < files.size(); i++)
+        if (inUse[i]) open.push_back(&files[i]);
     QString title = QStringLiteral("VeltraEd[*]");
-    if (!files.empty()) {
-        const QString first = QFileInfo(QFile::decodeName(files[0].path.c_str())).fileName();
+    if (!open.empty()) {
+        const QString first = QFileInfo(QFile::decodeName(open[0]->path.c_str())).fileName();
         const QString named =
-            files.size() == 1 ? first
-                              : QStringLiteral("%1 and %2 more").arg(first).arg(files.size() - 1);
+            open.size() == 1 ? first
+                             : QStringLiteral("%1 and %2 more").arg(first).arg(open.size() - 1);
         title = named + QStringLiteral("[*] \u2014 VeltraEd");
-        editor->setWindowFilePath(QFile::decodeName(files[0].path.c_str()));
+        editor->setWindowFilePath(QFile::decodeName(open[0]->path.c_str()));
     }
     editor->setWindowTitle(title);
-    problems->showProblems(g);
+    problems->showProblems(g, inUse);
     const bool resize = editor->minimumSize() == editor->maximumSize();
     if (problems->isVisible() != g.problemsShown) problems->setVisible(g.problemsShown);
-    problemCount->setText(files.empty() ? QString() : ProblemsDock::summary(g));
+    problemCount->setText(open.empty() ? QString() : ProblemsDock::summary(g, inUse));
     if (!resize) return;
     editor->setFixedSize(editor->sizeHint());
     keepOnScreen(editor);

@@ -21,15 +21,14 @@ ProblemsDock::ProblemsDock(QWidget* parent) : QDockWidget(tr("Problems"), parent
     connect(list, &QTreeWidget::itemActivated, this, &ProblemsDock::choose);
 }
 
-static size_t problemCount(const EditorContext& g) {
-    size_t count = 0;
-    for (const FileProblems& file : g.fileProblems) count += file.problems.size();
-    return count;
-}
-
-QString ProblemsDock::summary(const EditorContext& g) {
-    const size_t problems = problemCount(g);
-    const size_t files = g.library.files.size();
+QString ProblemsDock::summary(const EditorContext& g, const std::vector<bool>& inUse) {
+    size_t problems = 0;
+    size_t files = 0;
+    for (size_t i = 0; i < inUse.size(); i++) {
+        if (!inUse[i]) continue;
+        files++;
+        if (i < g.fileProblems.size()) problems += g.fileProblems[i].problems.size();
+    }
     return QStringLiteral("%1 problem%2 in %3 file%4")
         .arg(problems)
         .arg(problems == 1 ? "" : "s")
@@ -45,15 +44,16 @@ static QString noteText(const Problem& problem) {
     return text.startsWith(file) ? text.mid(file.size()) : text;
 }
 
-void ProblemsDock::showProblems(const EditorContext& g) {
+void ProblemsDock::showProblems(const EditorContext& g, const std::vector<bool>& inUse) {
     std::vector<uint32_t> generations;
     for (const FileProblems& file : g.fileProblems) generations.push_back(file.generation);
-    if (generations == shownGenerations) return;
+    if (generations == shownGenerations && inUse == shownFiles) return;
     shownGenerations = generations;
+    shownFiles = inUse;
     list->clear();
-    for (size_t i = 0; i < g.fileProblems.size() && i < g.library.files.size(); i++) {
+    for (size_t i = 0; i < g.fileProblems.size() && i < inUse.size(); i++) {
         const std::vector<Problem>& problems = g.fileProblems[i].problems;
-        if (problems.empty()) continue;
+        if (problems.empty() || !inUse[i]) continue;
         const QString path = QString::fromStdString(g.library.files[i].path);
         auto* group = new QTreeWidgetItem(
             list, {QStringLiteral("%1 (%2)").arg(QFileInfo(path).fileName()).arg(problems.size())});

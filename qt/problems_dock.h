@@ -17,10 +17,11 @@ class ProblemsDock : public QDockWidget {
     explicit ProblemsDock(QWidget* parent);
 
     // Lists the context's problems anew when they changed since last shown.
-    void showProblems(const EditorContext& g);
+    // Lists the problems of the files in use anew when they changed since.
+    void showProblems(const EditorContext& g, const std::vector<bool>& inUse);
     QTreeWidget* tree() const { return list; }
     // "N problems in M files", for the status bar.
-    static QString summary(const EditorContext& g);
+    static QString summary(const EditorContext& g, const std::vector<bool>& inUse);
 
     // The note chosen: its file (an index of the library's files) and offset.
     std::function<void(int file, size_t offset)> placeChosen;
@@ -30,4 +31,5 @@ class ProblemsDock : public QDockWidget {
 
     QTreeWidget* list;
     std::vector<uint32_t> shownGenerations;
+    std::vector<bool> shownFiles;
 };

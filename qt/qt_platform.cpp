@@ -268,6 +268,7 @@ bool QtPlatform::askFileName(FileDialogRequest& request) {
     EditorFileDialog dialog(editor.get());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmReplace);
     dialog.setFileMode(request.save    ? QFileDialog::AnyFile
                        : request.paths ? QFileDialog::ExistingFiles
                                        : QFileDialog::ExistingFile);
@@ -331,7 +332,7 @@ int QtPlatform::askChoice(const char* caption, const char* text, const char* con
         added << box.addButton(fromCore(buttons[i]),
                                last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
     }
-    if (!added.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    if (!added.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(added.last()));
     box.exec();
     makePreviewCurrent();
     return (int)added.indexOf(box.clickedButton());

@@ -95,7 +95,10 @@ TEST_F(QtFilesTest, SaveAsksBeforeItDropsWordsOrOverwritesAFileChangedOnDisk) {
         EXPECT_EQ(boxTexts, QStringList{question});
         EXPECT_EQ(fileText(path), row.after);
         EXPECT_EQ(title(), row.title);
-        EXPECT_EQ(window()->statusBar()->findChild<QLabel*>()->text(), row.problems);
+        // The problems are found a moment after the window shows the file.
+        const QLabel* count = window()->statusBar()->findChild<QLabel*>();
+        (void)QTest::qWaitFor([&] { return count->text() == row.problems; });
+        EXPECT_EQ(count->text(), row.problems);
         app->tearDown();  // the next row in a new program
         app = std::make_unique<EditorApp>();
         startOnScreen();
@@ -190,7 +193,8 @@ TEST_F(QtFilesTest, ProblemsPanelShowsTheNotesAndLeadsToTheirPlaces) {
                           "fire\n{\n\tfrob\n\t{\n\t\tmap a.tga\n\t}\n\t{\n\t\tmap a.tga "
                           "glow\n\t}\n}\nsky { { map a.tga spin } }\n")});
     EXPECT_EQ(boxTexts, QStringList());
-    ASSERT_TRUE(app->problemsDock()->isVisible());
+    // Found a moment after the window shows the file.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->problemsDock()->isVisible(); }));
     EXPECT_TRUE(menuItem(IDM_VIEW_PROBLEMS)->isChecked());
     QStatusTipEvent menuHovered({});  // a menu item's empty tip
     QApplication::sendEvent(window(), &menuHovered);
