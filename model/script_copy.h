@@ -12,6 +12,9 @@
 // again before drawing), each stage's animation starts at its first frame.
 // Null when memory runs out.
 Script* copyScript(const Script* source);
+// A deep copy of one stage with its frames, unlinked, in the view state of
+// copyScript's stages. Null when memory runs out.
+Stage* copyStage(const Stage* source);
 // Releases an unlinked script with its stages and frames. Nobody is told: the
 // record was not in the library.
 void freeDetachedScript(Script* script);

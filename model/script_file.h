@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <string>
 
 #include "script_model.h"
 
@@ -109,6 +110,10 @@ bool writeScriptFile(const ScriptLibrary& library, const char* path);
 bool writeScriptList(const Script* scripts, const char* path);
 // The library's text written to an open file descriptor; false on a failed write.
 bool writeScriptLayout(const ScriptLibrary& library, int fd);
+// One script as a file holds it, and one stage as its script's body holds it
+// ("\t{\n\t\tmap ...\n\t}\n"): what the editor puts on the clipboard.
+std::string scriptText(const Script* script);
+std::string stageText(const Stage* stage);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

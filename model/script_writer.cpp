@@ -22,9 +22,11 @@
 namespace {
 
 // Text written straight into the temporary file through a fixed buffer, so
-// that a large library is never held twice in memory.
+// that a large library is never held twice in memory; or, without a file,
+// gathered into a string (one script or stage for the clipboard).
 struct TextBuilder {
     int fd;
+    std::string* gathered = nullptr;
     bool failed = false;
     size_t used = 0;
     char buffer[1 << 16];
@@ -236,7 +238,10 @@ static bool writeAll(int fd, const char* text, size_t size) {
 }
 
 bool TextBuilder::flush() {
-    if (!failed && used > 0 && !writeAll(fd, buffer, used)) failed = true;
+    if (gathered)
+        gathered->append(buffer, used);
+    else if (!failed && used > 0 && !writeAll(fd, buffer, used))
+        failed = true;
     used = 0;
     return !failed;
 }
@@ -259,6 +264,25 @@ static bool writeScriptsTo(const Script* scripts, int fd) {
 
 bool writeScriptLayout(const ScriptLibrary& library, int fd) {
     return writeScriptsTo(library.scripts, fd);
+}
+
+std::string scriptText(const Script* script) {
+    std::string text;
+    auto out = std::make_unique<TextBuilder>(-1);
+    out->gathered = &text;
+    writeScript(*out, script);
+    out->flush();
+    return text;
+}
+
+std::string stageText(const Stage* stage) {
+    std::string text;
+    auto out = std::make_unique<TextBuilder>(-1);
+    out->gathered = &text;
+    EditorImage image;
+    writeStage(*out, stage, image);
+    out->flush();
+    return text;
 }
 
 bool writeScriptFile(const ScriptLibrary& library, const char* path) {
