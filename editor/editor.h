@@ -47,6 +47,19 @@ void readStageSettings(Platform& ui, StageSettings& settings);
 void readStageProperties(EditorContext& g, Stage* stage);
 int blendFactorToComboIndex(float factor);
 void showFrameNames(Platform& ui, const Stage* stage);
+
+// The boxes that hold a number: the stage's, then the script's. A text that is
+// not wholly one number (isWholeNumber) is marked, and Submit refuses it.
+struct PanelNumberBox {
+    int id;
+    const char* label;  // as Submit names it: "Rotate Speed"
+    bool integer;
+    bool ofStage;
+};
+constexpr int PANEL_NUMBER_BOX_COUNT = 13;
+extern const PanelNumberBox PANEL_NUMBER_BOXES[PANEL_NUMBER_BOX_COUNT];
+// Whether the box takes the text without loss; true for any other control.
+bool numberBoxAccepts(int id, const char* text);
 int onSubmit(EditorContext& g);            // 1032
 int onFrameListCommand(EditorContext& g);  // 1021
 int onFrameAdd(EditorContext& g);          // 1023

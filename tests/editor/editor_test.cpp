@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "control_fields.h"
 #include "editor_fixture.h"
+#include "script_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -189,6 +190,39 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "other.tga"}, {IDC_SUBDIVIDE, "64"}});
     EXPECT_STREQ(stage->map, "other.tga");
     EXPECT_EQ(g.library.scripts->subdivide, 0);
+}
+
+// A number box takes a text that is wholly one number as it would be read, spaces around it
+// allowed and an empty box 0; Subdivide an integer. Submit with a box not taken names it and
+// changes nothing.
+TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
+    const struct {
+        const char* text;
+        bool number, integer;
+    } texts[] = {
+        {"", true, true},      {" 12\t", true, true}, {"-0.5", true, false}, {"2.", true, false},
+        {"1e3", true, false},  {"abc", false, false}, {"0,5", false, false}, {"2.5x", false, false},
+        {"1 2", false, false}, {".", false, false},   {"-", false, false},
+    };
+    for (const auto& row : texts) {
+        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, row.text), row.number) << row.text;
+        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, row.text), row.integer) << row.text;
+    }
+    EXPECT_TRUE(numberBoxAccepts(IDC_TEXTURE_MAP, "abc"));
+    openText(THREE_STAGES, 0, 0);
+    const std::string before = scriptText(g.library.scripts);
+    const uint64_t edits = g.library.editCount;
+    EXPECT_EQ(command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "new.tga"},
+                                   {IDC_ROTATE_SPEED, "abc"},
+                                   {IDC_WARP_SPEED, " 2 "},
+                                   {IDC_SUBDIVIDE, "16.5"}}),
+              1);
+    EXPECT_EQ(scriptText(g.library.scripts), before);
+    EXPECT_EQ(g.library.editCount, edits);
+    ASSERT_EQ(ui.messagesShown.size(), 1u);
+    EXPECT_EQ(ui.messagesShown[0].text,
+              "These boxes do not hold a number: Rotate Speed, Subdivide.\n"
+              "Correct them, then Submit again.");
 }
 
 // Save commits the panel only with a script and a stage current, and says why it failed.
