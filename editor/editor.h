@@ -47,6 +47,8 @@ void readStageSettings(Platform& ui, StageSettings& settings);
 void readStageProperties(EditorContext& g, Stage* stage);
 int blendFactorToComboIndex(float factor);
 void showFrameNames(Platform& ui, const Stage* stage);
+// Every stage control empty: no stage is shown.
+void clearStageProperties(Platform& ui);
 
 // The boxes that hold a number: the stage's, then the script's. A text that is
 // not wholly one number (isWholeNumber) is marked, and Submit refuses it.

@@ -217,6 +217,19 @@ void readStageProperties(EditorContext& g, Stage* stage) {
     changeStageSettings(g, "Stage Properties", stage, settings);
 }
 
+// Every stage control empty: no stage is shown.
+void clearStageProperties(Platform& ui) {
+    for (int id : {IDC_ALPHA_MASK, IDC_SPHERE_MAPPING, IDC_BLENDFUNC}) ui.setCheck(id, false);
+    for (int id : {IDC_SCROLL_TYPE_X, IDC_SCROLL_TYPE_Y, IDC_SCALE_TYPE_X, IDC_SCALE_TYPE_Y,
+                   IDC_BLEND_SRC, IDC_BLEND_DST})
+        ui.comboSetSelection(id, NO_SELECTION);
+    for (const PanelNumberBox& box : PANEL_NUMBER_BOXES)
+        if (box.ofStage) ui.setText(box.id, "");
+    ui.setText(IDC_TEXTURE_MAP, "");
+    ui.setText(IDC_FRAME_NAME, "");
+    ui.listReset(IDC_FRAME_LIST);
+}
+
 // ---------------------------------------------------------------------------
 // Animation frames
 

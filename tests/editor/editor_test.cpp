@@ -242,20 +242,25 @@ TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     EXPECT_EQ(ui.messagesShown[0].text, "Could not save \"" + missing + "\": " + strerror(ENOENT));
 }
 
-// Open drops the current script and the current stage when it replaces their scripts (a
-// name of another case too), whichever script owns the stage.
-TEST_F(Editor, OpenDropsTheSelectionItReplaces) {
+// Open drops the current script and its stage when it replaces the script (a name of
+// another case too). Picking another script commits the panel to the stage it showed, then
+// empties it: no stage is current.
+TEST_F(Editor, OpenDropsTheSelectionItReplacesAndAnotherScriptEmptiesThePanel) {
     EXPECT_EQ(command(IDM_FILE_OPEN), 1);  // cancelled
-    openText("a { { } } b { }", 0, 0);
-    pick(IDC_SCRIPT_LIST, 1);
-    openText("c { }");
-    EXPECT_EQ(selected(), "b/elsewhere");
-    openText("A { }");
+    openText("a { { map a.tga } } b { { map b.tga } }", 0, 0);
+    pick(IDC_SCRIPT_LIST, 1, {{IDC_ROTATE_SPEED, "5"}});
     EXPECT_EQ(selected(), "b/-");
-    openText("b { }");
+    EXPECT_EQ(g.library.scripts->stages->rotateSpeed, 5.0f);
+    for (int id : {IDC_TEXTURE_MAP, IDC_ROTATE_SPEED}) EXPECT_EQ(shown(id), "") << id;
+    EXPECT_EQ(entries(IDC_FRAME_LIST), Names{});
+    pick(IDC_SCRIPT_LIST, 0);
+    pick(IDC_STAGE_LIST, 0);
+    openText("c { }");
+    EXPECT_EQ(selected(), "a/0");
+    openText("A { }");
     EXPECT_EQ(selected(), "-/-");
     EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"c", "A", "b"}));
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"b", "c", "A"}));
 }
 
 // The captions of the command table's rows for which when(row) holds, in table order.
