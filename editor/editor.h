@@ -107,3 +107,18 @@ int onPreviewRestartClock(EditorContext& g);       // 40028
 int onBackgroundBlue(EditorContext& g);            // 40029
 int onBackgroundBlack(EditorContext& g);           // 40030
 int onBackgroundCheckerboard(EditorContext& g);    // 40031
+
+// Stages and scripts moved and copied (Edit menu, the lists' context menus).
+// Each first commits the panel to the current stage (for a script, the script
+// settings too), as a step of its own, so that it moves or copies what is
+// shown; then the moved or new record is current and shown.
+int onStageMoveUp(EditorContext& g);      // 40032
+int onStageMoveDown(EditorContext& g);    // 40033
+int onStageDuplicate(EditorContext& g);   // 40034
+int onStageCopy(EditorContext& g);        // 40035
+int onStagePaste(EditorContext& g);       // 40036
+int onScriptDuplicate(EditorContext& g);  // 40037
+int onScriptCopy(EditorContext& g);       // 40038
+int onScriptPaste(EditorContext& g);      // 40039
+// A stage dragged in the stage list from one position onto another.
+int onStageDragged(EditorContext& g, int from, int to);

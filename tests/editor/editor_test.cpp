@@ -272,19 +272,26 @@ static Names captionsWhere(When when) {
     return captions;
 }
 
-// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, no other row
-// ever; a greyed command is refused and changes nothing.
+// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, the stage rows
+// without a current stage (Move Up on the first, Move Down on the last), the script rows but
+// Paste without a current script; a greyed command is refused and changes nothing.
 TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     auto greyed = [&] { return captionsWhere([&](auto& row) { return !commandEnabled(row, g); }); };
-    EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Step Frame"}));
-    for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO, IDM_PREVIEW_STEP_FRAME})
+    EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Move Stage Up", "Move Stage Down",
+                               "Duplicate Stage", "Copy Stage", "Paste Stage", "Duplicate Script",
+                               "Copy Script", "Step Frame"}));
+    for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO, IDM_PREVIEW_STEP_FRAME, IDM_STAGE_COPY})
         EXPECT_EQ(command(id), 1) << id;
     EXPECT_EQ(g.preview.previewTime, 0.0f);
-    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "s"}});
+    openText("s { { } { } }", 0);
     command(IDM_PREVIEW_PAUSE);
-    EXPECT_EQ(greyed(), Names{"Redo"});
+    EXPECT_EQ(greyed(),
+              (Names{"Redo", "Move Stage Up", "Move Stage Down", "Duplicate Stage", "Copy Stage"}));
+    pick(IDC_STAGE_LIST, 0);
+    EXPECT_EQ(greyed(), (Names{"Redo", "Move Stage Up"}));
+    pick(IDC_STAGE_LIST, 1);
+    EXPECT_EQ(greyed(), (Names{"Redo", "Move Stage Down"}));
     command(IDM_EDIT_UNDO);
-    EXPECT_EQ(greyed(), Names{"Undo"});
     EXPECT_EQ(command(IDM_PREVIEW_STEP_FRAME), 0);
     EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
 }
