@@ -5,6 +5,7 @@
 #include "control_ids.h"
 #include "editor.h"
 #include "editor_window.h"
+#include "preview_window.h"
 #include "recovery.h"
 #include "window_places.h"
 
@@ -34,6 +35,7 @@ void EditorApp::start() {
         commandDone();
     });
     connect(editor, &EditorWindow::filesDropped, this, &EditorApp::openFiles);
+    qt.previewWindow()->showView(&g.preview.view);
     restoreWindowPlaces(qt);
     initEditorControls(qt);
     installTextureFinder(g);

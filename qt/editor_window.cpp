@@ -1,7 +1,6 @@
 #include "editor_window.h"
 
 #include "commands.h"
-
 #include "dialog_templates.h"
 
 #include <QActionGroup>
@@ -15,8 +14,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 
 #include <cstring>
+#include <functional>
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -128,6 +129,76 @@ void NotifyingListBox::onClicked() {
     selectionReportedInPress = false;
 }
 
+GrowingPane::GrowingPane(QWidget* parent, QSize baseSize) : QWidget(parent), base(baseSize) {
+    setMinimumSize(baseSize);
+}
+
+void GrowingPane::addControl(QWidget* widget, const QRect& place, bool stretches, bool widens) {
+    if (stretches) stretching = place;
+    placed.push_back({widget, place, widens});
+    placeControls();
+}
+
+// The controls are the client area's, not the pane's: a control may reach out
+// of its part of the window (Submit, grown to fit its caption, does).
+void GrowingPane::placeControls() {
+    const int wider = width() - base.width(), taller = height() - base.height();
+    for (const Placed& control : placed) {
+        QRect place = control.place;
+        if (place.top() > stretching.top())
+            place.translate(0, taller);
+        else if (place.bottom() >= stretching.bottom())
+            place.setHeight(place.height() + taller);
+        if (control.widens)
+            place.setWidth(place.width() + wider);
+        else if (place.left() > base.width() / 2)
+            place.translate(wider, 0);
+        control.widget->setGeometry(
+            place.translated(mapTo(control.widget->parentWidget(), QPoint())));
+    }
+}
+
+namespace {
+
+// The client area: the template's size at least, its parts placed on each resize.
+class ClientArea : public QWidget {
+  public:
+    ClientArea(QWidget* parent, QSize base, std::function<void()> placeParts)
+        : QWidget(parent), place(std::move(placeParts)) {
+        setMinimumSize(base);
+    }
+    QSize sizeHint() const override { return minimumSize(); }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { place(); }
+
+  private:
+    std::function<void()> place;
+};
+
+// Where the parts of the editor's template meet, in dialog units: the lists
+// left of the panel, and the script list's buttons above the stage list.
+constexpr int PANEL_LEFT = 147;
+constexpr int SCRIPT_PART_BOTTOM = 196;
+constexpr int STAGE_PART_TOP = 198;
+
+}  // namespace
+
+// The lists take the new room: the script and stage lists share the new
+// height (a splitter between them moves the share) and all the new width;
+// the panel keeps its width and its layout, and its frame list grows.
+void EditorWindow::buildPanes(QWidget* client, QSize base) {
+    const int listsWidth = units.toPixelsX(PANEL_LEFT);
+    splitter = new QSplitter(Qt::Vertical, client);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(units.toPixelsY(STAGE_PART_TOP) - units.toPixelsY(SCRIPT_PART_BOTTOM));
+    scriptPane = new GrowingPane(splitter, QSize(listsWidth, units.toPixelsY(SCRIPT_PART_BOTTOM)));
+    stagePane = new GrowingPane(splitter,
+                                QSize(listsWidth, base.height() - units.toPixelsY(STAGE_PART_TOP)));
+    for (int i = 0; i < 2; i++) splitter->setStretchFactor(i, 1);
+    panel = new GrowingPane(client, QSize(base.width() - listsWidth, base.height()));
+}
+
 EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     setObjectName(QString::number(dialog.id));
     // "[*]" shows the unsaved mark where the window system puts it.
@@ -137,13 +208,21 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     setFont(templateFont(dialog));
     units = DialogUnits::forFont(font());
 
-    auto* client = new QWidget(this);
-    client->setFixedSize(units.toPixelsX(dialog.width), units.toPixelsY(dialog.height));
+    const QSize base(units.toPixelsX(dialog.width), units.toPixelsY(dialog.height));
+    auto* client = new ClientArea(this, base, [this, base] {
+        const QWidget* area = centralWidget();
+        const int listsWidth = scriptPane->baseSize().width() + area->width() - base.width();
+        splitter->setGeometry(0, 0, listsWidth, area->height());
+        panel->setGeometry(listsWidth, 0, panel->baseSize().width(), area->height());
+    });
     setCentralWidget(client);
+    buildPanes(client, base);
     for (int i = 0; i < dialog.controlCount; i++) {
         const DialogControl& control = dialog.controls[i];
+        QPoint origin;
+        GrowingPane* pane = paneOf(control, origin);
         QWidget* widget = createControl(control, client);
-        placeControl(widget, control);
+        placeControl(widget, control, pane, origin);
         if (control.id != NO_CONTROL_ID) {
             widget->setObjectName(QString::number(control.id));
             controls.insert(control.id, widget);
@@ -157,8 +236,9 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     client->setFocus();
 
     if (dialog.menuId) buildMenuBar();
-    // The client area keeps the template's size; the window adds the menu bar.
-    setFixedSize(sizeHint());
+    // The client area opens at the template's size, its least; the window adds the menu bar.
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSizeHint());
     if (dialog.style & WINDOW_CENTERED)
         centerOnScreen();
     else
@@ -216,10 +296,22 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
     return new QWidget(parent);
 }
 
-// Places the control at its template rectangle. A control that must show its
-// caption whole grows to fit it: away from the text's alignment edge, so a
-// right-aligned label still ends against its control.
-void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
+// Places the control at its template rectangle, in its part of the window. A control that must show
+// its caption whole grows to fit it: away from the text's alignment edge, so a right-aligned label
+// still ends against its control. The part of the window that holds the control, and where it
+// begins in the client area.
+GrowingPane* EditorWindow::paneOf(const DialogControl& control, QPoint& origin) const {
+    if (control.x >= PANEL_LEFT) {
+        origin = QPoint(units.toPixelsX(PANEL_LEFT), 0);
+        return panel;
+    }
+    const bool below = control.y >= STAGE_PART_TOP;
+    origin = QPoint(0, below ? units.toPixelsY(STAGE_PART_TOP) : 0);
+    return below ? stagePane : scriptPane;
+}
+
+void EditorWindow::placeControl(QWidget* widget, const DialogControl& control, GrowingPane* pane,
+                                QPoint origin) {
     QRect rect = units.toPixels(control.x, control.y, control.width, control.height);
     if (control.style & CONTROL_FIT_CAPTION) {
         const int needed = widget->sizeHint().width();
@@ -230,7 +322,9 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
                 rect.setWidth(needed);
         }
     }
-    widget->setGeometry(rect);
+    const bool list = control.kind == CONTROL_LIST_BOX;
+    const bool widens = pane != panel && (list || control.kind == CONTROL_EDIT);
+    pane->addControl(widget, rect.translated(-origin), list, widens);
 }
 
 QString withMnemonic(const char* caption, char mnemonic) {

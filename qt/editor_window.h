@@ -17,6 +17,7 @@
 struct DialogControl;
 struct DialogTemplate;
 class QMenu;
+class QSplitter;
 
 // The entries of a list box: lines of text held as the program gave them
 // (UTF-8, one after another), made into QStrings only for the rows drawn, so
@@ -71,6 +72,34 @@ class NotifyingListBox : public QListView {
     bool selectionReportedInPress = false;
 };
 
+// A part of the window that places its controls (children of the client
+// area) at their template places as it moves and grows: its stretching control (a list) and what
+// frames it grow with its new height and the controls below move down; lists and edit boxes widen
+// with its new width, and buttons right of its middle move along.
+class GrowingPane : public QWidget {
+  public:
+    GrowingPane(QWidget* parent, QSize baseSize);
+    // place: at the pane's base size, in its coordinates.
+    void addControl(QWidget* widget, const QRect& place, bool stretches, bool widens);
+    QSize baseSize() const { return base; }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { placeControls(); }
+    void moveEvent(QMoveEvent*) override { placeControls(); }
+
+  private:
+    void placeControls();
+
+    struct Placed {
+        QWidget* widget;
+        QRect place;
+        bool widens;
+    };
+    QSize base;
+    QRect stretching;
+    std::vector<Placed> placed;
+};
+
 // The text of a caption with its mnemonic marked: "Selected Stage &Only".
 QString withMnemonic(const char* caption, char mnemonic);
 
@@ -82,6 +111,8 @@ class EditorWindow : public QMainWindow {
 
     QWidget* control(int id) const { return controls.value(id); }
     QAction* menuAction(int id) const { return menuActions.value(id); }
+    // Between the script list's part and the stage list's part of the window.
+    QSplitter* listSplitter() const { return splitter; }
     const DialogUnits& dialogUnits() const { return units; }
     void centerOnScreen();
 
@@ -96,12 +127,19 @@ class EditorWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    void buildPanes(QWidget* client, QSize base);
     QWidget* createControl(const DialogControl& control, QWidget* parent);
-    void placeControl(QWidget* widget, const DialogControl& control);
+    GrowingPane* paneOf(const DialogControl& control, QPoint& origin) const;
+    void placeControl(QWidget* widget, const DialogControl& control, GrowingPane* pane,
+                      QPoint origin);
     void buildMenuBar();
     QMenu* popupFor(const QString& path);
 
     DialogUnits units;
+    QSplitter* splitter = nullptr;
+    GrowingPane* scriptPane = nullptr;
+    GrowingPane* stagePane = nullptr;
+    GrowingPane* panel = nullptr;
     QHash<int, QWidget*> controls;
     QHash<int, QAction*> menuActions;
     QHash<QString, QMenu*> popups;

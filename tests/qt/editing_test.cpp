@@ -1,0 +1,124 @@
+// Working from the keyboard and in windows that grow, on the real display: the keys of the
+// boxes and lists, the marks of number boxes, the lists' context menus and drag, the editor
+// window at twice its size and the preview in a window of another shape.
+#include "qt_fixture.h"
+
+#include "dialog_templates.h"
+#include "preview_window.h"
+#include "texture_folders.h"
+#include "window_places.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QListView>
+#include <QMenu>
+#include <QProcess>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
+
+class QtEditingTest : public QtEditorTest {
+  protected:
+    // Opens the text as a file and picks the script and its stage. Its texture names are
+    // found among the example's images, so no Locate dialog opens.
+    void openScripts(const char* text, int script, int stage) {
+        addTextureFolder(g().textures.folders, VELTRA_EXAMPLES_DIR "/pics/demo");
+        const QString path = folder.filePath("scripts.txt");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        file.close();
+        app->openFiles({path});
+        for (auto [list, index] : {std::pair{IDC_SCRIPT_LIST, script}, {IDC_STAGE_LIST, stage}}) {
+            qt().listSetSelection(list, index);
+            app->runCommand(list);
+        }
+    }
+    // Where the entry of a list is, in its viewport.
+    QPoint entry(int list, int row) {
+        auto* view = qobject_cast<QListView*>(qt().control(list));
+        return view->visualRect(view->model()->index(row, 0)).center();
+    }
+    QWidget* viewport(int list) { return qobject_cast<QListView*>(qt().control(list))->viewport(); }
+
+    QTemporaryDir folder;
+};
+
+// At twice its size every control is inside the window and none overlaps another (a group
+// frames its controls); the lists take the room. The size and the lists' split come back
+// in the next run.
+TEST_F(QtEditingTest, EditorWindowGrowsAndTheListsTakeTheRoom) {
+    startOnScreen();
+    QWidget* client = window()->centralWidget();
+    const QSize least = window()->size();
+    const int lists[] = {IDC_SCRIPT_LIST, IDC_STAGE_LIST, IDC_FRAME_LIST};
+    std::vector<int> heights;
+    for (int id : lists) heights.push_back(qt().control(id)->height());
+    window()->resize(least * 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window()->size() == least * 2; }));
+    std::vector<std::pair<QString, QRect>> places;
+    for (QWidget* widget : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!widget->inherits("QGroupBox") && !widget->inherits("QSplitter") &&
+            !dynamic_cast<GrowingPane*>(widget))
+            places.push_back(
+                {widget->objectName() + widget->property("text").toString(), widget->geometry()});
+    ASSERT_EQ(places.size(), (size_t)EDITOR_TEMPLATE.controlCount - 3);
+    for (size_t i = 0; i < places.size(); i++) {
+        EXPECT_TRUE(client->rect().contains(places[i].second)) << places[i].first.toStdString();
+        for (size_t j = 0; j < i; j++)
+            EXPECT_FALSE(places[i].second.intersects(places[j].second))
+                << places[i].first.toStdString() << " " << places[j].first.toStdString();
+    }
+    for (size_t i = 0; i < std::size(lists); i++)
+        EXPECT_GT(qt().control(lists[i])->height(), heights[i] + 100) << lists[i];
+    EXPECT_GT(qt().control(IDC_SCRIPT_LIST)->width(), 2 * qt().control(IDC_SCRIPT_ADD)->width());
+    QSplitter* split = window()->listSplitter();
+    split->setSizes({split->height() / 4, split->height() / 2});
+    const QList<int> sizes = split->sizes();
+    saveWindowPlaces(qt());
+
+    app->tearDown();  // the next run
+    app = std::make_unique<EditorApp>();
+    startOnScreen();
+    EXPECT_EQ(window()->size(), least * 2);
+    EXPECT_EQ(window()->listSplitter()->sizes(), sizes);
+}
+
+// At 800 x 600 the preview draws the square centred on the background with the pixels of
+// `veltra render --size 800x600`; the wheel zooms (four notches double) and Home fits.
+TEST_F(QtEditingTest, PreviewOfAnotherShapeDrawsAsVeltraRenderAndZooms) {
+    startOnScreen();
+    PreviewWindow* preview = qt().previewWindow();
+    preview->resize(800, 600);
+    app->openFiles({EXAMPLE_FILE});
+    qt().listSetSelection(IDC_SCRIPT_LIST, 0);  // demo/stone_wall, its textures beside it
+    app->runCommand(IDC_SCRIPT_LIST);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return nextPreviewFrame(qt(), g().preview).width() == 800; }));
+    const QImage shown = nextPreviewFrame(qt(), g().preview);
+    QTemporaryDir dir;
+    const QString png = dir.filePath("render.png");
+    EXPECT_EQ(QProcess::execute(VELTRA_PROGRAM, {"render", EXAMPLE_FILE, "demo/stone_wall",
+                                                 "--time", "0.05", "--size", "800x600", "-o", png}),
+              0);
+    const QImage rendered = QImage(png).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(rendered.size(), shown.size());
+    int differing = 0;
+    for (int y = 0; y < shown.height(); y++)
+        for (int x = 0; x < shown.width(); x++)
+            differing += shown.pixel(x, y) != rendered.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(shown.pixelColor(50, 300), QColor(0, 0, 255)) << "the background beside it";
+    EXPECT_EQ(shown.pixelColor(750, 300), QColor(0, 0, 255));
+    EXPECT_NE(shown.pixelColor(400, 300), QColor(0, 0, 255)) << "the square";
+
+    QWheelEvent wheel(QPointF(400, 300), preview->mapToGlobal(QPointF(400, 300)), {}, {0, 480},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview, &wheel);
+    EXPECT_EQ(preview->title(), "VeltraEd Preview (200%)");
+    EXPECT_EQ(g().preview.view.zoom, 2.0f);
+    QTest::keyClick(preview, Qt::Key_Home);
+    EXPECT_EQ(preview->title(), "VeltraEd Preview");
+}
