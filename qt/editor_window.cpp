@@ -1,7 +1,9 @@
 #include "editor_window.h"
 
 #include "commands.h"
+#include "control_ids.h"
 #include "dialog_templates.h"
+#include "editor.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -18,6 +20,26 @@
 
 #include <cstring>
 #include <functional>
+
+const char* const SHOWN_TEXT = "shownText";
+
+// A number box whose text is not a number: a red frame and a tooltip.
+static void markNumberBox(QLineEdit* edit, bool accepted) {
+    if (edit->property("notANumber").toBool() == !accepted) return;
+    edit->setProperty("notANumber", !accepted);
+    edit->setToolTip(accepted ? QString() : QStringLiteral("not a number"));
+    edit->setStyleSheet(accepted ? QString()
+                                 : QStringLiteral("QLineEdit { border: 1px solid red; }"));
+}
+
+// The keys a menu row's command takes in a control, shown after its caption
+// ("\tCtrl+C") without being bound: they act only in that control.
+static QString controlKeyHint(int command) {
+    for (int i = 0; i < CONTROL_KEY_COUNT; i++)
+        if (CONTROL_KEYS[i].command == command)
+            return QLatin1Char('\t') + QString::fromUtf8(CONTROL_KEYS[i].keys);
+    return QString();
+}
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -277,8 +299,16 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
         }
         case CONTROL_CHECK_BOX:
             return new QCheckBox(caption, parent);
-        case CONTROL_EDIT:
-            return new QLineEdit(parent);
+        case CONTROL_EDIT: {
+            auto* edit = new QLineEdit(parent);
+            edit->installEventFilter(this);
+            for (const PanelNumberBox& box : PANEL_NUMBER_BOXES)
+                if (box.id == id)
+                    connect(edit, &QLineEdit::textChanged, edit, [edit, id](const QString& text) {
+                        markNumberBox(edit, numberBoxAccepts(id, text.toUtf8().constData()));
+                    });
+            return edit;
+        }
         case CONTROL_DROP_DOWN_LIST: {
             auto* combo = new QComboBox(parent);
             combo->setEditable(false);
@@ -290,6 +320,7 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
                 list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             if (control.style & CONTROL_NOTIFY)
                 connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
+            list->installEventFilter(this);
             return list;
         }
     }
@@ -368,7 +399,8 @@ void EditorWindow::buildMenuBar() {
                 popup->addSeparator();
             radioGroups.remove(popup);
         }
-        QAction* action = popup->addAction(withMnemonic(row.caption, row.mnemonic));
+        QAction* action =
+            popup->addAction(withMnemonic(row.caption, row.mnemonic) + controlKeyHint(row.id));
         const int id = row.id;
         action->setObjectName(QString::number(id));
         if (row.shortcut)
@@ -382,6 +414,35 @@ void EditorWindow::buildMenuBar() {
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);
     }
+}
+
+// Keys of the control key table and Escape, which puts back the text last shown.
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    if (edit && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        edit->setText(edit->property(SHOWN_TEXT).toString());
+        return true;
+    }
+    return runControlKey(widget, key);
+}
+
+bool EditorWindow::runControlKey(QWidget* widget, const QKeyEvent* key) {
+    const int id = widget->objectName().toInt();
+    const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+    for (int i = 0; i < CONTROL_KEY_COUNT; i++) {
+        const ControlKey& row = CONTROL_KEYS[i];
+        const bool anyEdit = row.control == ANY_EDIT_BOX && qobject_cast<QLineEdit*>(widget);
+        if (row.control != id && !anyEdit) continue;
+        for (const QKeySequence& keys : QKeySequence::listFromString(QString::fromUtf8(row.keys)))
+            if (keys.count() == 1 && keys[0] == pressed) {
+                emit command(row.command);
+                return true;
+            }
+    }
+    return false;
 }
 
 // Files dragged from a file manager: local files only.

@@ -16,6 +16,7 @@
 
 struct DialogControl;
 struct DialogTemplate;
+class QKeyEvent;
 class QMenu;
 class QSplitter;
 
@@ -100,6 +101,10 @@ class GrowingPane : public QWidget {
     std::vector<Placed> placed;
 };
 
+// The property of an edit box that holds the text the program last showed in
+// it, which Escape puts back.
+extern const char* const SHOWN_TEXT;
+
 // The text of a caption with its mnemonic marked: "Selected Stage &Only".
 QString withMnemonic(const char* caption, char mnemonic);
 
@@ -125,6 +130,7 @@ class EditorWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildPanes(QWidget* client, QSize base);
@@ -134,6 +140,7 @@ class EditorWindow : public QMainWindow {
                       QPoint origin);
     void buildMenuBar();
     QMenu* popupFor(const QString& path);
+    bool runControlKey(QWidget* widget, const QKeyEvent* key);
 
     DialogUnits units;
     QSplitter* splitter = nullptr;

@@ -95,8 +95,12 @@ void QtPlatform::onRedrawTick() {
 
 // Edit boxes and check boxes
 
+// The text shown is kept for Escape to put back.
 void QtPlatform::setText(int id, const char* text) {
-    if (auto* edit = controlOfKind<QLineEdit>(id)) edit->setText(fromCore(text));
+    auto* edit = controlOfKind<QLineEdit>(id);
+    if (!edit) return;
+    edit->setText(fromCore(text));
+    edit->setProperty(SHOWN_TEXT, edit->text());
 }
 
 int QtPlatform::getText(int id, char* buf, int size) {

@@ -46,6 +46,59 @@ class QtEditingTest : public QtEditorTest {
     QTemporaryDir folder;
 };
 
+// Each key runs its command only in its control: Enter in a box, Delete, Copy and Paste in a
+// list; the Edit menu's keys anywhere.
+TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControls) {
+    startOnScreen();
+    openScripts("a { { map stone.tga } { map glow.tga } } b { }", 0, 1);
+    qt().setText(IDC_SCRIPT_NAME, "");
+    const struct {
+        int control;
+        QKeyCombination keys;
+        int command;
+    } rows[] = {
+        {IDC_ROTATE_SPEED, Qt::Key_Return, IDC_SUBMIT},
+        {IDC_SUBDIVIDE, Qt::KeypadModifier | Qt::Key_Enter, IDC_SUBMIT},
+        {IDC_TEXTURE_MAP, Qt::Key_Return, IDC_SUBMIT},
+        {IDC_FRAME_NAME, Qt::Key_Return, IDC_FRAME_ADD},
+        {IDC_SCRIPT_NAME, Qt::Key_Return, IDC_SCRIPT_ADD},
+        {IDC_STAGE_LIST, Qt::ALT | Qt::Key_Up, IDM_STAGE_MOVE_UP},
+        {IDC_ROTATE_SPEED, Qt::ALT | Qt::Key_Down, IDM_STAGE_MOVE_DOWN},
+        {IDC_SCRIPT_LIST, Qt::CTRL | Qt::Key_D, IDM_STAGE_DUPLICATE},
+        {IDC_STAGE_LIST, Qt::CTRL | Qt::Key_C, IDM_STAGE_COPY},
+        {IDC_STAGE_LIST, Qt::CTRL | Qt::Key_V, IDM_STAGE_PASTE},
+        {IDC_STAGE_LIST, Qt::Key_Delete, IDC_STAGE_DELETE},
+        {IDC_SCRIPT_LIST, Qt::CTRL | Qt::Key_C, IDM_SCRIPT_COPY},
+        {IDC_SCRIPT_LIST, Qt::CTRL | Qt::Key_V, IDM_SCRIPT_PASTE},
+        {IDC_SCRIPT_LIST, Qt::Key_Delete, IDC_SCRIPT_DELETE},
+    };
+    for (const auto& row : rows) {
+        QWidget* control = qt().control(row.control);
+        control->setFocus();
+        commands.clear();
+        QTest::keyClick(control, row.keys.key(), row.keys.keyboardModifiers());
+        EXPECT_EQ(commands, std::vector{row.command}) << findCommand(row.command)->caption;
+    }
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith("a\n{\n\t{\n\t\tmap "));
+}
+
+// A number box is marked as soon as its text is not a number; Escape puts back the text
+// last shown.
+TEST_F(QtEditingTest, NumberBoxesAreMarkedAtOnceAndEscapePutsBackTheShownText) {
+    startOnScreen();
+    openScripts("a { { map stone.tga rotate 2 } }", 0, 0);
+    auto* box = qobject_cast<QLineEdit*>(qt().control(IDC_ROTATE_SPEED));
+    for (const auto& [typed, marked] : {std::pair{"0,5", true}, {" 1.5 ", false}, {"x", true}}) {
+        type(IDC_ROTATE_SPEED, typed);
+        EXPECT_EQ(box->property("notANumber").toBool(), marked) << typed;
+        EXPECT_EQ(box->toolTip(), marked ? "not a number" : "") << typed;
+        EXPECT_EQ(box->styleSheet().contains("red"), marked) << typed;
+    }
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "2.000000");
+    EXPECT_FALSE(box->property("notANumber").toBool());
+}
+
 // At twice its size every control is inside the window and none overlaps another (a group
 // frames its controls); the lists take the room. The size and the lists' split come back
 // in the next run.
