@@ -35,6 +35,7 @@ void EditorApp::start() {
         commandDone();
     });
     connect(editor, &EditorWindow::filesDropped, this, &EditorApp::openFiles);
+    connect(editor, &EditorWindow::stageDragged, this, &EditorApp::dragStage);
     qt.previewWindow()->showView(&g.preview.view);
     restoreWindowPlaces(qt);
     initEditorControls(qt);
@@ -70,6 +71,16 @@ void EditorApp::runCommand(int id) {
     qt.makePreviewCurrent();
     if (commandObserver) commandObserver(id);
     mainDialogProc(g, DIALOG_COMMAND, id);
+    commandDone();
+}
+
+// A command of its own, refused while another runs, as mainDialogProc does.
+void EditorApp::dragStage(int from, int to) {
+    if (g.commandRunning) return;
+    qt.makePreviewCurrent();
+    g.commandRunning = true;
+    onStageDragged(g, from, to);
+    g.commandRunning = false;
     commandDone();
 }
 

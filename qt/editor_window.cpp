@@ -6,6 +6,7 @@
 #include "editor.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -119,7 +120,29 @@ void NotifyingListBox::focusOutEvent(QFocusEvent* event) {
 
 void NotifyingListBox::mousePressEvent(QMouseEvent* event) {
     selectionReportedInPress = false;
+    dragging = false;
+    pressedRow = indexAt(event->position().toPoint()).row();
+    pressedAt = event->position().toPoint();
     QListView::mousePressEvent(event);
+}
+
+// While an entry is dragged the entries under the pointer are not selected.
+void NotifyingListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragMovesRows || pressedRow < 0 || !(event->buttons() & Qt::LeftButton))
+        return QListView::mouseMoveEvent(event);
+    const QPoint moved = event->position().toPoint() - pressedAt;
+    dragging = dragging || moved.manhattanLength() >= QApplication::startDragDistance();
+}
+
+// Dropped below the last entry, the entry goes last.
+void NotifyingListBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool dropped = dragging && event->button() == Qt::LeftButton;
+    dragging = false;
+    QListView::mouseReleaseEvent(event);
+    if (!dropped) return;
+    int row = indexAt(event->position().toPoint()).row();
+    if (row < 0 && event->position().y() > 0) row = count() - 1;
+    if (row >= 0 && row != pressedRow) emit rowDragged(pressedRow, row);
 }
 
 int NotifyingListBox::selectedRow() const {
@@ -258,6 +281,7 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     client->setFocus();
 
     if (dialog.menuId) buildMenuBar();
+    buildContextMenus();
     // The client area opens at the template's size, its least; the window adds the menu bar.
     setMinimumSize(minimumSizeHint());
     resize(minimumSizeHint());
@@ -321,6 +345,10 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
             if (control.style & CONTROL_NOTIFY)
                 connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
             list->installEventFilter(this);
+            if (id == IDC_STAGE_LIST) {
+                list->setDragMovesRows(true);
+                connect(list, &NotifyingListBox::rowDragged, this, &EditorWindow::stageDragged);
+            }
             return list;
         }
     }
@@ -413,6 +441,25 @@ void EditorWindow::buildMenuBar() {
         }
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);
+    }
+}
+
+// The items of each list's context menu are the Edit menu's own actions, so
+// they grey and run as those do.
+void EditorWindow::buildContextMenus() {
+    for (int i = 0; i < CONTEXT_MENU_ITEM_COUNT; i++) {
+        const ContextMenuItem& item = CONTEXT_MENU_ITEMS[i];
+        auto* list = qobject_cast<NotifyingListBox*>(control(item.list));
+        QAction* action = menuAction(item.command);
+        if (!list || !action) continue;
+        QMenu*& menu = contextMenus[item.list];
+        if (!menu) {
+            menu = new QMenu(list);
+            list->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(list, &QWidget::customContextMenuRequested, menu,
+                    [list, menu](QPoint at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+        }
+        menu->addAction(action);
     }
 }
 

@@ -56,14 +56,20 @@ class NotifyingListBox : public QListView {
     int selectedRow() const;  // -1 when none
     // Selects the row and shows it, or selects nothing for a row outside the list.
     void selectRow(int row);
+    // An entry dragged onto another is reported (rowDragged) instead of
+    // selecting the entries on the way.
+    void setDragMovesRows(bool moves) { dragMovesRows = moves; }
 
   signals:
     void notified();
+    void rowDragged(int from, int to);
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     void onClicked();
@@ -71,6 +77,10 @@ class NotifyingListBox : public QListView {
 
     EntryListModel entryModel;
     bool selectionReportedInPress = false;
+    bool dragMovesRows = false;
+    bool dragging = false;
+    int pressedRow = -1;
+    QPoint pressedAt;
 };
 
 // A part of the window that places its controls (children of the client
@@ -116,6 +126,8 @@ class EditorWindow : public QMainWindow {
 
     QWidget* control(int id) const { return controls.value(id); }
     QAction* menuAction(int id) const { return menuActions.value(id); }
+    // The right-click menu of a list (its items are the Edit menu's), or null.
+    QMenu* contextMenu(int listId) const { return contextMenus.value(listId); }
     // Between the script list's part and the stage list's part of the window.
     QSplitter* listSplitter() const { return splitter; }
     const DialogUnits& dialogUnits() const { return units; }
@@ -125,6 +137,7 @@ class EditorWindow : public QMainWindow {
     void command(int id);
     void closeRequested();
     void filesDropped(const QStringList& paths);
+    void stageDragged(int from, int to);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +152,7 @@ class EditorWindow : public QMainWindow {
     void placeControl(QWidget* widget, const DialogControl& control, GrowingPane* pane,
                       QPoint origin);
     void buildMenuBar();
+    void buildContextMenus();
     QMenu* popupFor(const QString& path);
     bool runControlKey(QWidget* widget, const QKeyEvent* key);
 
@@ -150,4 +164,5 @@ class EditorWindow : public QMainWindow {
     QHash<int, QWidget*> controls;
     QHash<int, QAction*> menuActions;
     QHash<QString, QMenu*> popups;
+    QHash<int, QMenu*> contextMenus;
 };

@@ -99,6 +99,39 @@ TEST_F(QtEditingTest, NumberBoxesAreMarkedAtOnceAndEscapePutsBackTheShownText) {
     EXPECT_FALSE(box->property("notANumber").toBool());
 }
 
+// A right click selects the entry and opens the list's commands, greyed as in the Edit
+// menu; dragging "Stage 2" onto "Stage 0" moves it there in one step.
+TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
+    startOnScreen();
+    openScripts("a { { map stone.tga } { map glow.tga } { map water.tga } }", 0, 1);
+    const QPoint first = entry(IDC_STAGE_LIST, 0);
+    QTest::mouseClick(viewport(IDC_STAGE_LIST), Qt::RightButton, {}, first);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, first,
+                                 viewport(IDC_STAGE_LIST)->mapToGlobal(first));
+    QApplication::sendEvent(viewport(IDC_STAGE_LIST), &rightClick);
+    QMenu* menu = window()->contextMenu(IDC_STAGE_LIST);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
+    QStringList items;
+    for (QAction* item : menu->actions())
+        items << item->text().remove('&') + (item->isEnabled() ? "" : " (greyed)");
+    EXPECT_EQ(items, (QStringList{"Move Stage Up (greyed)", "Move Stage Down", "Duplicate Stage",
+                                  "Copy Stage\tCtrl+C", "Paste Stage\tCtrl+V"}));
+    menu->close();
+    EXPECT_EQ(window()->contextMenu(IDC_SCRIPT_LIST)->actions().size(), 3);
+    QWidget* stages = viewport(IDC_STAGE_LIST);
+    QTest::mousePress(stages, Qt::LeftButton, {}, entry(IDC_STAGE_LIST, 2));
+    for (int row : {1, 0}) {
+        QMouseEvent move(QEvent::MouseMove, entry(IDC_STAGE_LIST, row),
+                         stages->mapToGlobal(entry(IDC_STAGE_LIST, row)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(stages, &move);
+    }
+    QTest::mouseRelease(stages, Qt::LeftButton, {}, entry(IDC_STAGE_LIST, 0));
+    EXPECT_STREQ(g().library.scripts->stages->map, "water.tga");
+    EXPECT_EQ(g().selection.currentStage, g().library.scripts->stages);
+    EXPECT_STREQ(undoStepName(g().library.history), "Move Stage Up");
+}
+
 // At twice its size every control is inside the window and none overlaps another (a group
 // frames its controls); the lists take the room. The size and the lists' split come back
 // in the next run.
