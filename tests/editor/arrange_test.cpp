@@ -87,16 +87,13 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
 TEST_F(Arrange, ClipboardTextRoundTripsThroughTheReaderAndCopiesGetFreeNames) {
     const std::string name(46, 'n');
     openText(name +
-                 " { subdivide 16 safe vertexwarp 1 2 0.5 { map m.tga alphamask envmap alphashift "
-                 "1 0.5 1 blendfunc GL_ONE GL_SRC_ALPHA scroll sine 1 cosine 2 scale static 3 "
-                 "sine 4 anim 0.5 f1.tga f2.tga end rotate 3 } } b { }",
+                 " { subdivide 16 { map m.tga blendfunc GL_ONE GL_SRC_ALPHA scroll sine 1 "
+                 "static 2 anim 0.5 f1.tga f2.tga end } } b { }",
              0, 0);
     command(IDM_STAGE_COPY);
     EXPECT_EQ(ui.clipboard,
-              "\t{\n\t\tmap m.tga\n\t\talphamask\n\t\tenvmap\n\t\talphashift 1.000000 0.500000 "
-              "1.000000\n\t\tblendfunc GL_ONE GL_SRC_ALPHA\n\t\tscroll sine 1.000000 cosine "
-              "2.000000\n\t\tscale static 3.000000 sine 4.000000\n\t\tanim 0.500000 f1.tga f2.tga "
-              "end\n\t\trotate 3.000000\n\t}\n");
+              "\t{\n\t\tmap m.tga\n\t\tblendfunc GL_ONE GL_SRC_ALPHA\n\t\tscroll sine 1.000000 "
+              "static 2.000000\n\t\tanim 0.500000 f1.tga f2.tga end\n\t}\n");
     pick(IDC_SCRIPT_LIST, 1);
     command(IDM_STAGE_PASTE);
     EXPECT_EQ(stageText(g.selection.currentStage), ui.clipboard);

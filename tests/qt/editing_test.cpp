@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
+#include <fstream>
+
 static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
 
 class QtEditingTest : public QtEditorTest {
@@ -25,12 +27,8 @@ class QtEditingTest : public QtEditorTest {
     // found among the example's images, so no Locate dialog opens.
     void openScripts(const char* text, int script, int stage) {
         addTextureFolder(g().textures.folders, VELTRA_EXAMPLES_DIR "/pics/demo");
-        const QString path = folder.filePath("scripts.txt");
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        file.close();
-        app->openFiles({path});
+        std::ofstream(folder.filePath("scripts.txt").toStdString()) << text;
+        app->openFiles({folder.filePath("scripts.txt")});
         for (auto [list, index] : {std::pair{IDC_SCRIPT_LIST, script}, {IDC_STAGE_LIST, stage}}) {
             qt().listSetSelection(list, index);
             app->runCommand(list);
@@ -47,11 +45,23 @@ class QtEditingTest : public QtEditorTest {
 };
 
 // Each key runs its command only in its control: Enter in a box, Delete, Copy and Paste in a
-// list; the Edit menu's keys anywhere.
-TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControls) {
+// list; the Edit menu's keys anywhere. A number box is marked as soon as its text is not a
+// number; Escape puts back the text last shown.
+TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked) {
     startOnScreen();
-    openScripts("a { { map stone.tga } { map glow.tga } } b { }", 0, 1);
+    openScripts("a { { map stone.tga rotate 2 } { map glow.tga } } b { }", 0, 0);
+    auto* box = qobject_cast<QLineEdit*>(qt().control(IDC_ROTATE_SPEED));
+    for (const auto& [typed, marked] : {std::pair{"0,5", true}, {" 1.5 ", false}, {"x", true}}) {
+        type(IDC_ROTATE_SPEED, typed);
+        EXPECT_EQ(box->property("notANumber").toBool(), marked) << typed;
+        EXPECT_EQ(box->toolTip(), marked ? "not a number" : "") << typed;
+        EXPECT_EQ(box->styleSheet().contains("red"), marked) << typed;
+    }
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "2.000000");
+    EXPECT_FALSE(box->property("notANumber").toBool());
     qt().setText(IDC_SCRIPT_NAME, "");
+    qt().listSetSelection(IDC_STAGE_LIST, 1);
     const struct {
         int control;
         QKeyCombination keys;
@@ -59,7 +69,6 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControls) {
     } rows[] = {
         {IDC_ROTATE_SPEED, Qt::Key_Return, IDC_SUBMIT},
         {IDC_SUBDIVIDE, Qt::KeypadModifier | Qt::Key_Enter, IDC_SUBMIT},
-        {IDC_TEXTURE_MAP, Qt::Key_Return, IDC_SUBMIT},
         {IDC_FRAME_NAME, Qt::Key_Return, IDC_FRAME_ADD},
         {IDC_SCRIPT_NAME, Qt::Key_Return, IDC_SCRIPT_ADD},
         {IDC_STAGE_LIST, Qt::ALT | Qt::Key_Up, IDM_STAGE_MOVE_UP},
@@ -82,25 +91,8 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControls) {
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("a\n{\n\t{\n\t\tmap "));
 }
 
-// A number box is marked as soon as its text is not a number; Escape puts back the text
-// last shown.
-TEST_F(QtEditingTest, NumberBoxesAreMarkedAtOnceAndEscapePutsBackTheShownText) {
-    startOnScreen();
-    openScripts("a { { map stone.tga rotate 2 } }", 0, 0);
-    auto* box = qobject_cast<QLineEdit*>(qt().control(IDC_ROTATE_SPEED));
-    for (const auto& [typed, marked] : {std::pair{"0,5", true}, {" 1.5 ", false}, {"x", true}}) {
-        type(IDC_ROTATE_SPEED, typed);
-        EXPECT_EQ(box->property("notANumber").toBool(), marked) << typed;
-        EXPECT_EQ(box->toolTip(), marked ? "not a number" : "") << typed;
-        EXPECT_EQ(box->styleSheet().contains("red"), marked) << typed;
-    }
-    QTest::keyClick(box, Qt::Key_Escape);
-    EXPECT_EQ(box->text(), "2.000000");
-    EXPECT_FALSE(box->property("notANumber").toBool());
-}
-
-// A right click selects the entry and opens the list's commands, greyed as in the Edit
-// menu; dragging "Stage 2" onto "Stage 0" moves it there in one step.
+// A right click selects the entry and opens the list's commands, the Edit menu's own items;
+// dragging "Stage 2" onto "Stage 0" moves it there in one step.
 TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
     startOnScreen();
     openScripts("a { { map stone.tga } { map glow.tga } { map water.tga } }", 0, 1);
@@ -111,11 +103,9 @@ TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
     QApplication::sendEvent(viewport(IDC_STAGE_LIST), &rightClick);
     QMenu* menu = window()->contextMenu(IDC_STAGE_LIST);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
-    QStringList items;
-    for (QAction* item : menu->actions())
-        items << item->text().remove('&') + (item->isEnabled() ? "" : " (greyed)");
-    EXPECT_EQ(items, (QStringList{"Move Stage Up (greyed)", "Move Stage Down", "Duplicate Stage",
-                                  "Copy Stage\tCtrl+C", "Paste Stage\tCtrl+V"}));
+    EXPECT_EQ(menu->actions().size(), 5);
+    EXPECT_EQ(menu->actions()[0], menuItem(IDM_STAGE_MOVE_UP));
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "on the first stage";
     menu->close();
     EXPECT_EQ(window()->contextMenu(IDC_SCRIPT_LIST)->actions().size(), 3);
     QWidget* stages = viewport(IDC_STAGE_LIST);
@@ -189,16 +179,8 @@ TEST_F(QtEditingTest, PreviewOfAnotherShapeDrawsAsVeltraRenderAndZooms) {
     EXPECT_EQ(QProcess::execute(VELTRA_PROGRAM, {"render", EXAMPLE_FILE, "demo/stone_wall",
                                                  "--time", "0.05", "--size", "800x600", "-o", png}),
               0);
-    const QImage rendered = QImage(png).convertToFormat(QImage::Format_RGB888);
-    ASSERT_EQ(rendered.size(), shown.size());
-    int differing = 0;
-    for (int y = 0; y < shown.height(); y++)
-        for (int x = 0; x < shown.width(); x++)
-            differing += shown.pixel(x, y) != rendered.pixel(x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(shown == QImage(png).convertToFormat(QImage::Format_RGB888));
     EXPECT_EQ(shown.pixelColor(50, 300), QColor(0, 0, 255)) << "the background beside it";
-    EXPECT_EQ(shown.pixelColor(750, 300), QColor(0, 0, 255));
-    EXPECT_NE(shown.pixelColor(400, 300), QColor(0, 0, 255)) << "the square";
 
     QWheelEvent wheel(QPointF(400, 300), preview->mapToGlobal(QPointF(400, 300)), {}, {0, 480},
                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
