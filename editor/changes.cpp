@@ -2,6 +2,7 @@
 
 #include "script_file.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -154,6 +155,154 @@ bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, con
         }
         stage->animCurrent = stage->animFrames;
     });
+}
+
+// ---------------------------------------------------------------------------
+// Moving and copying
+
+// The link that points at the stage at index (at the end when index is past it).
+static Stage** stageLink(Script* script, int index) {
+    Stage** link = &script->stages;
+    for (; *link && index > 0; index--) link = &(*link)->next;
+    return link;
+}
+
+bool moveStage(EditorContext& g, Script* script, int from, int to) {
+    const int count = countStages(script);
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to) return false;
+    const char* name = to < from ? "Move Stage Up" : "Move Stage Down";
+    return changeScript(g.library, name, script, from, to, [&](Script* target) {
+        Stage** link = stageLink(target, from);
+        Stage* moved = *link;
+        *link = moved->next;
+        link = stageLink(target, to);
+        moved->next = *link;
+        *link = moved;
+    });
+}
+
+// Links the chain of stages (first to last) after the stage at index of the
+// script; the copies are drawn only once their names are resolved again.
+static void insertStages(Script* script, int index, Stage* first, Stage* last) {
+    Stage** link = stageLink(script, index + 1);
+    last->next = *link;
+    *link = first;
+    script->texturesResolved = 0;
+}
+
+static void freeStageChain(Stage* stage) {
+    while (stage) {
+        Stage* next = stage->next;
+        freeFrames(stage);
+        freeStageRecord(stage);
+        stage = next;
+    }
+}
+
+Stage* duplicateStage(EditorContext& g, Script* script, int index) {
+    const Stage* source = stageAt(script, index);
+    Stage* copy = source ? copyStage(source) : nullptr;
+    if (!copy) return nullptr;
+    bool linked = false;
+    changeScript(g.library, "Duplicate Stage", script, index, index + 1, [&](Script* target) {
+        insertStages(target, index, copy, copy);
+        linked = true;
+    });
+    if (!linked) freeStageChain(copy);
+    return linked ? copy : nullptr;
+}
+
+// The scripts of a text in the file format, read into a library of their own.
+static void readClipboardText(ScriptLibrary& scratch, const std::string& text) {
+    scratch.history.enabled = false;
+    readScriptText(scratch, text.data(), text.size());
+}
+
+static bool holdsStagesOnly(const std::string& text) {
+    const size_t first = text.find_first_not_of(TOKEN_SEPARATORS);
+    return first != std::string::npos && text[first] == '{';
+}
+
+Stage* pasteStages(EditorContext& g, Script* script, int index, const std::string& text) {
+    ScriptLibrary scratch;
+    readClipboardText(scratch, holdsStagesOnly(text) ? "pasted\n{\n" + text + "\n}\n" : text);
+    Stage* first = nullptr;
+    Stage** tail = &first;
+    Stage* last = nullptr;
+    int count = 0;
+    for (Script* read = scratch.scripts; read; read = read->next) {
+        *tail = read->stages;
+        read->stages = nullptr;
+        for (; *tail; tail = &last->next, count++) last = *tail;
+    }
+    if (!first) return nullptr;
+    const int at = index < 0 ? countStages(script) - 1 : index;
+    bool linked = false;
+    changeScript(g.library, "Paste Stage", script, currentStageIndexIn(g, script), at + count,
+                 [&](Script* target) {
+                     insertStages(target, at, first, last);
+                     linked = true;
+                 });
+    if (!linked) freeStageChain(first);
+    return linked ? last : nullptr;
+}
+
+// "NAME_copy", "NAME_copy2", ...: the first that taken refuses, NAME cut so
+// that the whole fits a script name.
+template <class Taken>
+static void copyName(const char* name, char (&copy)[SCRIPT_NAME_SIZE], Taken taken) {
+    for (int n = 1;; n++) {
+        char suffix[24];
+        snprintf(suffix, sizeof suffix, n == 1 ? "_copy" : "_copy%d", n);
+        const int kept = (int)strnlen(name, SCRIPT_NAME_SIZE - 1 - strlen(suffix));
+        snprintf(copy, sizeof copy, "%.*s%s", kept, name, suffix);
+        if (!taken(copy)) return;
+    }
+}
+
+// Links the records at their positions and records them as one step.
+static void addScripts(EditorContext& g, const char* stepName, std::vector<ScriptAt> added) {
+    spliceLibrary(g.library, nullptr, 0, added.data(), (int)added.size());
+    recordSpliceStep(g.library, stepName, {}, std::move(added));
+    if (!g.library.history.enabled) g.library.editCount++;
+}
+
+Script* duplicateScript(EditorContext& g, Script* script) {
+    const int index = scriptIndex(g.library, script);
+    Script* copy = index >= 0 ? copyScript(script) : nullptr;
+    if (!copy) return nullptr;
+    copyName(script->name, copy->name,
+             [&](const char* name) { return findScript(g.library, name); });
+    addScripts(g, "Duplicate Script", {{index + 1, copy}});
+    return copy;
+}
+
+Script* pasteScripts(EditorContext& g, Script* after, const std::string& text) {
+    ScriptLibrary scratch;
+    readClipboardText(scratch, text);
+    int position = 0;
+    for (const Script* script = g.library.scripts; script; script = script->next, position++)
+        if (script == after) break;
+    position += after ? 1 : 0;
+    std::vector<ScriptAt> added;
+    auto taken = [&](const char* name) {
+        for (const ScriptAt& at : added)
+            if (compareNoCase(at.script->name, name) == 0) return true;
+        return findScript(g.library, name) != nullptr;
+    };
+    while (Script* script = scratch.scripts) {
+        unlinkScript(scratch, script);
+        if (taken(script->name)) {
+            char name[SCRIPT_NAME_SIZE];
+            copyText(name, script->name);
+            copyName(name, script->name, taken);
+        }
+        added.push_back({position++, script});
+    }
+    if (added.empty()) return nullptr;
+    Script* first = added[0].script;
+    addScripts(g, "Paste Script", std::move(added));
+    return first;
 }
 
 // ---------------------------------------------------------------------------

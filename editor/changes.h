@@ -5,6 +5,8 @@
 
 #include "editor_context.h"
 
+#include <string>
+
 // The stage panel's values: every property of a stage but its frames.
 struct StageSettings {
     char map[TEXTURE_NAME_SIZE];
@@ -51,6 +53,23 @@ Stage* addStage(EditorContext& g, Script* script);
 bool deleteStage(EditorContext& g, Script* script, int index);
 // index is the frame deleted or updated; name the frame added or the new name.
 bool changeFrames(EditorContext& g, Stage* stage, FrameEdit edit, int index, const char* name);
+// Moving and copying. Each is one step named as its command ("Move Stage Up").
+// Moves the stage at from of the script to the position to.
+bool moveStage(EditorContext& g, Script* script, int from, int to);
+// A copy of the stage at index, put right after it; null when nothing changed.
+Stage* duplicateStage(EditorContext& g, Script* script, int index);
+// The stages of text in the file format, put after the stage at index (-1:
+// after the last). Text that begins with "{" holds stages as a script's body
+// holds them; any other text holds scripts, whose stages are taken. The last
+// stage put, or null when the text holds none.
+Stage* pasteStages(EditorContext& g, Script* script, int index, const std::string& text);
+// A copy of the script right after it, named "NAME_copy", "NAME_copy2", ...
+Script* duplicateScript(EditorContext& g, Script* script);
+// The scripts of text in the file format, put after the script (null: at the
+// end); a name the library holds is changed as a duplicate's is. The first
+// script put, or null when the text holds none.
+Script* pasteScripts(EditorContext& g, Script* after, const std::string& text);
+
 // Merges the files into the library in order as the reader does, as one
 // step; each file is remembered as the source of its scripts. Current
 // references into the scripts they replace become null. The files that cannot

@@ -25,6 +25,20 @@ static bool paused(const EditorContext& g) {
     return g.preview.previewPaused;
 }
 
+// A stage of the current script is current (the panel shows it).
+static bool stageCurrent(const EditorContext& g) {
+    return stageIndex(g.selection.currentScript, g.selection.currentStage) >= 0;
+}
+static bool stageAbove(const EditorContext& g) {
+    return stageCurrent(g) && g.selection.currentStage != g.selection.currentScript->stages;
+}
+static bool stageBelow(const EditorContext& g) {
+    return stageCurrent(g) && g.selection.currentStage->next;
+}
+static bool scriptCurrent(const EditorContext& g) {
+    return g.selection.currentScript != nullptr;
+}
+
 template <int STAGES>
 static bool drawsStages(const EditorContext& g) {
     return g.preview.previewStages == STAGES;
@@ -54,6 +68,18 @@ const Command COMMANDS[] = {
     {IDM_EDIT_UNDO, "Edit", "Undo", 'U', "Ctrl+Z", 0, onEditUndo, canUndo, nullptr, undoDetail},
     {IDM_EDIT_REDO, "Edit", "Redo", 'R', "Ctrl+Shift+Z; Ctrl+Y", 0, onEditRedo, canRedo, nullptr,
      redoDetail},
+    {IDM_STAGE_MOVE_UP, "Edit", "Move Stage Up", 'M', "Alt+Up", SEPARATED, onStageMoveUp,
+     stageAbove},
+    {IDM_STAGE_MOVE_DOWN, "Edit", "Move Stage Down", 'w', "Alt+Down", 0, onStageMoveDown,
+     stageBelow},
+    {IDM_STAGE_DUPLICATE, "Edit", "Duplicate Stage", 'D', "Ctrl+D", 0, onStageDuplicate,
+     stageCurrent},
+    {IDM_STAGE_COPY, "Edit", "Copy Stage", 'C', nullptr, 0, onStageCopy, stageCurrent},
+    {IDM_STAGE_PASTE, "Edit", "Paste Stage", 'P', nullptr, 0, onStagePaste, scriptCurrent},
+    {IDM_SCRIPT_DUPLICATE, "Edit", "Duplicate Script", 'l', nullptr, SEPARATED, onScriptDuplicate,
+     scriptCurrent},
+    {IDM_SCRIPT_COPY, "Edit", "Copy Script", 'y', nullptr, 0, onScriptCopy, scriptCurrent},
+    {IDM_SCRIPT_PASTE, "Edit", "Paste Script", 'a', nullptr, 0, onScriptPaste},
     {IDM_EDIT_FIND_SCRIPT, "Edit", "Find Script...", 'F', "Ctrl+F", SEPARATED, onFindScript},
 
     {IDM_VIEW_PROBLEMS, "View", "Problems", 'P', nullptr, MENU_CHECK, onViewProblems, nullptr,
@@ -91,6 +117,28 @@ const Command COMMANDS[] = {
     {IDC_FRAME_UPDATE, nullptr, "Frame Update", 0, nullptr, 0, onFrameUpdate},
 };
 const int COMMAND_COUNT = (int)(sizeof COMMANDS / sizeof COMMANDS[0]);
+
+// The first row that matches a key in a control is taken.
+const ControlKey CONTROL_KEYS[] = {
+    {IDC_FRAME_NAME, "Return; Enter", IDC_FRAME_ADD},
+    {IDC_SCRIPT_NAME, "Return; Enter", IDC_SCRIPT_ADD},
+    {ANY_EDIT_BOX, "Return; Enter", IDC_SUBMIT},
+    {IDC_SCRIPT_LIST, "Del", IDC_SCRIPT_DELETE},
+    {IDC_SCRIPT_LIST, "Ctrl+C", IDM_SCRIPT_COPY},
+    {IDC_SCRIPT_LIST, "Ctrl+V", IDM_SCRIPT_PASTE},
+    {IDC_STAGE_LIST, "Del", IDC_STAGE_DELETE},
+    {IDC_STAGE_LIST, "Ctrl+C", IDM_STAGE_COPY},
+    {IDC_STAGE_LIST, "Ctrl+V", IDM_STAGE_PASTE},
+};
+const int CONTROL_KEY_COUNT = (int)(sizeof CONTROL_KEYS / sizeof CONTROL_KEYS[0]);
+
+const ContextMenuItem CONTEXT_MENU_ITEMS[] = {
+    {IDC_SCRIPT_LIST, IDM_SCRIPT_DUPLICATE}, {IDC_SCRIPT_LIST, IDM_SCRIPT_COPY},
+    {IDC_SCRIPT_LIST, IDM_SCRIPT_PASTE},     {IDC_STAGE_LIST, IDM_STAGE_MOVE_UP},
+    {IDC_STAGE_LIST, IDM_STAGE_MOVE_DOWN},   {IDC_STAGE_LIST, IDM_STAGE_DUPLICATE},
+    {IDC_STAGE_LIST, IDM_STAGE_COPY},        {IDC_STAGE_LIST, IDM_STAGE_PASTE},
+};
+const int CONTEXT_MENU_ITEM_COUNT = (int)(sizeof CONTEXT_MENU_ITEMS / sizeof CONTEXT_MENU_ITEMS[0]);
 
 const MenuPopup MENU_POPUPS[] = {
     {"File", "File", 'F'},

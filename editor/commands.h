@@ -35,10 +35,29 @@ struct MenuPopup {
     char mnemonic;
 };
 
+// Keys that run a command only while one control has the keyboard focus:
+// Enter in a box, Delete, Copy and Paste in a list.
+constexpr int ANY_EDIT_BOX = 0;
+struct ControlKey {
+    int control;       // a control identifier, or ANY_EDIT_BOX
+    const char* keys;  // as Command::shortcut
+    int command;
+};
+
+// A row of a list's context menu, in menu order: a menu row of the table.
+struct ContextMenuItem {
+    int list;
+    int command;
+};
+
 extern const Command COMMANDS[];
 extern const int COMMAND_COUNT;
 extern const MenuPopup MENU_POPUPS[];
 extern const int MENU_POPUP_COUNT;
+extern const ControlKey CONTROL_KEYS[];
+extern const int CONTROL_KEY_COUNT;
+extern const ContextMenuItem CONTEXT_MENU_ITEMS[];
+extern const int CONTEXT_MENU_ITEM_COUNT;
 
 // The row of a command identifier, or null.
 const Command* findCommand(int id);

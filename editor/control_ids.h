@@ -77,3 +77,13 @@ constexpr int IDM_PREVIEW_RESTART_CLOCK = 40028;
 constexpr int IDM_BACKGROUND_BLUE = 40029;
 constexpr int IDM_BACKGROUND_BLACK = 40030;
 constexpr int IDM_BACKGROUND_CHECKERBOARD = 40031;
+
+// Edit menu: stages and scripts moved and copied
+constexpr int IDM_STAGE_MOVE_UP = 40032;
+constexpr int IDM_STAGE_MOVE_DOWN = 40033;
+constexpr int IDM_STAGE_DUPLICATE = 40034;
+constexpr int IDM_STAGE_COPY = 40035;
+constexpr int IDM_STAGE_PASTE = 40036;
+constexpr int IDM_SCRIPT_DUPLICATE = 40037;
+constexpr int IDM_SCRIPT_COPY = 40038;
+constexpr int IDM_SCRIPT_PASTE = 40039;

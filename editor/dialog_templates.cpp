@@ -106,7 +106,7 @@ const DialogTemplate EDITOR_TEMPLATE = {
     0,
     377,
     294,
-    WINDOW_CAPTION | WINDOW_CLOSE_BOX | WINDOW_MINIMIZE_BOX | WINDOW_CENTERED,
+    WINDOW_CAPTION | WINDOW_CLOSE_BOX | WINDOW_MINIMIZE_BOX | WINDOW_CENTERED | WINDOW_RESIZABLE,
     "MS Sans Serif",
     8,
     IDR_EDITOR_MENU,
@@ -114,7 +114,7 @@ const DialogTemplate EDITOR_TEMPLATE = {
     (int)(sizeof EDITOR_CONTROLS / sizeof EDITOR_CONTROLS[0]),
 };
 
-// The preview has no close box: it cannot be closed, only minimized.
+// The preview has no close box: it cannot be closed, only minimized or resized.
 const DialogTemplate PREVIEW_TEMPLATE = {
     IDD_PREVIEW,
     "VeltraEd Preview",
@@ -122,7 +122,7 @@ const DialogTemplate PREVIEW_TEMPLATE = {
     0,
     203,
     174,
-    WINDOW_CAPTION | WINDOW_MINIMIZE_BOX,
+    WINDOW_CAPTION | WINDOW_MINIMIZE_BOX | WINDOW_RESIZABLE,
     "MS Sans Serif",
     8,
     0,

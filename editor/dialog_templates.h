@@ -24,6 +24,8 @@ enum : unsigned {
     WINDOW_CLOSE_BOX = 1u << 1,  // system menu with its close box
     WINDOW_MINIMIZE_BOX = 1u << 2,
     WINDOW_CENTERED = 1u << 3,  // centred on the screen, else at x, y
+    // A sizing frame and a maximize box; the template's size is the least.
+    WINDOW_RESIZABLE = 1u << 4,
 };
 
 // Control styles.

@@ -10,6 +10,7 @@ static void showRestoredPlace(EditorContext& g, const HistoryPlace& place) {
     s.currentScript = place.script;
     s.currentStage = place.stage;
     fillScriptList(g);
+    if (!s.currentStage) clearStageProperties(ui);
     if (!s.currentScript) {
         ui.listReset(IDC_STAGE_LIST);
         ui.setText(IDC_SCRIPT_NAME, "");

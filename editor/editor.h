@@ -48,6 +48,21 @@ void readStageSettings(Platform& ui, StageSettings& settings);
 void readStageProperties(EditorContext& g, Stage* stage);
 int blendFactorToComboIndex(float factor);
 void showFrameNames(Platform& ui, const Stage* stage);
+// Every stage control empty: no stage is shown.
+void clearStageProperties(Platform& ui);
+
+// The boxes that hold a number: the stage's, then the script's. A text that is
+// not wholly one number (isWholeNumber) is marked, and Submit refuses it.
+struct PanelNumberBox {
+    int id;
+    const char* label;  // as Submit names it: "Rotate Speed"
+    bool integer;
+    bool ofStage;
+};
+constexpr int PANEL_NUMBER_BOX_COUNT = 13;
+extern const PanelNumberBox PANEL_NUMBER_BOXES[PANEL_NUMBER_BOX_COUNT];
+// Whether the box takes the text without loss; true for any other control.
+bool numberBoxAccepts(int id, const char* text);
 int onSubmit(EditorContext& g);            // 1032
 int onFrameListCommand(EditorContext& g);  // 1021
 int onFrameAdd(EditorContext& g);          // 1023
@@ -102,3 +117,18 @@ int onPreviewRestartClock(EditorContext& g);       // 40028
 int onBackgroundBlue(EditorContext& g);            // 40029
 int onBackgroundBlack(EditorContext& g);           // 40030
 int onBackgroundCheckerboard(EditorContext& g);    // 40031
+
+// Stages and scripts moved and copied (Edit menu, the lists' context menus).
+// Each first commits the panel to the current stage (for a script, the script
+// settings too), as a step of its own, so that it moves or copies what is
+// shown; then the moved or new record is current and shown.
+int onStageMoveUp(EditorContext& g);      // 40032
+int onStageMoveDown(EditorContext& g);    // 40033
+int onStageDuplicate(EditorContext& g);   // 40034
+int onStageCopy(EditorContext& g);        // 40035
+int onStagePaste(EditorContext& g);       // 40036
+int onScriptDuplicate(EditorContext& g);  // 40037
+int onScriptCopy(EditorContext& g);       // 40038
+int onScriptPaste(EditorContext& g);      // 40039
+// A stage dragged in the stage list from one position onto another.
+int onStageDragged(EditorContext& g, int from, int to);

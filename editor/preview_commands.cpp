@@ -21,6 +21,8 @@ PreviewScene currentPreviewScene(EditorContext& g) {
     scene.background = g.preview.previewBackground;
     scene.time = g.preview.previewTime;
     scene.textures = &g.textures;
+    if (g.platform) g.platform->previewSize(scene.width, scene.height);
+    scene.view = g.preview.view;
     return scene;
 }
 

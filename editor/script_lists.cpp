@@ -48,14 +48,28 @@ void fillStageList(EditorContext& g, Script* script) {
     }
 }
 
+// Leaving the current script: the panel is committed to its stage, then
+// emptied, and no stage is current, so that the panel never shows one
+// script's values under another's name.
+static void leaveCurrentStage(EditorContext& g) {
+    Selection& s = g.selection;
+    if (s.currentStage) readStageProperties(g, s.currentStage);
+    s.currentStage = nullptr;
+    clearStageProperties(*g.platform);
+}
+
 // Runs for every notification of the list, with or without a selection: no
-// selection commits the old script and leaves no script current.
+// selection commits the old script and leaves no script current. Another
+// script leaves the stage (the script's settings are committed first).
 int onScriptListCommand(EditorContext& g) {
     Selection& s = g.selection;
     char name[ENTRY_TEXT_SIZE];
     readSelectedEntry(*g.platform, IDC_SCRIPT_LIST, name);
     if (s.currentScript) readScriptProperties(g, s.currentScript);
-    s.currentScript = findScript(g.library, name);
+    Script* chosen = findScript(g.library, name);
+    if (chosen != s.currentScript) leaveCurrentStage(g);
+    if (!chosen) g.platform->listReset(IDC_STAGE_LIST);
+    s.currentScript = chosen;
     if (s.currentScript) {
         showScriptProperties(*g.platform, s.currentScript);
         fillStageList(g, s.currentScript);
@@ -108,8 +122,9 @@ int onScriptAdd(EditorContext& g) {
     char name[ENTRY_TEXT_SIZE];
     readScriptName(*g.platform, name);
     if (!name[0]) return 0;
-    // The commit first: it is a step of its own, before the Add.
+    // The commits first: each a step of its own, before the Add.
     if (s.currentScript) readScriptProperties(g, s.currentScript);
+    leaveCurrentStage(g);
     Script* added = addScript(g, name);  // cut to the field
     if (!added) return 0;
     s.currentScript = added;
@@ -126,6 +141,7 @@ int onScriptDelete(EditorContext& g) {
     deleteScript(g, s.currentScript);
     s.currentScript = nullptr;
     g.platform->listReset(IDC_STAGE_LIST);
+    clearStageProperties(*g.platform);
     fillScriptList(g);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 // Numbers pass through a buffer of this size both ways.
 static constexpr int NUMBER_TEXT_SIZE = 128;
@@ -36,6 +37,28 @@ const char* const DEST_BLEND_NAMES[8] = {
 };
 
 static const char* const WAVE_NAMES[3] = {"Static", "Sine", "Cosine"};
+
+const PanelNumberBox PANEL_NUMBER_BOXES[PANEL_NUMBER_BOX_COUNT] = {
+    {IDC_SCROLL_X, "X Scroll", false, true},
+    {IDC_SCROLL_Y, "Y Scroll", false, true},
+    {IDC_ANIM_DELAY, "Delay", false, true},
+    {IDC_ROTATE_SPEED, "Rotate Speed", false, true},
+    {IDC_SCALE_X, "X Scale", false, true},
+    {IDC_SCALE_Y, "Y Scale", false, true},
+    {IDC_ALPHA_MIN, "Minimum Alpha", false, true},
+    {IDC_ALPHA_MAX, "Maximum Alpha", false, true},
+    {IDC_ALPHA_SPEED, "Alpha Shift Speed", false, true},
+    {IDC_SUBDIVIDE, "Subdivide", true, false},
+    {IDC_WARP_SPEED, "Warp Speed", false, false},
+    {IDC_WARP_DISTANCE, "Warp Distance", false, false},
+    {IDC_WARP_SMOOTHNESS, "Warp Smoothness", false, false},
+};
+
+bool numberBoxAccepts(int id, const char* text) {
+    for (const PanelNumberBox& box : PANEL_NUMBER_BOXES)
+        if (box.id == id) return isWholeNumber(text, box.integer);
+    return true;
+}
 
 // ---------------------------------------------------------------------------
 // Control helpers
@@ -194,6 +217,19 @@ void readStageProperties(EditorContext& g, Stage* stage) {
     changeStageSettings(g, "Stage Properties", stage, settings);
 }
 
+// Every stage control empty: no stage is shown.
+void clearStageProperties(Platform& ui) {
+    for (int id : {IDC_ALPHA_MASK, IDC_SPHERE_MAPPING, IDC_BLENDFUNC}) ui.setCheck(id, false);
+    for (int id : {IDC_SCROLL_TYPE_X, IDC_SCROLL_TYPE_Y, IDC_SCALE_TYPE_X, IDC_SCALE_TYPE_Y,
+                   IDC_BLEND_SRC, IDC_BLEND_DST})
+        ui.comboSetSelection(id, NO_SELECTION);
+    for (const PanelNumberBox& box : PANEL_NUMBER_BOXES)
+        if (box.ofStage) ui.setText(box.id, "");
+    ui.setText(IDC_TEXTURE_MAP, "");
+    ui.setText(IDC_FRAME_NAME, "");
+    ui.listReset(IDC_FRAME_LIST);
+}
+
 // ---------------------------------------------------------------------------
 // Animation frames
 
@@ -262,9 +298,27 @@ int onFrameUpdate(EditorContext& g) {
 // ---------------------------------------------------------------------------
 // Submit
 
+// Names the number boxes whose text is not a number in one message; true
+// when there is any. Their values would not be what the user typed.
+static bool refuseMarkedBoxes(Platform& ui) {
+    std::string marked;
+    for (const PanelNumberBox& box : PANEL_NUMBER_BOXES) {
+        char text[NUMBER_TEXT_SIZE] = {};
+        ui.getText(box.id, text, sizeof text);
+        if (!isWholeNumber(text, box.integer))
+            marked += (marked.empty() ? "" : ", ") + std::string(box.label);
+    }
+    if (marked.empty()) return false;
+    const std::string message =
+        "These boxes do not hold a number: " + marked + ".\nCorrect them, then Submit again.";
+    ui.showMessageBox("Submit", message.c_str());
+    return true;
+}
+
 int onSubmit(EditorContext& g) {
     Selection& s = g.selection;
     if (!s.currentScript) return 0;
+    if (refuseMarkedBoxes(*g.platform)) return 1;
     if (s.currentStage) {
         StageSettings settings;
         readStageSettings(*g.platform, settings);

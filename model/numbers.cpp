@@ -86,6 +86,22 @@ size_t numberPrefixLength(const char* text, bool integer) {
     return (size_t)(end - text);
 }
 
+static bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool isWholeNumber(const char* text, bool integer) {
+    while (isBlank(*text)) text++;
+    size_t length = strlen(text);
+    while (length > 0 && isBlank(text[length - 1])) length--;
+    if (length == 0) return true;
+    char trimmed[128];
+    if (length >= sizeof trimmed) return false;  // longer than any box keeps
+    memcpy(trimmed, text, length);
+    trimmed[length] = '\0';
+    return numberPrefixLength(trimmed, integer) == length;
+}
+
 // "%f" of a finite float, exactly as the C library prints it, without the
 // cost of the general conversion: a float is mantissa * 2^exponent, so its
 // value in millionths is one multiplication and one shift, rounded half to

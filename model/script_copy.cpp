@@ -35,6 +35,16 @@ static Stage* copyStage(const Stage* source, bool& failed) {
     return stage;
 }
 
+Stage* copyStage(const Stage* source) {
+    bool failed = false;
+    Stage* stage = copyStage(source, failed);
+    if (failed && stage) {
+        freeFrames(stage);
+        freeStageRecord(stage);
+    }
+    return failed ? nullptr : stage;
+}
+
 Script* copyScript(const Script* source) {
     Script* script = allocateScript();
     if (!script) return nullptr;

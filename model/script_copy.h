@@ -13,6 +13,9 @@
 // The origin is copied: the copy stands for the same text of the same file.
 // Null when memory runs out.
 Script* copyScript(const Script* source);
+// A deep copy of one stage with its frames, unlinked, in the view state of
+// copyScript's stages. Null when memory runs out.
+Stage* copyStage(const Stage* source);
 // Releases an unlinked script with its stages and frames. Nobody is told: the
 // record was not in the library.
 void freeDetachedScript(Script* script);

@@ -116,11 +116,13 @@ bool writeScriptList(const Script* scripts, const char* path);
 // Any text written to path as safely as the library is: false (the old file
 // whole) when a byte could not be written, with errno telling why.
 bool replaceFileWithText(const char* path, const std::string& text);
-// One script as the writer lays it out, from its name to the blank line after
-// its closing brace.
-std::string scriptLayoutText(const Script* script);
 // The library's text written to an open file descriptor; false on a failed write.
 bool writeScriptLayout(const ScriptLibrary& library, int fd);
+// One script as the writer lays it out, from its name to the blank line after
+// its closing brace, and one stage as its script's body holds it
+// ("\t{\n\t\tmap ...\n\t}\n"): what a save writes and the clipboard holds.
+std::string scriptText(const Script* script);
+std::string stageText(const Stage* stage);
 
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);

@@ -132,7 +132,7 @@ bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver
 // The script as the writer lays it out, from its name to its closing brace,
 // in the file's line ends.
 static std::string layoutInFile(const Script* script, bool crlf) {
-    std::string layout = scriptLayoutText(script);
+    std::string layout = scriptText(script);
     while (!layout.empty() && layout.back() == '\n') layout.pop_back();
     if (!crlf) return layout;
     std::string converted;
@@ -291,7 +291,7 @@ bool saveLibraryAs(ScriptLibrary& library, const char* path) {
     std::string text;
     std::vector<std::pair<Script*, TextRange>> placed;
     for (Script* script = library.scripts; script; script = script->next) {
-        const std::string layout = scriptLayoutText(script);
+        const std::string layout = scriptText(script);
         const uint64_t begin = text.size();
         text += layout;
         placed.push_back({script, {begin, begin + layout.find_last_of('}') + 1}});

@@ -22,7 +22,8 @@
 namespace {
 
 // Text written straight into the temporary file through a fixed buffer, so
-// that a large library is never held twice in memory.
+// that a large library is never held twice in memory; or, without a file,
+// gathered into a string (one script or stage for the clipboard).
 struct TextBuilder {
     int fd;
     std::string* sink = nullptr;  // written here instead when not null
@@ -265,17 +266,27 @@ bool writeScriptLayout(const ScriptLibrary& library, int fd) {
     return writeScriptsTo(library.scripts, fd);
 }
 
-bool writeScriptFile(const ScriptLibrary& library, const char* path) {
-    return writeScriptList(library.scripts, path);
-}
-
-std::string scriptLayoutText(const Script* script) {
+std::string scriptText(const Script* script) {
     std::string text;
     auto out = std::make_unique<TextBuilder>(-1);
     out->sink = &text;
     writeScript(*out, script);
     out->flush();
     return text;
+}
+
+std::string stageText(const Stage* stage) {
+    std::string text;
+    auto out = std::make_unique<TextBuilder>(-1);
+    out->sink = &text;
+    EditorImage image;
+    writeStage(*out, stage, image);
+    out->flush();
+    return text;
+}
+
+bool writeScriptFile(const ScriptLibrary& library, const char* path) {
+    return writeScriptList(library.scripts, path);
 }
 
 // Writes the file through a temporary beside it, renamed over it only once

@@ -60,6 +60,7 @@ struct ControlStore : Platform {
     std::deque<std::vector<std::string>> folderListAnswers;  // Texture Folders; empty: cancel
     std::vector<std::vector<std::string>> folderListsShown;
     int redrawTimerRunning = 0;
+    std::string clipboard;
 
     // Preview context: made only when previewWidth > 0 (a headless pbuffer).
     int previewWidth = 0;
@@ -96,10 +97,16 @@ struct ControlStore : Platform {
                   int count) override;
     bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
+    void setClipboardText(const char* text) override { clipboard = text ? text : ""; }
+    std::string clipboardText() override { return clipboard; }
     bool createPreviewContext() override;
     void makePreviewCurrent() override;
     void swapPreviewBuffers() override;
     void destroyPreviewContext() override;
+    void previewSize(int& width, int& height) override {
+        width = previewWidth;
+        height = previewHeight;
+    }
     void startRedrawTimer() override { redrawTimerRunning = 1; }
     void stopRedrawTimer() override { redrawTimerRunning = 0; }
 };

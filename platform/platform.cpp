@@ -8,3 +8,7 @@ void Platform::listFill(int id, const char* const* texts, int count) {
     listReset(id);
     for (int i = 0; i < count; i++) listAdd(id, texts[i]);
 }
+
+void Platform::previewSize(int& width, int& height) {
+    width = height = 0;
+}

@@ -87,6 +87,10 @@ struct Platform {
     // most maxCount). True when the user accepted the new list.
     virtual bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) = 0;
 
+    // The clipboard shared with other programs: plain text.
+    virtual void setClipboardText(const char* text) = 0;
+    virtual std::string clipboardText() = 0;
+
     // The preview's rendering context: double-buffered RGBA, 24-bit depth,
     // 8-bit stencil, compatibility profile. createPreviewContext makes it and
     // makes it current; false when it cannot be had (the editor then works
@@ -95,6 +99,9 @@ struct Platform {
     virtual void makePreviewCurrent() = 0;
     virtual void swapPreviewBuffers() = 0;
     virtual void destroyPreviewContext() = 0;
+    // The size in pixels of what the preview draws into; 0 x 0 when unknown
+    // (the context's viewport is then kept).
+    virtual void previewSize(int& width, int& height);
 
     // The 50 ms redraw timer; each tick calls previewWindowProc.
     virtual void startRedrawTimer() = 0;

@@ -23,6 +23,24 @@ enum PreviewBackground { BACKGROUND_BLUE = 0, BACKGROUND_BLACK = 1, BACKGROUND_C
 // What each drawn frame adds to previewTime.
 constexpr float PREVIEW_CLOCK_STEP = 0.05f;
 
+// How the drawn square sits in the window: fitted to the shorter side and
+// centred (zoom 1, no pan), letterboxed with the background, or magnified
+// and moved. Only the view changes; each stage is drawn the same way.
+struct PreviewView {
+    float zoom = 1.0f;  // the square's side over the window's shorter side
+    float panX = 0.0f;  // the square's centre from the window's centre, in pixels, y down
+    float panY = 0.0f;
+};
+
+constexpr float MIN_PREVIEW_ZOOM = 0.125f;
+constexpr float MAX_PREVIEW_ZOOM = 32.0f;
+
+// The view zoomed by factor (clamped to the limits) about the window pixel
+// (x, y), y down, which keeps the point of the picture under it.
+void zoomPreviewView(PreviewView& view, int width, int height, float factor, float x, float y);
+// The zoom as a whole percentage: 200 for a square twice the fitted size.
+int previewZoomPercent(const PreviewView& view);
+
 // The preview of one program: its clock and the user's choices about it.
 struct PreviewState {
     float previewTime = 0.0f;
@@ -30,6 +48,7 @@ struct PreviewState {
     int previewBackground = BACKGROUND_BLUE;
     bool previewPaused = false;        // the clock stands still; frames are still drawn
     bool previewContextReady = false;  // the context was made; frames are drawn
+    PreviewView view;
 
     // The clock and the choices as at start-up; the context stays as it is.
     void reset() {
@@ -48,6 +67,10 @@ struct PreviewScene {
     int background = BACKGROUND_BLUE;
     float time = 0.0f;
     const TextureTable* textures = nullptr;
+    // The window's size in pixels (0 x 0: the context's viewport as it is) and the view in it.
+    int width = 0;
+    int height = 0;
+    PreviewView view;
 };
 
 // The clock of a drawn frame: on by one step unless paused.

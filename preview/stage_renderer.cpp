@@ -109,14 +109,31 @@ static void drawStagePass(const PreviewScene& scene, Stage* stage) {
     resetStageState();
 }
 
+// The projection places the square, which the perspective draws across the
+// whole of a square viewport, as the view says: its sides are the shorter side
+// of the viewport times the zoom, its centre moved by the pan.
+static void setPreviewView(const PreviewView& view) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float width = (float)viewport[2], height = (float)viewport[3];
+    const float side = (width < height ? width : height) * view.zoom;
+    glMatrixMode(GL_PROJECTION);
+    glTranslatef(2 * view.panX / width, -2 * view.panY / height, 0);
+    glScalef(side / width, side / height, 1);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void renderPreviewFrame(const PreviewScene& scene) {
-    // The perspective goes into the modelview matrix; the projection stays
-    // the identity. Depth testing and lighting stay off.
+    // The perspective goes into the modelview matrix; the projection holds
+    // only the view. Depth testing and lighting stay off.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    // The whole window is the viewport, cleared to the background.
+    if (scene.width > 0 && scene.height > 0) glViewport(0, 0, scene.width, scene.height);
     clearPreviewBackground(scene.background);
+    setPreviewView(scene.view);
     gluPerspective(67.5, 1.0, 0.1, 100.0);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_CULL_FACE);

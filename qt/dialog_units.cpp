@@ -29,5 +29,6 @@ Qt::WindowFlags templateWindowFlags(const DialogTemplate& dialog) {
     if (dialog.style & WINDOW_CLOSE_BOX)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (dialog.style & WINDOW_MINIMIZE_BOX) flags |= Qt::WindowMinimizeButtonHint;
+    if (dialog.style & WINDOW_RESIZABLE) flags |= Qt::WindowMaximizeButtonHint;
     return flags;
 }

@@ -5,6 +5,7 @@
 #include "control_ids.h"
 #include "editor.h"
 #include "editor_window.h"
+#include "preview_window.h"
 #include "recovery.h"
 #include "window_places.h"
 
@@ -51,6 +52,8 @@ void EditorApp::start() {
     });
     connect(editor, &EditorWindow::filesDropped, this, &EditorApp::openFiles);
     addProblemsDock();
+    connect(editor, &EditorWindow::stageDragged, this, &EditorApp::dragStage);
+    qt.previewWindow()->showView(&g.preview.view);
     restoreWindowPlaces(qt);
     initEditorControls(qt);
     installTextureFinder(g);
@@ -85,6 +88,16 @@ void EditorApp::runCommand(int id) {
     qt.makePreviewCurrent();
     if (commandObserver) commandObserver(id);
     mainDialogProc(g, DIALOG_COMMAND, id);
+    commandDone();
+}
+
+// A command of its own, refused while another runs, as mainDialogProc does.
+void EditorApp::dragStage(int from, int to) {
+    if (g.commandRunning) return;
+    qt.makePreviewCurrent();
+    g.commandRunning = true;
+    onStageDragged(g, from, to);
+    g.commandRunning = false;
     commandDone();
 }
 

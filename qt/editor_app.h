@@ -41,6 +41,8 @@ class EditorApp : public QObject {
 
     // Runs one command of the editor window, then commandDone().
     void runCommand(int id);
+    // A stage dragged in the stage list onto the position to, then commandDone().
+    void dragStage(int from, int to);
     // Reads each file in order as File > Open does; the files that cannot be
     // read are named together in one message box.
     void openFiles(const QStringList& paths);

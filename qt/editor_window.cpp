@@ -1,10 +1,12 @@
 #include "editor_window.h"
 
 #include "commands.h"
-
+#include "control_ids.h"
 #include "dialog_templates.h"
+#include "editor.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,8 +17,30 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 
 #include <cstring>
+#include <functional>
+
+const char* const SHOWN_TEXT = "shownText";
+
+// A number box whose text is not a number: a red frame and a tooltip.
+static void markNumberBox(QLineEdit* edit, bool accepted) {
+    if (edit->property("notANumber").toBool() == !accepted) return;
+    edit->setProperty("notANumber", !accepted);
+    edit->setToolTip(accepted ? QString() : QStringLiteral("not a number"));
+    edit->setStyleSheet(accepted ? QString()
+                                 : QStringLiteral("QLineEdit { border: 1px solid red; }"));
+}
+
+// The keys a menu row's command takes in a control, shown after its caption
+// ("\tCtrl+C") without being bound: they act only in that control.
+static QString controlKeyHint(int command) {
+    for (int i = 0; i < CONTROL_KEY_COUNT; i++)
+        if (CONTROL_KEYS[i].command == command)
+            return QLatin1Char('\t') + QString::fromUtf8(CONTROL_KEYS[i].keys);
+    return QString();
+}
 
 int EntryListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -96,7 +120,29 @@ void NotifyingListBox::focusOutEvent(QFocusEvent* event) {
 
 void NotifyingListBox::mousePressEvent(QMouseEvent* event) {
     selectionReportedInPress = false;
+    dragging = false;
+    pressedRow = indexAt(event->position().toPoint()).row();
+    pressedAt = event->position().toPoint();
     QListView::mousePressEvent(event);
+}
+
+// While an entry is dragged the entries under the pointer are not selected.
+void NotifyingListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragMovesRows || pressedRow < 0 || !(event->buttons() & Qt::LeftButton))
+        return QListView::mouseMoveEvent(event);
+    const QPoint moved = event->position().toPoint() - pressedAt;
+    dragging = dragging || moved.manhattanLength() >= QApplication::startDragDistance();
+}
+
+// Dropped below the last entry, the entry goes last.
+void NotifyingListBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool dropped = dragging && event->button() == Qt::LeftButton;
+    dragging = false;
+    QListView::mouseReleaseEvent(event);
+    if (!dropped) return;
+    int row = indexAt(event->position().toPoint()).row();
+    if (row < 0 && event->position().y() > 0) row = count() - 1;
+    if (row >= 0 && row != pressedRow) emit rowDragged(pressedRow, row);
 }
 
 int NotifyingListBox::selectedRow() const {
@@ -128,6 +174,76 @@ void NotifyingListBox::onClicked() {
     selectionReportedInPress = false;
 }
 
+GrowingPane::GrowingPane(QWidget* parent, QSize baseSize) : QWidget(parent), base(baseSize) {
+    setMinimumSize(baseSize);
+}
+
+void GrowingPane::addControl(QWidget* widget, const QRect& place, bool stretches, bool widens) {
+    if (stretches) stretching = place;
+    placed.push_back({widget, place, widens});
+    placeControls();
+}
+
+// The controls are the client area's, not the pane's: a control may reach out
+// of its part of the window (Submit, grown to fit its caption, does).
+void GrowingPane::placeControls() {
+    const int wider = width() - base.width(), taller = height() - base.height();
+    for (const Placed& control : placed) {
+        QRect place = control.place;
+        if (place.top() > stretching.top())
+            place.translate(0, taller);
+        else if (place.bottom() >= stretching.bottom())
+            place.setHeight(place.height() + taller);
+        if (control.widens)
+            place.setWidth(place.width() + wider);
+        else if (place.left() > base.width() / 2)
+            place.translate(wider, 0);
+        control.widget->setGeometry(
+            place.translated(mapTo(control.widget->parentWidget(), QPoint())));
+    }
+}
+
+namespace {
+
+// The client area: the template's size at least, its parts placed on each resize.
+class ClientArea : public QWidget {
+  public:
+    ClientArea(QWidget* parent, QSize base, std::function<void()> placeParts)
+        : QWidget(parent), place(std::move(placeParts)) {
+        setMinimumSize(base);
+    }
+    QSize sizeHint() const override { return minimumSize(); }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { place(); }
+
+  private:
+    std::function<void()> place;
+};
+
+// Where the parts of the editor's template meet, in dialog units: the lists
+// left of the panel, and the script list's buttons above the stage list.
+constexpr int PANEL_LEFT = 147;
+constexpr int SCRIPT_PART_BOTTOM = 196;
+constexpr int STAGE_PART_TOP = 198;
+
+}  // namespace
+
+// The lists take the new room: the script and stage lists share the new
+// height (a splitter between them moves the share) and all the new width;
+// the panel keeps its width and its layout, and its frame list grows.
+void EditorWindow::buildPanes(QWidget* client, QSize base) {
+    const int listsWidth = units.toPixelsX(PANEL_LEFT);
+    splitter = new QSplitter(Qt::Vertical, client);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(units.toPixelsY(STAGE_PART_TOP) - units.toPixelsY(SCRIPT_PART_BOTTOM));
+    scriptPane = new GrowingPane(splitter, QSize(listsWidth, units.toPixelsY(SCRIPT_PART_BOTTOM)));
+    stagePane = new GrowingPane(splitter,
+                                QSize(listsWidth, base.height() - units.toPixelsY(STAGE_PART_TOP)));
+    for (int i = 0; i < 2; i++) splitter->setStretchFactor(i, 1);
+    panel = new GrowingPane(client, QSize(base.width() - listsWidth, base.height()));
+}
+
 EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     setObjectName(QString::number(dialog.id));
     // "[*]" shows the unsaved mark where the window system puts it.
@@ -137,13 +253,21 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     setFont(templateFont(dialog));
     units = DialogUnits::forFont(font());
 
-    auto* client = new QWidget(this);
-    client->setFixedSize(units.toPixelsX(dialog.width), units.toPixelsY(dialog.height));
+    const QSize base(units.toPixelsX(dialog.width), units.toPixelsY(dialog.height));
+    auto* client = new ClientArea(this, base, [this, base] {
+        const QWidget* area = centralWidget();
+        const int listsWidth = scriptPane->baseSize().width() + area->width() - base.width();
+        splitter->setGeometry(0, 0, listsWidth, area->height());
+        panel->setGeometry(listsWidth, 0, panel->baseSize().width(), area->height());
+    });
     setCentralWidget(client);
+    buildPanes(client, base);
     for (int i = 0; i < dialog.controlCount; i++) {
         const DialogControl& control = dialog.controls[i];
+        QPoint origin;
+        GrowingPane* pane = paneOf(control, origin);
         QWidget* widget = createControl(control, client);
-        placeControl(widget, control);
+        placeControl(widget, control, pane, origin);
         if (control.id != NO_CONTROL_ID) {
             widget->setObjectName(QString::number(control.id));
             controls.insert(control.id, widget);
@@ -157,8 +281,10 @@ EditorWindow::EditorWindow(const DialogTemplate& dialog) {
     client->setFocus();
 
     if (dialog.menuId) buildMenuBar();
-    // The client area keeps the template's size; the window adds the menu bar.
-    setFixedSize(sizeHint());
+    buildContextMenus();
+    // The client area opens at the template's size, its least; the window adds the menu bar.
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSizeHint());
     if (dialog.style & WINDOW_CENTERED)
         centerOnScreen();
     else
@@ -197,8 +323,16 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
         }
         case CONTROL_CHECK_BOX:
             return new QCheckBox(caption, parent);
-        case CONTROL_EDIT:
-            return new QLineEdit(parent);
+        case CONTROL_EDIT: {
+            auto* edit = new QLineEdit(parent);
+            edit->installEventFilter(this);
+            for (const PanelNumberBox& box : PANEL_NUMBER_BOXES)
+                if (box.id == id)
+                    connect(edit, &QLineEdit::textChanged, edit, [edit, id](const QString& text) {
+                        markNumberBox(edit, numberBoxAccepts(id, text.toUtf8().constData()));
+                    });
+            return edit;
+        }
         case CONTROL_DROP_DOWN_LIST: {
             auto* combo = new QComboBox(parent);
             combo->setEditable(false);
@@ -210,16 +344,33 @@ QWidget* EditorWindow::createControl(const DialogControl& control, QWidget* pare
                 list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             if (control.style & CONTROL_NOTIFY)
                 connect(list, &NotifyingListBox::notified, this, [this, id] { emit command(id); });
+            list->installEventFilter(this);
+            if (id == IDC_STAGE_LIST) {
+                list->setDragMovesRows(true);
+                connect(list, &NotifyingListBox::rowDragged, this, &EditorWindow::stageDragged);
+            }
             return list;
         }
     }
     return new QWidget(parent);
 }
 
-// Places the control at its template rectangle. A control that must show its
-// caption whole grows to fit it: away from the text's alignment edge, so a
-// right-aligned label still ends against its control.
-void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
+// Places the control at its template rectangle, in its part of the window. A control that must show
+// its caption whole grows to fit it: away from the text's alignment edge, so a right-aligned label
+// still ends against its control. The part of the window that holds the control, and where it
+// begins in the client area.
+GrowingPane* EditorWindow::paneOf(const DialogControl& control, QPoint& origin) const {
+    if (control.x >= PANEL_LEFT) {
+        origin = QPoint(units.toPixelsX(PANEL_LEFT), 0);
+        return panel;
+    }
+    const bool below = control.y >= STAGE_PART_TOP;
+    origin = QPoint(0, below ? units.toPixelsY(STAGE_PART_TOP) : 0);
+    return below ? stagePane : scriptPane;
+}
+
+void EditorWindow::placeControl(QWidget* widget, const DialogControl& control, GrowingPane* pane,
+                                QPoint origin) {
     QRect rect = units.toPixels(control.x, control.y, control.width, control.height);
     if (control.style & CONTROL_FIT_CAPTION) {
         const int needed = widget->sizeHint().width();
@@ -230,7 +381,9 @@ void EditorWindow::placeControl(QWidget* widget, const DialogControl& control) {
                 rect.setWidth(needed);
         }
     }
-    widget->setGeometry(rect);
+    const bool list = control.kind == CONTROL_LIST_BOX;
+    const bool widens = pane != panel && (list || control.kind == CONTROL_EDIT);
+    pane->addControl(widget, rect.translated(-origin), list, widens);
 }
 
 QString withMnemonic(const char* caption, char mnemonic) {
@@ -274,7 +427,8 @@ void EditorWindow::buildMenuBar() {
                 popup->addSeparator();
             radioGroups.remove(popup);
         }
-        QAction* action = popup->addAction(withMnemonic(row.caption, row.mnemonic));
+        QAction* action =
+            popup->addAction(withMnemonic(row.caption, row.mnemonic) + controlKeyHint(row.id));
         const int id = row.id;
         action->setObjectName(QString::number(id));
         if (row.shortcut)
@@ -288,6 +442,54 @@ void EditorWindow::buildMenuBar() {
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         menuActions.insert(id, action);
     }
+}
+
+// The items of each list's context menu are the Edit menu's own actions, so
+// they grey and run as those do.
+void EditorWindow::buildContextMenus() {
+    for (int i = 0; i < CONTEXT_MENU_ITEM_COUNT; i++) {
+        const ContextMenuItem& item = CONTEXT_MENU_ITEMS[i];
+        auto* list = qobject_cast<NotifyingListBox*>(control(item.list));
+        QAction* action = menuAction(item.command);
+        if (!list || !action) continue;
+        QMenu*& menu = contextMenus[item.list];
+        if (!menu) {
+            menu = new QMenu(list);
+            list->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(list, &QWidget::customContextMenuRequested, menu,
+                    [list, menu](QPoint at) { menu->popup(list->viewport()->mapToGlobal(at)); });
+        }
+        menu->addAction(action);
+    }
+}
+
+// Keys of the control key table and Escape, which puts back the text last shown.
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    if (edit && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        edit->setText(edit->property(SHOWN_TEXT).toString());
+        return true;
+    }
+    return runControlKey(widget, key);
+}
+
+bool EditorWindow::runControlKey(QWidget* widget, const QKeyEvent* key) {
+    const int id = widget->objectName().toInt();
+    const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+    for (int i = 0; i < CONTROL_KEY_COUNT; i++) {
+        const ControlKey& row = CONTROL_KEYS[i];
+        const bool anyEdit = row.control == ANY_EDIT_BOX && qobject_cast<QLineEdit*>(widget);
+        if (row.control != id && !anyEdit) continue;
+        for (const QKeySequence& keys : QKeySequence::listFromString(QString::fromUtf8(row.keys)))
+            if (keys.count() == 1 && keys[0] == pressed) {
+                emit command(row.command);
+                return true;
+            }
+    }
+    return false;
 }
 
 // Files dragged from a file manager: local files only.

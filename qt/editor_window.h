@@ -16,7 +16,9 @@
 
 struct DialogControl;
 struct DialogTemplate;
+class QKeyEvent;
 class QMenu;
+class QSplitter;
 
 // The entries of a list box: lines of text held as the program gave them
 // (UTF-8, one after another), made into QStrings only for the rows drawn, so
@@ -54,14 +56,20 @@ class NotifyingListBox : public QListView {
     int selectedRow() const;  // -1 when none
     // Selects the row and shows it, or selects nothing for a row outside the list.
     void selectRow(int row);
+    // An entry dragged onto another is reported (rowDragged) instead of
+    // selecting the entries on the way.
+    void setDragMovesRows(bool moves) { dragMovesRows = moves; }
 
   signals:
     void notified();
+    void rowDragged(int from, int to);
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     void onClicked();
@@ -69,7 +77,43 @@ class NotifyingListBox : public QListView {
 
     EntryListModel entryModel;
     bool selectionReportedInPress = false;
+    bool dragMovesRows = false;
+    bool dragging = false;
+    int pressedRow = -1;
+    QPoint pressedAt;
 };
+
+// A part of the window that places its controls (children of the client
+// area) at their template places as it moves and grows: its stretching control (a list) and what
+// frames it grow with its new height and the controls below move down; lists and edit boxes widen
+// with its new width, and buttons right of its middle move along.
+class GrowingPane : public QWidget {
+  public:
+    GrowingPane(QWidget* parent, QSize baseSize);
+    // place: at the pane's base size, in its coordinates.
+    void addControl(QWidget* widget, const QRect& place, bool stretches, bool widens);
+    QSize baseSize() const { return base; }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override { placeControls(); }
+    void moveEvent(QMoveEvent*) override { placeControls(); }
+
+  private:
+    void placeControls();
+
+    struct Placed {
+        QWidget* widget;
+        QRect place;
+        bool widens;
+    };
+    QSize base;
+    QRect stretching;
+    std::vector<Placed> placed;
+};
+
+// The property of an edit box that holds the text the program last showed in
+// it, which Escape puts back.
+extern const char* const SHOWN_TEXT;
 
 // The text of a caption with its mnemonic marked: "Selected Stage &Only".
 QString withMnemonic(const char* caption, char mnemonic);
@@ -82,6 +126,10 @@ class EditorWindow : public QMainWindow {
 
     QWidget* control(int id) const { return controls.value(id); }
     QAction* menuAction(int id) const { return menuActions.value(id); }
+    // The right-click menu of a list (its items are the Edit menu's), or null.
+    QMenu* contextMenu(int listId) const { return contextMenus.value(listId); }
+    // Between the script list's part and the stage list's part of the window.
+    QSplitter* listSplitter() const { return splitter; }
     const DialogUnits& dialogUnits() const { return units; }
     void centerOnScreen();
 
@@ -89,20 +137,32 @@ class EditorWindow : public QMainWindow {
     void command(int id);
     void closeRequested();
     void filesDropped(const QStringList& paths);
+    void stageDragged(int from, int to);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void buildPanes(QWidget* client, QSize base);
     QWidget* createControl(const DialogControl& control, QWidget* parent);
-    void placeControl(QWidget* widget, const DialogControl& control);
+    GrowingPane* paneOf(const DialogControl& control, QPoint& origin) const;
+    void placeControl(QWidget* widget, const DialogControl& control, GrowingPane* pane,
+                      QPoint origin);
     void buildMenuBar();
+    void buildContextMenus();
     QMenu* popupFor(const QString& path);
+    bool runControlKey(QWidget* widget, const QKeyEvent* key);
 
     DialogUnits units;
+    QSplitter* splitter = nullptr;
+    GrowingPane* scriptPane = nullptr;
+    GrowingPane* stagePane = nullptr;
+    GrowingPane* panel = nullptr;
     QHash<int, QWidget*> controls;
     QHash<int, QAction*> menuActions;
     QHash<QString, QMenu*> popups;
+    QHash<int, QMenu*> contextMenus;
 };

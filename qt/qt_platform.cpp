@@ -8,11 +8,13 @@
 #include "window_places.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QOpenGLContext>
@@ -95,8 +97,12 @@ void QtPlatform::onRedrawTick() {
 
 // Edit boxes and check boxes
 
+// The text shown is kept for Escape to put back.
 void QtPlatform::setText(int id, const char* text) {
-    if (auto* edit = controlOfKind<QLineEdit>(id)) edit->setText(fromCore(text));
+    auto* edit = controlOfKind<QLineEdit>(id);
+    if (!edit) return;
+    edit->setText(fromCore(text));
+    edit->setProperty(SHOWN_TEXT, edit->text());
 }
 
 int QtPlatform::getText(int id, char* buf, int size) {
@@ -363,6 +369,14 @@ bool QtPlatform::askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int max
     return true;
 }
 
+void QtPlatform::setClipboardText(const char* text) {
+    QGuiApplication::clipboard()->setText(fromCore(text));
+}
+
+std::string QtPlatform::clipboardText() {
+    return QGuiApplication::clipboard()->text().toUtf8().toStdString();
+}
+
 // The preview's rendering context
 
 bool QtPlatform::createPreviewContext() {
@@ -371,13 +385,15 @@ bool QtPlatform::createPreviewContext() {
     auto made = std::make_unique<QOpenGLContext>();
     made->setFormat(previewSurfaceFormat());
     if (!made->create() || !made->makeCurrent(preview.get())) return false;
-    // The viewport given here stays for the whole run: the whole window. (A
-    // window made before it was sized may hand the context a smaller one.)
-    const qreal scale = preview->devicePixelRatio();
-    made->functions()->glViewport(0, 0, qRound(preview->width() * scale),
-                                  qRound(preview->height() * scale));
     context = std::move(made);
     return true;
+}
+
+// Each frame's viewport: the whole window as it is now.
+void QtPlatform::previewSize(int& width, int& height) {
+    const qreal scale = preview ? preview->devicePixelRatio() : 1;
+    width = preview ? qRound(preview->width() * scale) : 0;
+    height = preview ? qRound(preview->height() * scale) : 0;
 }
 
 void QtPlatform::makePreviewCurrent() {

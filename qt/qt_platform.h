@@ -65,10 +65,13 @@ class QtPlatform final : public QObject, public Platform {
                   int count) override;
     bool askScriptName(char* name, int size, const NameCompleter& completer) override;
     bool askFolderList(char (*paths)[MAX_PATH_SIZE], int& count, int maxCount) override;
+    void setClipboardText(const char* text) override;
+    std::string clipboardText() override;
     bool createPreviewContext() override;
     void makePreviewCurrent() override;
     void swapPreviewBuffers() override;
     void destroyPreviewContext() override;
+    void previewSize(int& width, int& height) override;
     void startRedrawTimer() override;
     void stopRedrawTimer() override;
 

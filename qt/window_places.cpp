@@ -7,22 +7,34 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QSplitter>
 
 static const char EDITOR_KEY[] = "windows/editor";
+static const char LISTS_KEY[] = "windows/editorLists";
 static const char PREVIEW_KEY[] = "windows/preview";
+static const char PREVIEW_SIZE_KEY[] = "windows/previewSize";
 
 void restoreWindowPlaces(QtPlatform& qt) {
     const QSettings settings(settingsApplicationName(), settingsApplicationName());
+    EditorWindow* editor = qt.editorWindow();
+    PreviewWindow* preview = qt.previewWindow();
     if (settings.contains(EDITOR_KEY))
-        qt.editorWindow()->restoreGeometry(settings.value(EDITOR_KEY).toByteArray());
+        editor->restoreGeometry(settings.value(EDITOR_KEY).toByteArray());
+    if (settings.contains(LISTS_KEY))
+        editor->listSplitter()->restoreState(settings.value(LISTS_KEY).toByteArray());
     if (settings.contains(PREVIEW_KEY))
-        qt.previewWindow()->setFramePosition(settings.value(PREVIEW_KEY).toPoint());
+        preview->setFramePosition(settings.value(PREVIEW_KEY).toPoint());
+    if (settings.contains(PREVIEW_SIZE_KEY))
+        preview->resize(
+            settings.value(PREVIEW_SIZE_KEY).toSize().expandedTo(preview->minimumSize()));
 }
 
 void saveWindowPlaces(QtPlatform& qt) {
     QSettings settings(settingsApplicationName(), settingsApplicationName());
     settings.setValue(EDITOR_KEY, qt.editorWindow()->saveGeometry());
+    settings.setValue(LISTS_KEY, qt.editorWindow()->listSplitter()->saveState());
     settings.setValue(PREVIEW_KEY, qt.previewWindow()->framePosition());
+    settings.setValue(PREVIEW_SIZE_KEY, qt.previewWindow()->size());
 }
 
 static QString folderKey(bool save) {

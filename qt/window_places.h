@@ -1,5 +1,6 @@
 // Where the user left things, kept between runs with QSettings: the places
-// of the two windows, and the folder each file dialog last used.
+// and sizes of the two windows, the split between the editor's lists, and the
+// folder each file dialog last used.
 #pragma once
 
 #include <QString>

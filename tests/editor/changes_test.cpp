@@ -103,13 +103,22 @@ static void checkInvariants(const EditorContext& g) {
 
 // Random commands, undos and redos against the writer's output after every step, and the
 // unsaved mark against the state of the last Save; the second half with a history small
-// enough to drop its oldest steps. Without a current script the buttons change nothing.
+// enough to drop its oldest steps. Without a current script the buttons change nothing (but
+// Script Add and Paste). Stages and scripts are also moved, dragged, copied and pasted.
 TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
     const char* const texts[] = {"", "0", "2.5x", "-1.25", "300", "pics/a.tga", "ab", "first"};
     const int commands[] = {
-        IDC_STAGE_LIST,    IDC_SCRIPT_LIST,  IDC_FRAME_LIST,   IDC_FRAME_ADD,
-        IDC_FRAME_DELETE,  IDC_STAGE_ADD,    IDC_STAGE_DELETE, IDC_SCRIPT_ADD,
-        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE, IDC_SUBMIT,       IDC_SCRIPT_UPDATE,
+        IDC_STAGE_LIST,    IDC_SCRIPT_LIST,     IDC_FRAME_LIST,      IDC_FRAME_ADD,
+        IDC_FRAME_DELETE,  IDC_STAGE_ADD,       IDC_STAGE_DELETE,    IDC_SCRIPT_ADD,
+        IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE,    IDC_SUBMIT,          IDC_SCRIPT_UPDATE,
+        IDM_STAGE_MOVE_UP, IDM_STAGE_MOVE_DOWN, IDM_STAGE_DUPLICATE, IDM_STAGE_COPY,
+        IDM_STAGE_PASTE,   IDM_SCRIPT_COPY,     IDM_SCRIPT_PASTE,    IDM_SCRIPT_DUPLICATE,
+    };
+    // Commands that commit the script's settings or the stage's panel first, each a step of
+    // its own that the test takes first.
+    auto commitsFirst = [](int id, bool stage) {
+        return id == IDC_SCRIPT_LIST || id == IDC_SCRIPT_ADD || id >= IDM_SCRIPT_DUPLICATE ||
+               (stage && id >= IDM_STAGE_MOVE_UP);
     };
     const std::string twoScripts =
         "first { subdivide 16 safe vertexwarp 1 2 0.5 { map a.tga rotate 1.5 } { } { map c.tga "
@@ -139,15 +148,13 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         const History& history = g.library.history;
         ASSERT_TRUE(historyStepCount(history) == 1 || historyBytes(history) <= history.memoryLimit);
     };
-    // Script Add and Save commit first, each commit a step of its own.
-    auto commitFirst = [&](bool stageToo) {
+    auto commitFirst = [&](bool script, bool stage) {
         Selection& s = g.selection;
-        if (!s.currentScript || (stageToo && !s.currentStage)) return;
         uint64_t edits = editCount;
-        readScriptProperties(g, s.currentScript);
+        if (script && s.currentScript) readScriptProperties(g, s.currentScript);
         track(edits);
         edits = editCount;
-        if (stageToo) readStageProperties(g, s.currentStage);
+        if (stage && s.currentStage) readStageProperties(g, s.currentStage);
         track(edits);
     };
     for (int step = 0; step < 4000; step++) {
@@ -162,11 +169,15 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         } else if (action < 20) {
             const int id = commands[rng() % std::size(commands)];
             const int index = (int)(rng() % (entries(id).size() + 2)) - 1;
-            if (id == IDC_SCRIPT_ADD) commitFirst(false);
+            const bool drag = id == IDC_STAGE_LIST && rng() % 4 == 0;  // onto another entry
+            commitFirst(commitsFirst(id, false), drag || commitsFirst(id, true));
             const uint64_t commandEdits = editCount;
             const bool scriptCurrent = g.selection.currentScript;
-            pick(id, index);
-            if (!scriptCurrent && id != IDC_SCRIPT_ADD) {  // only Script Add needs no script
+            if (drag)
+                onStageDragged(g, index, (int)(rng() % (entries(id).size() + 1)));
+            else
+                pick(id, index);
+            if (!scriptCurrent && id != IDC_SCRIPT_ADD && id != IDM_SCRIPT_PASTE) {
                 ASSERT_EQ(editCount, commandEdits) << id;
             }
             track(commandEdits);
@@ -176,7 +187,7 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
             track(edits);
             if (wasSaved) savedPosition = position;  // opening is no change
         } else if (action < 22) {
-            commitFirst(true);
+            if (g.selection.currentStage) commitFirst(true, true);
             save((dir / "out.txt").string());
             if (!libraryHasUnsavedChanges(g.library.history)) savedPosition = position;
         } else {

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "control_fields.h"
 #include "editor_fixture.h"
+#include "script_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -191,6 +192,39 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     EXPECT_EQ(g.library.scripts->subdivide, 0);
 }
 
+// A number box takes a text that is wholly one number as it would be read, spaces around it
+// allowed and an empty box 0; Subdivide an integer. Submit with a box not taken names it and
+// changes nothing.
+TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
+    const struct {
+        const char* text;
+        bool number, integer;
+    } texts[] = {
+        {"", true, true},      {" 12\t", true, true}, {"-0.5", true, false}, {"2.", true, false},
+        {"1e3", true, false},  {"abc", false, false}, {"0,5", false, false}, {"2.5x", false, false},
+        {"1 2", false, false}, {".", false, false},   {"-", false, false},
+    };
+    for (const auto& row : texts) {
+        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, row.text), row.number) << row.text;
+        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, row.text), row.integer) << row.text;
+    }
+    EXPECT_TRUE(numberBoxAccepts(IDC_TEXTURE_MAP, "abc"));
+    openText(THREE_STAGES, 0, 0);
+    const std::string before = scriptText(g.library.scripts);
+    const uint64_t edits = g.library.editCount;
+    EXPECT_EQ(command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "new.tga"},
+                                   {IDC_ROTATE_SPEED, "abc"},
+                                   {IDC_WARP_SPEED, " 2 "},
+                                   {IDC_SUBDIVIDE, "16.5"}}),
+              1);
+    EXPECT_EQ(scriptText(g.library.scripts), before);
+    EXPECT_EQ(g.library.editCount, edits);
+    ASSERT_EQ(ui.messagesShown.size(), 1u);
+    EXPECT_EQ(ui.messagesShown[0].text,
+              "These boxes do not hold a number: Rotate Speed, Subdivide.\n"
+              "Correct them, then Submit again.");
+}
+
 // Save commits the panel only with a script and a stage current, and says why it failed.
 TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     const std::string out = (dir / "out.txt").string();
@@ -208,20 +242,25 @@ TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     EXPECT_EQ(ui.messagesShown[0].text, "Could not save \"" + missing + "\": " + strerror(ENOENT));
 }
 
-// Open drops the current script and the current stage when it replaces their scripts (a
-// name of another case too), whichever script owns the stage.
-TEST_F(Editor, OpenDropsTheSelectionItReplaces) {
+// Open drops the current script and its stage when it replaces the script (a name of
+// another case too). Picking another script commits the panel to the stage it showed, then
+// empties it: no stage is current.
+TEST_F(Editor, OpenDropsTheSelectionItReplacesAndAnotherScriptEmptiesThePanel) {
     EXPECT_EQ(command(IDM_FILE_OPEN), 1);  // cancelled
-    openText("a { { } } b { }", 0, 0);
-    pick(IDC_SCRIPT_LIST, 1);
-    openText("c { }");
-    EXPECT_EQ(selected(), "b/elsewhere");
-    openText("A { }");
+    openText("a { { map a.tga } } b { { map b.tga } }", 0, 0);
+    pick(IDC_SCRIPT_LIST, 1, {{IDC_ROTATE_SPEED, "5"}});
     EXPECT_EQ(selected(), "b/-");
-    openText("b { }");
+    EXPECT_EQ(g.library.scripts->stages->rotateSpeed, 5.0f);
+    for (int id : {IDC_TEXTURE_MAP, IDC_ROTATE_SPEED}) EXPECT_EQ(shown(id), "") << id;
+    EXPECT_EQ(entries(IDC_FRAME_LIST), Names{});
+    pick(IDC_SCRIPT_LIST, 0);
+    pick(IDC_STAGE_LIST, 0);
+    openText("c { }");
+    EXPECT_EQ(selected(), "a/0");
+    openText("A { }");
     EXPECT_EQ(selected(), "-/-");
     EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"c", "A", "b"}));
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"b", "c", "A"}));
 }
 
 // The captions of the command table's rows for which when(row) holds, in table order.
@@ -233,19 +272,26 @@ static Names captionsWhere(When when) {
     return captions;
 }
 
-// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, no other row
-// ever; a greyed command is refused and changes nothing.
+// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, the stage rows
+// without a current stage (Move Up on the first, Move Down on the last), the script rows but
+// Paste without a current script; a greyed command is refused and changes nothing.
 TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     auto greyed = [&] { return captionsWhere([&](auto& row) { return !commandEnabled(row, g); }); };
-    EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Step Frame"}));
-    for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO, IDM_PREVIEW_STEP_FRAME})
+    EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Move Stage Up", "Move Stage Down",
+                               "Duplicate Stage", "Copy Stage", "Paste Stage", "Duplicate Script",
+                               "Copy Script", "Step Frame"}));
+    for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO, IDM_PREVIEW_STEP_FRAME, IDM_STAGE_COPY})
         EXPECT_EQ(command(id), 1) << id;
     EXPECT_EQ(g.preview.previewTime, 0.0f);
-    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "s"}});
+    openText("s { { } { } }", 0);
     command(IDM_PREVIEW_PAUSE);
-    EXPECT_EQ(greyed(), Names{"Redo"});
+    EXPECT_EQ(greyed(),
+              (Names{"Redo", "Move Stage Up", "Move Stage Down", "Duplicate Stage", "Copy Stage"}));
+    pick(IDC_STAGE_LIST, 0);
+    EXPECT_EQ(greyed(), (Names{"Redo", "Move Stage Up"}));
+    pick(IDC_STAGE_LIST, 1);
+    EXPECT_EQ(greyed(), (Names{"Redo", "Move Stage Down"}));
     command(IDM_EDIT_UNDO);
-    EXPECT_EQ(greyed(), Names{"Undo"});
     EXPECT_EQ(command(IDM_PREVIEW_STEP_FRAME), 0);
     EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
 }

@@ -86,7 +86,7 @@ static std::map<std::string, std::string> readBack(const std::vector<std::string
     for (const std::string& path : paths) readScriptFile(library, path.c_str());
     std::map<std::string, std::string> scripts;
     for (const Script* script = library.scripts; script; script = script->next)
-        scripts[script->name] = scriptLayoutText(script);
+        scripts[script->name] = scriptText(script);
     return scripts;
 }
 
@@ -95,10 +95,10 @@ static std::map<std::string, std::string> readBack(const std::vector<std::string
 static std::map<std::string, std::string> inEditor(const ScriptLibrary& library) {
     std::map<std::string, std::string> scripts;
     for (const Script* script = library.scripts; script; script = script->next) {
-        const std::string layout = scriptLayoutText(script);
+        const std::string layout = scriptText(script);
         ScriptLibrary read;
         readScriptText(read, layout.data(), layout.size());
-        scripts[script->name] = scriptLayoutText(read.scripts);
+        scripts[script->name] = scriptText(read.scripts);
     }
     return scripts;
 }

@@ -174,6 +174,27 @@ TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
 }
 
+// The view moves only the square: a viewport twice as wide letterboxes it; a zoom about a
+// pixel (y down) keeps what is under it; a pan moves it; the zoom stops at its limits.
+TEST_F(PreviewFrame, ViewLetterboxesZoomsAboutThePointerAndPans) {
+    addStage(QUADRANTS);
+    scene.width = SIZE;
+    scene.height = MID;
+    drawAt(0.05f);
+    EXPECT_EQ(Texels({pixel(20, 32), pixel(52, 44), pixel(76, 44), pixel(52, 20), pixel(107, 32)}),
+              Texels({BLUE, RED, GREEN, WHITE, BLUE}));
+    scene.height = SIZE;
+    zoomPreviewView(scene.view, SIZE, SIZE, 2, 40, 28);
+    EXPECT_EQ(previewZoomPercent(scene.view), 200);
+    drawAt(0.05f);
+    EXPECT_EQ(Texels({pixel(40, 100), pixel(70, 100), pixel(40, 60)}), Texels({RED, RED, RED}));
+    scene.view.panX += 60;
+    drawAt(0.05f);
+    EXPECT_EQ(pixel(100, 100), RED);
+    zoomPreviewView(scene.view, SIZE, SIZE, 1000, 0, 0);
+    EXPECT_EQ(previewZoomPercent(scene.view), 3200);
+}
+
 // The stage alpha by its minimum, maximum and speed, and the mask's cut at 0.05.
 TEST_F(PreviewFrame, AlphaRuleAndMask) {
     const struct {

@@ -8,10 +8,12 @@
 #include "editor_app.h"
 #include "editor_window.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -46,6 +48,24 @@ inline void chooseFile(QFileDialog* dialog, const QString& path) {
     dialog->selectFile(path);
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     static_cast<QDialog*>(dialog)->accept();
+}
+
+// The next preview frame, drawn at time 0 (the clock's first step after it), as RGB rows
+// from the top.
+inline QImage nextPreviewFrame(QtPlatform& qt, PreviewState& preview) {
+    QImage frame;
+    preview.previewTime = 0;
+    qt.frameObserver = [&] {
+        GLint view[4];
+        glGetIntegerv(GL_VIEWPORT, view);
+        QImage rgba(view[2], view[3], QImage::Format_RGBA8888);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, view[2], view[3], GL_RGBA, GL_UNSIGNED_BYTE, rgba.bits());
+        frame = rgba.mirrored().convertToFormat(QImage::Format_RGB888);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.isNull(); }));
+    qt.frameObserver = nullptr;
+    return frame;
 }
 
 // A step of a test, run from a timer until it returns true.
