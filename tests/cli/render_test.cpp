@@ -13,10 +13,11 @@
 
 namespace {
 
+// RGB rows, bottom row first as OpenGL reads them back.
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> rgb;  // top row first
+    std::vector<uint8_t> rgb;
 };
 
 Picture readPng(const std::string& file) {
@@ -26,14 +27,14 @@ Picture readPng(const std::string& file) {
     if (!png_image_begin_read_from_file(&image, file.c_str())) return picture;
     image.format = PNG_FORMAT_RGB;
     picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr);
+    png_image_finish_read(&image, nullptr, picture.rgb.data(), -(int)image.width * 3, nullptr);
     picture.width = (int)image.width;
     picture.height = (int)image.height;
     return picture;
 }
 
 // The script drawn by the editor's preview, ticked by its timer from a restart.
-Picture previewFrame(const std::string& file, const char* name, int size, int ticks) {
+std::vector<uint8_t> previewFrame(const std::string& file, const char* name, int size, int ticks) {
     ControlStore store;
     store.previewWidth = size;
     store.previewHeight = size;
@@ -46,28 +47,12 @@ Picture previewFrame(const std::string& file, const char* name, int size, int ti
     restartPreviewClock(g.preview, g.library.scripts);
     g.preview.previewPaused = ticks == 0;
     for (int i = 0; i < std::max(ticks, 1); i++) previewWindowProc(g, PREVIEW_TICK);
-    Picture picture{size, size, std::vector<uint8_t>((size_t)size * size * 3)};
-    std::vector<uint8_t> rgba((size_t)size * size * 4);
-    glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    for (size_t i = 0; i < (size_t)size * size; i++) {
-        size_t row = (size_t)size - 1 - i / size;
-        memcpy(&picture.rgb[(row * size + i % size) * 3], &rgba[i * 4], 3);
-    }
+    std::vector<uint8_t> rgb((size_t)size * size * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     forgetAllTextures(g.textures);
     stopPreview(g);
-    return picture;
-}
-
-// A 2x2 image of one colour.
-Bytes solid(uint8_t r, uint8_t g, uint8_t b) {
-    Bytes rgba;
-    for (int i = 0; i < 4; i++) rgba.insert(rgba.end(), {r, g, b, 255});
-    return rgba;
-}
-
-std::string tga(int side, const Bytes& rgba) {
-    const Bytes file = encodeTga(side, side, rgba);
-    return std::string(file.begin(), file.end());
+    return rgb;
 }
 
 const char* const MOVING =
@@ -79,9 +64,9 @@ const char* const MOVING =
 
 // The frame the preview draws at the time asked for, at the preview window's size by default.
 TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
-    write("base.tga", tga(8, testPattern(8, 8)));
-    write("red.tga", tga(2, solid(255, 0, 0)));
-    write("green.tga", tga(2, solid(0, 255, 0)));
+    write("base.tga", encodeTga(8, 8, testPattern(8, 8)));
+    write("red.tga", encodeTga(1, 1, {255, 0, 0, 255}));
+    write("green.tga", encodeTga(1, 1, {0, 255, 0, 255}));
     const std::string file = write("lib.txt", MOVING);
     for (int ticks : {0, 10}) {  // scroll, rotation, animation and sway move it
         SCOPED_TRACE(ticks);
@@ -90,7 +75,7 @@ TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
             veltra({"render", file, "MOVING", "--time", time, "--size=64x64", "-o", path("a.png")});
         ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
         EXPECT_EQ(run.err, "");
-        EXPECT_TRUE(readPng(path("a.png")).rgb == previewFrame(file, "moving", 64, ticks).rgb);
+        EXPECT_TRUE(readPng(path("a.png")).rgb == previewFrame(file, "moving", 64, ticks));
     }
     EXPECT_EQ(veltra({"render", file, "moving", "-o", path("b.png")}).status, EXIT_CLEAN);
     const Picture drawn = readPng(path("b.png"));
@@ -103,15 +88,15 @@ TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
 // square's top. An image that does not load is named on the line of its error code, and its
 // script draws the placeholder.
 TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
-    // Top left, top right, bottom left, bottom right: entries of encodePcx's palette.
-    const Bytes quarters[4] = {
-        {250, 5, 125, 255}, {10, 245, 5, 255}, {128, 127, 64, 255}, {60, 195, 30, 255}};
-    Bytes picture;
-    for (int y = 0; y < 16; y++)
-        for (int x = 0; x < 16; x++)
-            picture.insert(picture.end(), quarters[y / 8 * 2 + x / 8].begin(),
-                           quarters[y / 8 * 2 + x / 8].begin() + 4);
+    // Top left, top right, bottom left, bottom right: entries of encodePcx's palette, and
+    // what the WAL palette has nearest.
     const Bytes painted = {250, 5, 125, 10, 245, 5, 128, 127, 64, 60, 195, 30};
+    const Bytes wal = {123, 63, 27, 155, 155, 155, 139, 87, 87, 119, 79, 23};
+    Bytes picture;
+    for (int i = 0; i < 16 * 16; i++) {
+        const uint8_t* rgb = &painted[(i / 128 * 2 + i % 16 / 8) * 3];
+        picture.insert(picture.end(), {rgb[0], rgb[1], rgb[2], 255});
+    }
     const struct {
         std::string script;  // and the name of its one stage's image, if any
         Bytes image;
@@ -122,11 +107,7 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
         {"top.tga", encodeTga(16, 16, picture), "top.tga.png", painted, 0},
         {"lines.pcx", encodePcx(16, 16, picture), "lines.pcx.png", painted, 0},
         {"photo.jpg", encodeJpg(16, 16, picture), "photo.jpg.png", painted, 4},
-        {"wall.wal",
-         encodeWal(16, 16, picture),
-         "wall.wal.png",
-         {123, 63, 27, 155, 155, 155, 139, 87, 87, 119, 79, 23},  // the WAL palette's
-         0},
+        {"wall.wal", encodeWal(16, 16, picture), "wall.wal.png", wal, 0},
         {"pics/bad.tga", Bytes(8, 1), "pics_bad.tga.png", Bytes(12, 0), 0},  // the placeholder
         {"a_b", {}, "a_b.png", {}, 0},
         {"A/B", {}, "A_B-2.png", {}, 0},
@@ -135,7 +116,7 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
     std::string library;
     std::string index;
     for (const auto& row : rows) {
-        if (!row.image.empty()) write(row.script, std::string(row.image.begin(), row.image.end()));
+        if (!row.image.empty()) write(row.script, row.image);
         library +=
             row.script + (row.image.empty() ? " { }\n" : " { { map " + row.script + " } }\n");
         index += (index.empty() ? "[\n  " : ",\n  ") + ("{\"script\": \"" + row.script) +
@@ -143,19 +124,16 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
     }
     const CliRun run = veltra({"thumbnails", write("lib.txt", library), "-o", path("thumbs")});
     ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
-    EXPECT_NE(run.err.find("veltra: " + path("pics/bad.tga") + ": 1288: invalid file header\n"),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("veltra: no image for texture 'pics/bad.tga'; drawing the placeholder"),
-              std::string::npos)
-        << run.err;
+    const std::string told = "veltra: " + path("pics/bad.tga") + ": 1288: invalid file header\n" +
+                             "veltra: no image for texture 'pics/bad.tga'; drawing the placeholder";
+    EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
     EXPECT_EQ(contents(path("thumbs/index.json")), index + "\n]\n");
     for (const auto& row : rows) {
         const Picture drawn = readPng(path("thumbs/") + row.png);
         ASSERT_EQ(drawn.width, 128) << row.png;
         for (size_t at = 0; at < row.seen.size(); at++) {  // the quarters' centres, top row first
             const int x = at / 3 % 2 ? 88 : 40;
-            const int y = at / 6 ? 99 : 27;
+            const int y = at / 6 ? 28 : 100;
             EXPECT_NEAR(drawn.rgb[(y * 128 + x) * 3 + at % 3], row.seen[at], row.tolerance)
                 << row.png << ", quarter " << at / 3;
         }
