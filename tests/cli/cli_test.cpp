@@ -14,9 +14,9 @@ std::string repeated(const std::string& word, int count) {
 }
 
 struct CheckCase {
+    bool losesWords;  // format leaves the file alone
     std::string text;
     std::string expected;  // the report's line after "FILE:"; %F: the file
-    bool losesWords;       // format leaves the file alone
 };
 
 const std::string LONG_NAME(60, 'n');
@@ -24,78 +24,71 @@ const std::string LONG_MAP(300, 'm');
 
 // One file per kind of report and per way of telling it; a tab counts as one column.
 const CheckCase CHECK_CASES[] = {
-    {"a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword; skipped [unknown-word]", true},
-    {"a {\n {\n\t\tglow\n }\n}\n", "3:3: 'glow' is not a stage keyword; skipped [unknown-word]",
-     true},
-    {"a { {\n\tmap safe } }", "2:6: 'map' takes 'safe' as its argument [taken-as-argument]", false},
-    {"a { { scale static 2 static blendfunc GL_ONE GL_ONE } }",
-     "1:29: 'scale' takes 'blendfunc' as its argument [taken-as-argument]", true},
-    {"a { { scroll sine 1 wobble 2 } }",
-     "1:21: unknown wave 'wobble' is read as static [unknown-wave]", true},
-    {"a { { blendfunc GL_ONE GL_HALF } }",
-     "1:24: unknown blend factor 'GL_HALF' is read as GL_ZERO [unknown-blend]", true},
-    {"a\n{\n\tsafe\n",
-     "2:1: this '{' of script 'a' is not closed by the end of the file [unclosed-body]", false},
-    {"a {\n  { map x.tga\n",
-     "2:3: this '{' of script 'a' is not closed by the end of the file [unclosed-body]", false},
-    {"b {\n { map }\n }",
+    {true, "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword; skipped [unknown-word]"},
+    {true, "a {\n {\n\t\tglow\n }\n}\n",
+     "3:3: 'glow' is not a stage keyword; skipped [unknown-word]"},
+    {false, "a { {\n\tmap safe } }", "2:6: 'map' takes 'safe' as its argument [taken-as-argument]"},
+    {true, "a { { scale static 2 static blendfunc GL_ONE GL_ONE } }",
+     "1:29: 'scale' takes 'blendfunc' as its argument [taken-as-argument]"},
+    {true, "a { { scroll sine 1 wobble 2 } }",
+     "1:21: unknown wave 'wobble' is read as static [unknown-wave]"},
+    {true, "a { { blendfunc GL_ONE GL_HALF } }",
+     "1:24: unknown blend factor 'GL_HALF' is read as GL_ZERO [unknown-blend]"},
+    {false, "a\n{\n\tsafe\n",
+     "2:1: this '{' of script 'a' is not closed by the end of the file [unclosed-body]"},
+    {false, "a {\n  { map x.tga\n",
+     "2:3: this '{' of script 'a' is not closed by the end of the file [unclosed-body]"},
+    {true, "b {\n { map }\n }",
      "1:3: this '{' of script 'b' is not closed by the end of the file; the '}' at %F:2:8 is "
-     "taken as the argument of 'map' [unclosed-body]",
-     true},
-    {"  { safe }\na { }\n", "1:3: a body before any script name is skipped [nameless-body]", true},
-    {"a { { { } }", "1:7: '{' inside a stage is skipped: stages do not nest [nested-stage]", true},
-    {"\n" + LONG_NAME + " { }",
-     "2:1: script name cut to 47 characters: '" + LONG_NAME.substr(0, 47) + "' [name-cut]", true},
-    {LONG_NAME + "1 { }\n" + LONG_NAME + "2 { }",
+     "taken as the argument of 'map' [unclosed-body]"},
+    {true, "  { safe }\na { }\n", "1:3: a body before any script name is skipped [nameless-body]"},
+    {true, "a { { { } }", "1:7: '{' inside a stage is skipped: stages do not nest [nested-stage]"},
+    {true, "\n" + LONG_NAME + " { }",
+     "2:1: script name cut to 47 characters: '" + LONG_NAME.substr(0, 47) + "' [name-cut]"},
+    {true, LONG_NAME + "1 { }\n" + LONG_NAME + "2 { }",
      "2:1: cut to 47 characters, script name '" + LONG_NAME + "2' is the same as '" + LONG_NAME +
-         "1' at %F:1:1, which it replaces [cut-name-clash]",
-     true},
-    {"a { { map " + LONG_MAP + " } }", "1:11: name after 'map' cut to 255 characters [name-cut]",
-     true},
-    {"a { { anim 1 x " + LONG_MAP + " end } }",
-     "1:16: name after 'anim' cut to 255 characters [name-cut]", true},
-    {"a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64 [subdivide-rounded]", false},
-    {"a { vertexwarp 1 2 0 }",
-     "1:20: vertexwarp smoothness 0 is read as 0.001 [smoothness-clamped]", false},
-    {"a { { anim 1 " + repeated("f", 255) + "g h end } }",
-     "1:524: more than 255 frames: 'g' and the names after it are dropped [too-many-frames]", true},
-    {"a { { anim 1 x end\n  anim 2 y end } }",
-     "2:3: a second 'anim' replaces the frames of the first [repeated-keyword]", true},
-    {"a {\n { map one.tga\n   map two.tga } }",
-     "3:4: 'map' again in this stage: the one at %F:2:4 is lost [repeated-keyword]", true},
-    {"a { safe\tSAFE }", "1:10: 'SAFE' again in this script changes nothing [repeated-keyword]",
-     true},
-    {"a { { scroll sine 0,5 static 1 } }", "1:19: '0,5' is not a number; read as 0 [not-a-number]",
-     true},
-    {"a { subdivide 16.5 }", "1:15: '16.5' is not a whole number; read as 16 [not-a-number]", true},
-    {"a {\n\t/* safe */\n}",
-     "2:2: '/*' starts no comment in Veltra: 'safe' on this line is read [comment-word]", true},
-    {"# fire\nfire { }", "1:1: '#' starts no comment in Veltra: '#' names a script [comment-word]",
-     true},
-    {"a { {\n // glow brightly\n } }",
+         "1' at %F:1:1, which it replaces [cut-name-clash]"},
+    {true, "a { { map " + LONG_MAP + " } }",
+     "1:11: name after 'map' cut to 255 characters [name-cut]"},
+    {true, "a { { anim 1 x " + LONG_MAP + " end } }",
+     "1:16: name after 'anim' cut to 255 characters [name-cut]"},
+    {false, "a {\n subdivide 100\n}", "2:12: subdivide 100 is read as 64 [subdivide-rounded]"},
+    {false, "a { vertexwarp 1 2 0 }",
+     "1:20: vertexwarp smoothness 0 is read as 0.001 [smoothness-clamped]"},
+    {true, "a { { anim 1 " + repeated("f", 255) + "g h end } }",
+     "1:524: more than 255 frames: 'g' and the names after it are dropped [too-many-frames]"},
+    {true, "a { { anim 1 x end\n  anim 2 y end } }",
+     "2:3: a second 'anim' replaces the frames of the first [repeated-keyword]"},
+    {true, "a {\n { map one.tga\n   map two.tga } }",
+     "3:4: 'map' again in this stage: the one at %F:2:4 is lost [repeated-keyword]"},
+    {true, "a { safe\tSAFE }",
+     "1:10: 'SAFE' again in this script changes nothing [repeated-keyword]"},
+    {true, "a { { scroll sine 0,5 static 1 } }",
+     "1:19: '0,5' is not a number; read as 0 [not-a-number]"},
+    {true, "a { subdivide 16.5 }", "1:15: '16.5' is not a whole number; read as 16 [not-a-number]"},
+    {true, "a {\n\t/* safe */\n}",
+     "2:2: '/*' starts no comment in Veltra: 'safe' on this line is read [comment-word]"},
+    {true, "# fire\nfire { }",
+     "1:1: '#' starts no comment in Veltra: '#' names a script [comment-word]"},
+    {true, "a { {\n // glow brightly\n } }",
      "2:2: '//' starts no comment in Veltra: it and the words after it on this line are skipped "
-     "[comment-word]",
-     true},
-    {"a { { map /pics/x.tga } }",
+     "[comment-word]"},
+    {true, "a { { map /pics/x.tga } }",
      "1:11: texture name '/pics/x.tga' is never looked up in a folder: it is absolute "
-     "[unsafe-texture-name]",
-     true},
-    {"a { { anim 1 x.tga ..\\y.tga end } }",
+     "[unsafe-texture-name]"},
+    {true, "a { { anim 1 x.tga ..\\y.tga end } }",
      "1:20: texture name '..\\y.tga' is never looked up in a folder: it holds '..' "
-     "[unsafe-texture-name]",
-     true},
-    {"a {\n\t[ editorimage", "2:2: '[' is not a script keyword; skipped [unknown-word]", true},
-    {"a {\n\t[\n\t\teditorimage safe\n\t]\n}\n",
-     "2:2: '[' is not a script keyword; skipped [unknown-word]", true},
-    {std::string("a { }\n b\0 { }", 13), "2:3: a NUL byte: nothing after it is read [nul-byte]",
-     true},
+     "[unsafe-texture-name]"},
+    {true, "a {\n\t[ editorimage", "2:2: '[' is not a script keyword; skipped [unknown-word]"},
+    {true, std::string("a { }\n b\0 { }", 13),
+     "2:3: a NUL byte: nothing after it is read [nul-byte]"},
 };
 
 }  // namespace
 
 // Each report in check's words; format refuses the rewrite where it would lose words.
 TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
-    for (const auto& [text, line, losesWords] : CHECK_CASES) {
+    for (const auto& [losesWords, text, line] : CHECK_CASES) {
         SCOPED_TRACE(text);
         const std::string file = write("case.txt", text);
         std::string expected = file + ":" + line + "\n";
@@ -107,12 +100,6 @@ TEST_F(CliTest, CheckReportsEachKindWhereTheTextSaysIt) {
         EXPECT_EQ(veltra({"format", file}).status, losesWords ? EXIT_REPORTED : EXIT_CLEAN);
         EXPECT_EQ(contents(file) == text, losesWords);
     }
-    // A script replacing one of an earlier file names its place there.
-    std::string first = write("first.txt", "x { }\n\n  y { }\n");
-    std::string second = write("second.txt", "Y { }\n");
-    CliRun run = veltra({"check", first, second});
-    EXPECT_EQ(run.out, second + ":1:1: script 'Y' replaces the one of the same name at " + first +
-                           ":3:3 [replaced-script]\n");
 }
 
 // A command given several files exits with the worst status of any file, wherever it stands.
@@ -179,15 +166,18 @@ TEST_F(CliTest, DashReadsStandardInput) {
     EXPECT_NE(freopen("/dev/null", "r", stdin), nullptr);
 }
 
-// --ignore leaves kinds out of the report, the status and format's refusal. What the writer's
-// layout cannot hold is told of the stage, at no line; --drop-unknown rewrites all the same.
-// The summary counts what is left over the files read; check's help names every kind.
+// --ignore leaves kinds out of the report, the status and format's refusal. A script replacing
+// one of an earlier file names its place there. What the writer's layout cannot hold is told of
+// the stage, at no line; --drop-unknown rewrites all the same. The summary counts what is left
+// over the files read; check's help names every kind.
 TEST_F(CliTest, IgnoredKindsDroppedWordsAndTheSummary) {
-    const std::string one = write("one.txt", "a { glow\n # safe\n { map ab nolightmap } }\n");
-    const std::string two = write("two.txt", "b { }\n");
+    const std::string one = write("one.txt", "\n a { glow\n # safe\n { map ab nolightmap } }\n");
+    const std::string two = write("two.txt", "A { }\n");
     CliRun run = veltra({"check", "--ignore", "comment-word", one, two});
-    EXPECT_EQ(run.out, one + ":1:5: 'glow' is not a script keyword; skipped [unknown-word]\n");
-    EXPECT_EQ(run.err, "1 problem in 2 files\n");
+    EXPECT_EQ(run.out, one + ":2:6: 'glow' is not a script keyword; skipped [unknown-word]\n" +
+                           two + ":1:1: script 'A' replaces the one of the same name at " + one +
+                           ":2:2 [replaced-script]\n");
+    EXPECT_EQ(run.err, "2 problems in 2 files\n");
     run = veltra({"format", "--ignore", "unknown-word,comment-word", one});
     EXPECT_EQ(run.status, EXIT_REPORTED);
     EXPECT_EQ(run.out, one + ": stage 0 of script 'a': 'nolightmap' is not kept [not-kept]\n" +
@@ -216,8 +206,7 @@ TEST_F(CliTest, CheckJsonEscapesWhatItQuotes) {
 
 // Past the file-size limit every write fails, even for root: the rewrite is trouble.
 TEST_F(CliTest, FormatFailingToWriteIsTrouble) {
-    const std::string file =
-        write("limited.txt", "a { { map " + LONG_MAP.substr(0, 200) + " } }\n");
+    const std::string file = write("limited.txt", "a { { map " + std::string(200, 'm') + " } }\n");
     struct rlimit saved;
     getrlimit(RLIMIT_FSIZE, &saved);
     const struct rlimit small = {256, saved.rlim_max};  // room for the messages, not the text
