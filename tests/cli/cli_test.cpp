@@ -79,6 +79,8 @@ const CheckCase CHECK_CASES[] = {
     {true, "a { { anim 1 x.tga ..\\y.tga end } }",
      "1:20: texture name '..\\y.tga' is never looked up in a folder: it holds '..' "
      "[unsafe-texture-name]"},
+    {true, "a { }\n\tA { }\n",
+     "2:2: script 'A' replaces the one of the same name at %F:1:1 [replaced-script]"},
     {true, "a {\n\t[ editorimage", "2:2: '[' is not a script keyword; skipped [unknown-word]"},
     {true, std::string("a { }\n b\0 { }", 13),
      "2:3: a NUL byte: nothing after it is read [nul-byte]"},
@@ -166,10 +168,9 @@ TEST_F(CliTest, DashReadsStandardInput) {
     EXPECT_NE(freopen("/dev/null", "r", stdin), nullptr);
 }
 
-// --ignore leaves kinds out of the report, the status and format's refusal. A script replacing
-// one of an earlier file names its place there. What the writer's layout cannot hold is told of
-// the stage, at no line; --drop-unknown rewrites all the same. The summary counts what is left
-// over the files read; check's help names every kind.
+// --ignore leaves kinds out of the report, the status and format's refusal; the summary counts
+// the rest. A script replacing one of an earlier file names its place there. What the layout
+// cannot hold is told at no line; --drop-unknown rewrites all the same. Help names every kind.
 TEST_F(CliTest, IgnoredKindsDroppedWordsAndTheSummary) {
     const std::string one = write("one.txt", "\n a { glow\n # safe\n { map ab nolightmap } }\n");
     const std::string two = write("two.txt", "A { }\n");

@@ -1,6 +1,5 @@
-// `veltra render` and `veltra thumbnails`: PNGs read back against frames of
-// the preview's renderer drawn here through its clock, and a library with a
-// damaged image and names that collide as file names.
+// `veltra render` and `veltra thumbnails`: PNGs read back against the preview's own frames,
+// images of every type, a damaged one, and names that collide as file names.
 #include <GL/gl.h>
 #include <png.h>
 
@@ -44,10 +43,6 @@ std::vector<uint8_t> previewFrame(const std::string& file, const char* name, int
     return rgb;
 }
 
-const char* const MOVING =
-    "moving { { map base.tga scroll sine 0.5 static 0.3 rotate 20 } { map red.tga "
-    "anim 0.3 red.tga green.tga end blendfunc GL_ONE GL_ONE scale sine 2 static 1 } }";
-
 }  // namespace
 
 // The frame the preview draws at the time asked for, at the preview window's size by default.
@@ -55,7 +50,10 @@ TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
     write("base.tga", encodeTga(8, 8, testPattern(8, 8)));
     write("red.tga", encodeTga(1, 1, {255, 0, 0, 255}));
     write("green.tga", encodeTga(1, 1, {0, 255, 0, 255}));
-    const std::string file = write("lib.txt", MOVING);
+    const std::string file =
+        write("lib.txt",
+              "moving { { map base.tga scroll sine 0.5 static 0.3 rotate 20 } { map red.tga "
+              "anim 0.3 red.tga green.tga end blendfunc GL_ONE GL_ONE scale sine 2 static 1 } }");
     for (int ticks : {0, 10}) {  // scroll, rotation, animation and sway move it
         SCOPED_TRACE(ticks);
         const std::string time = std::to_string(ticks * 0.05);
@@ -71,10 +69,9 @@ TEST_F(CliTest, RenderDrawsWhatThePreviewDrawsAtThatTime) {
     EXPECT_EQ(width, 305);
 }
 
-// One PNG per script, named from the script name made safe and unique whatever the letter
-// case, and an index. Every image type shows upright: the first row uploaded, t = 0, along the
-// square's top. An image that does not load is named on the line of its error code, and its
-// script draws the placeholder.
+// One PNG per script, named from its name made safe and unique in any letter case, and an index.
+// Every image type shows upright (t = 0 along the top); one that does not load is named on the
+// line of its error code, and its script draws the placeholder.
 TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
     // Top left, top right, bottom left, bottom right: entries of encodePcx's palette, and
     // what the WAL palette has nearest.
