@@ -105,7 +105,8 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
         index += (index.empty() ? "[\n  " : ",\n  ") + ("{\"script\": \"" + row.script) +
                  "\", \"png\": \"" + row.png + "\"}";
     }
-    const CliRun run = veltra({"thumbnails", write("lib.txt", library), "-o", path("thumbs")});
+    const CliRun run =
+        veltra({"thumbnails", write("lib.txt", library), "--size", "64", "-o", path("thumbs")});
     ASSERT_EQ(run.status, EXIT_CLEAN) << run.err;
     const std::string told = "veltra: " + path("bad.tga") + ": 1288: invalid file header\n" +
                              "veltra: no image for texture 'bad.tga'; drawing the placeholder";
@@ -113,11 +114,11 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
     EXPECT_EQ(contents(path("thumbs/index.json")), index + "\n]\n");
     for (const auto& row : rows) {
         const std::vector<uint8_t> drawn = readPng(path("thumbs/") + row.png);
-        ASSERT_EQ(drawn.size(), 128u * 128 * 3) << row.png;
+        ASSERT_EQ(drawn.size(), 64u * 64 * 3) << row.png;
         for (size_t at = 0; at < row.seen.size(); at++) {  // the quarters' centres, top row first
-            const int x = at / 3 % 2 ? 88 : 40;
-            const int y = at / 6 ? 28 : 100;
-            EXPECT_NEAR(drawn[(y * 128 + x) * 3 + at % 3], row.seen[at], row.tolerance)
+            const int x = at / 3 % 2 ? 44 : 20;
+            const int y = at / 6 ? 14 : 50;
+            EXPECT_NEAR(drawn[(y * 64 + x) * 3 + at % 3], row.seen[at], row.tolerance)
                 << row.png << ", quarter " << at / 3;
         }
     }
