@@ -93,8 +93,8 @@ TEST_F(CliTest, ThumbnailsOfEveryImageTypeUprightAndUniquelyNamed) {
         {"photo.jpg", encodeJpg(16, 16, picture), "photo.jpg.png", painted, 4},
         {"wall.wal", encodeWal(16, 16, picture), "wall.wal.png", wal, 0},
         {"bad.tga", Bytes(8, 1), "bad.tga.png", Bytes(12, 0), 0},  // the placeholder
-        {"a_b", {}, "a_b.png", {}, 0},
-        {"A/B", {}, "A_B-2.png", {}, 0},
+        {"_.a_b", {}, "_.a_b.png", {}, 0},
+        {".A/B", {}, "_.A_B-2.png", {}, 0},
     };
     std::string library;
     std::string index;
