@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,17 +18,9 @@ struct CliRun {
     std::string err;
 };
 
-// The whole of a file; or of a stream from its start, which is then closed.
 inline std::string contents(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-inline std::string contents(FILE* stream) {
-    std::string text;
-    rewind(stream);
-    for (int c; (c = fgetc(stream)) != EOF;) text += (char)c;
-    fclose(stream);
-    return text;
 }
 
 // Every test in a folder of its own; every record its commands made must be given back.
@@ -48,14 +39,20 @@ struct CliTest : ::testing::Test {
         std::ofstream(path(name), std::ios::binary) << bytes;
         return path(name);
     }
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        return write(name, std::string(bytes.begin(), bytes.end()));
+    }
 
-    static CliRun veltra(std::vector<std::string> args) {
+    // What the command printed goes to files in the folder, read once it is done.
+    CliRun veltra(std::vector<std::string> args) const {
         args.insert(args.begin(), "veltra");
         std::vector<const char*> argv;
         for (const std::string& arg : args) argv.push_back(arg.c_str());
-        FILE* out = tmpfile();
-        FILE* err = tmpfile();
+        FILE* out = fopen(path(".out").c_str(), "w");
+        FILE* err = fopen(path(".err").c_str(), "w");
         const int status = runVeltra((int)argv.size(), argv.data(), {out, err});
-        return {status, contents(out), contents(err)};
+        fclose(out);
+        fclose(err);
+        return {status, contents(path(".out")), contents(path(".err"))};
     }
 };
