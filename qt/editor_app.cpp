@@ -128,6 +128,9 @@ void EditorApp::addProblemsDock() {
     problemCount = new QLabel(editor);
     problemCount->setObjectName(QStringLiteral("problemCount"));
     editor->statusBar()->addWidget(problemCount);
+    // The least size holds the status bar too.
+    editor->setMinimumSize(editor->minimumSizeHint());
+    editor->resize(editor->size().expandedTo(editor->minimumSizeHint()));
     problems->placeChosen = [this](int file, size_t offset) {
         qt.makePreviewCurrent();
         selectProblemPlace(g, file, offset);
@@ -139,7 +142,10 @@ void EditorApp::addProblemsDock() {
     connect(problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible || !g.problemsShown || qt.editorWindow()->isMinimized()) return;
         g.problemsShown = false;
-        QTimer::singleShot(0, this, [this] { showCommandStates(); });
+        QTimer::singleShot(0, this, [this] {
+            showCommandStates();
+            fitThePanel();
+        });
     });
 }
 
@@ -149,6 +155,22 @@ static void keepOnScreen(QWidget* window) {
     const QRect screen = window->screen()->availableGeometry();
     const int overflow = window->frameGeometry().bottom() - screen.bottom();
     if (overflow > 0) window->move(window->x(), std::max(screen.top(), window->y() - overflow));
+}
+
+// The window's least size holds the lists and the panel below them: a
+// window smaller grows while the panel shows (its top kept on its screen),
+// and shrinks back when the panel goes, unless the user sized it since.
+void EditorApp::fitThePanel() {
+    EditorWindow* window = qt.editorWindow();
+    const QSize before = window->size();
+    window->setMinimumSize(window->minimumSizeHint());
+    if (problems->isVisible()) {
+        window->resize(before.expandedTo(window->minimumSizeHint()));
+        if (window->size() != before) grown = {before, window->size()};
+    } else if (window->size() == grown.second) {
+        window->resize(grown.first);
+    }
+    keepOnScreen(window);
 }
 
 // "fire.txt and 3 more — VeltraEd" with the unsaved mark; the status bar
@@ -172,12 +194,10 @@ void EditorApp::showFilesAndProblems() {
     }
     editor->setWindowTitle(title);
     problems->showProblems(g, inUse);
-    const bool resize = editor->minimumSize() == editor->maximumSize();
-    if (problems->isVisible() != g.problemsShown) problems->setVisible(g.problemsShown);
+    const bool changed = problems->isVisible() != g.problemsShown;
+    if (changed) problems->setVisible(g.problemsShown);
     problemCount->setText(open.empty() ? QString() : ProblemsDock::summary(g, inUse));
-    if (!resize) return;
-    editor->setFixedSize(editor->sizeHint());
-    keepOnScreen(editor);
+    if (changed) fitThePanel();
 }
 
 // The menu text with its mnemonic marked and the detail after it: "&Undo Submit".

@@ -68,6 +68,7 @@ class EditorApp : public QObject {
   private:
     void showCommandStates();
     void showFilesAndProblems();
+    void fitThePanel();
     void addProblemsDock();
     void endLoopIfQuitRequested();
     void askAtSessionEnd(QSessionManager& manager);
@@ -82,5 +83,6 @@ class EditorApp : public QObject {
     // shows the library, not before.
     QTimer problemsLater;
     ProblemsDock* problems = nullptr;  // owned by the editor window
+    std::pair<QSize, QSize> grown;     // the editor's size before and after the panel came
     QLabel* problemCount = nullptr;    // in its status bar
 };
