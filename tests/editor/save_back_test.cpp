@@ -103,47 +103,27 @@ static std::map<std::string, std::string> inEditor(const ScriptLibrary& library)
     return scripts;
 }
 
-TEST_F(SaveBack, OpeningIsNoChangeAndSavesNothing) {
-    openThree();
-    // Veltra has no comments: those words are scripts of their own.
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST),
-              (Names{"//", "shaders", "of", "the", "fire", "fire/base", "fire/top", "#", "end",
-                     "water", "water/deep", "trailing", "words", "here", "sky"}));
-    EXPECT_FALSE(libraryHasUnsavedChanges(g.library.history));
-    EXPECT_EQ(command(IDM_FILE_SAVE), 0);
-    for (const auto& [path, text] : before) EXPECT_TRUE(untouched(path)) << path;
-    EXPECT_TRUE(ui.dialogsShown.size() == 1) << "only the Open dialog";
-}
-
 // Each change, saved: the file of the script differs only inside its range,
 // in the file's own line ends; every other file is left alone.
 TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
     const struct {
-        const char* what;
         const char* script;
+        int command;  // Submit on the script's first stage
+        Edits typed;
         const char* file;
-        std::function<void(SaveBack&)> change;
         const char* expected;  // in the new text of the file
     } cases[] = {
-        {"a stage changed", "fire/top", "a.txt",
-         [](SaveBack& t) {
-             t.selectScript("fire/top");
-             t.pick(IDC_STAGE_LIST, 0);
-             t.command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "hot.tga"}});
-         },
+        {"fire/top",
+         IDC_SUBMIT,
+         {{IDC_TEXTURE_MAP, "hot.tga"}},
+         "a.txt",
          "fire/top\r\n{\r\n\t{\r\n\t\tmap hot.tga\r\n"},
-        {"a script renamed", "water", "b.txt",
-         [](SaveBack& t) {
-             t.selectScript("water");
-             t.command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "lake"}});
-         },
+        {"water",
+         IDC_SCRIPT_UPDATE,
+         {{IDC_SCRIPT_NAME, "lake"}},
+         "b.txt",
          "lake\n{\n\t{\n\t\tmap water.tga\n"},
-        {"a script deleted", "water/deep", "b.txt",
-         [](SaveBack& t) {
-             t.selectScript("water/deep");
-             t.command(IDC_SCRIPT_DELETE);
-         },
-         "}\n\ntrailing words here"},
+        {"water/deep", IDC_SCRIPT_DELETE, {}, "b.txt", "}\n\ntrailing words here"},
     };
     for (const auto& c : cases) {
         before.clear();
@@ -152,19 +132,21 @@ TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
         openThree();
         const std::string file = (dir / c.file).string();
         const TextRange range = rangeOf(c.script);
-        c.change(*this);
-        ASSERT_EQ(command(IDM_FILE_SAVE), 0) << c.what;
+        selectScript(c.script);
+        if (c.command == IDC_SUBMIT) pick(IDC_STAGE_LIST, 0);
+        command(c.command, c.typed);
+        ASSERT_EQ(command(IDM_FILE_SAVE), 0) << c.script;
         const std::string now = fileText(file);
-        EXPECT_TRUE(differsOnlyWithin(before[file], now, range)) << c.what << ":\n" << now;
-        EXPECT_NE(now.find(c.expected), std::string::npos) << c.what << ":\n" << now;
+        EXPECT_TRUE(differsOnlyWithin(before[file], now, range)) << c.script << ":\n" << now;
+        EXPECT_NE(now.find(c.expected), std::string::npos) << c.script << ":\n" << now;
         for (const auto& [path, text] : before)
             if (path != file) {
-                EXPECT_TRUE(untouched(path)) << c.what << ": " << path;
+                EXPECT_TRUE(untouched(path)) << c.script << ": " << path;
             }
         const Names files = {(dir / "a.txt").string(), (dir / "b.txt").string(),
                              (dir / "c.txt").string()};
-        EXPECT_EQ(readBack(files), inEditor(g.library)) << c.what;
-        EXPECT_FALSE(libraryHasUnsavedChanges(g.library.history)) << c.what;
+        EXPECT_EQ(readBack(files), inEditor(g.library)) << c.script;
+        EXPECT_FALSE(libraryHasUnsavedChanges(g.library.history)) << c.script;
     }
 }
 
@@ -192,7 +174,8 @@ TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
     EXPECT_EQ(ui.dialogsShown.back().save, true) << "asked once where the new scripts go";
 }
 
-// Undoing every change leaves every file as it was: Save then writes nothing.
+// Opening is no change, and undoing every change later leaves every file as it was: Save then
+// writes nothing and asks nothing.
 TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
     openThree();
     selectScript("fire/base");
@@ -210,6 +193,7 @@ TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
     EXPECT_FALSE(libraryHasUnsavedChanges(g.library.history));
     ASSERT_EQ(command(IDM_FILE_SAVE), 0);
     for (const auto& [path, text] : before) EXPECT_TRUE(untouched(path)) << path;
+    EXPECT_EQ(ui.dialogsShown.size(), 1u) << "only the Open dialog";
 }
 
 // A change that lays out a script holding words the layout cannot hold asks
