@@ -225,7 +225,8 @@ TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
               "Correct them, then Submit again.");
 }
 
-// Save commits the panel only with a script and a stage current, and says why it failed.
+// Save commits the panel only with a script and a stage current, and says why it failed; the
+// change it committed stays unsaved.
 TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     const std::string out = (dir / "out.txt").string();
     EXPECT_EQ(command(IDM_FILE_SAVE_LIBRARY_AS), 1);  // cancelled
@@ -236,7 +237,8 @@ TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     save(out, {{IDC_SUBDIVIDE, "32"}, {IDC_TEXTURE_MAP, "edited.tga"}});
     EXPECT_NE(fileText(out).find("\tsubdivide 32\n\t{\n\t\tmap edited.tga\n"), std::string::npos);
     const std::string missing = (dir / "none/out.txt").string();
-    save(missing);
+    save(missing, {{IDC_TEXTURE_MAP, "lost.tga"}});
+    EXPECT_TRUE(libraryHasUnsavedChanges(g.library.history));
     ASSERT_EQ(ui.messagesShown.size(), 1u);
     EXPECT_EQ(ui.messagesShown[0].caption, "Save Error");
     EXPECT_EQ(ui.messagesShown[0].text, "Could not save \"" + missing + "\": " + strerror(ENOENT));
