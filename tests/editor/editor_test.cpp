@@ -80,8 +80,9 @@ TEST_F(Editor, BlendAndWaveListsMapTheirEntries) {
 }
 
 // The stage list names positions. A pick without a selection stays on the first stage, one
-// past the end leaves none; a stage shown shows its frames.
-TEST_F(Editor, StageListWalksToThePickedPosition) {
+// past the end leaves none; a stage shown shows its frames. Stage Add appends an empty stage,
+// Stage Delete takes the selected one and leaves none current.
+TEST_F(Editor, StageListWalksToThePickedPositionAndItsButtonsAddAndDelete) {
     openText(THREE_STAGES, 0);
     EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
     pick(IDC_STAGE_LIST, NO_SELECTION);
@@ -90,10 +91,6 @@ TEST_F(Editor, StageListWalksToThePickedPosition) {
     EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f1.tga", "f2.tga"}));
     pick(IDC_STAGE_LIST, 3);
     EXPECT_EQ(selected(), "first/-");
-}
-
-TEST_F(Editor, StageAddAppendsAnEmptyStageAndStageDeleteTheSelectedOne) {
-    openText(THREE_STAGES, 0);
     Script* first = g.library.scripts;
     command(IDC_STAGE_ADD);
     EXPECT_EQ(entries(IDC_STAGE_LIST).back(), "Stage 3");
@@ -119,8 +116,9 @@ TEST_F(Editor, ScriptListCommitsTheOldScriptBeforeItSwitches) {
 }
 
 // Script Add commits the old script first, then shows the new one, so that the next switch
-// commits the new script's own settings; an empty name adds nothing.
-TEST_F(Editor, ScriptAddCommitsFirstThenShowsTheNewScript) {
+// commits the new script's own settings; an empty name adds nothing. Script Update renames,
+// Script Delete leaves nothing current.
+TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
     openText(THREE_STAGES, 0);
     Script* first = g.library.scripts;
     command(IDC_SCRIPT_ADD, {{IDC_SUBDIVIDE, "64"}, {IDC_SCRIPT_NAME, std::string(50, 'n')}});
@@ -131,14 +129,11 @@ TEST_F(Editor, ScriptAddCommitsFirstThenShowsTheNewScript) {
     EXPECT_EQ(first->next->next->subdivide, 0);
     command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, ""}});
     EXPECT_EQ(entries(IDC_SCRIPT_LIST).size(), 3u);
-}
-
-TEST_F(Editor, ScriptUpdateRenamesAndScriptDeleteLeavesNothingCurrent) {
-    openText(THREE_STAGES, 0, 1);
+    pick(IDC_STAGE_LIST, 1);
     command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "renamed"}});
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"renamed", "second"}));
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"renamed", "second", std::string(47, 'n')}));
     command(IDC_SCRIPT_DELETE);
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), Names{"second"});
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"second", std::string(47, 'n')}));
     EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
     EXPECT_EQ(selected(), "-/-");
 }
