@@ -55,7 +55,8 @@ TEST_F(QtEditorTest, MenuBarShowsEveryMenuRowWithItsMnemonicAndKeys) {
     }
 }
 
-// A reader finds an item's command by searching for its caption as shown.
+// Each menu row of the command table has its item, which runs its command (the captions
+// shown are the test above's).
 TEST(EditorMenus, EveryMenuRowIsTheItemOfItsCaptionAndRunsItsCommand) {
     EditorWindow window(EDITOR_TEMPLATE);
     std::vector<int> commands;
@@ -64,7 +65,6 @@ TEST(EditorMenus, EveryMenuRowIsTheItemOfItsCaptionAndRunsItsCommand) {
         if (!row.menu) continue;
         QAction* item = window.menuAction(row.id);
         ASSERT_TRUE(item) << row.caption;
-        EXPECT_EQ(item->text().remove('&').section('\t', 0, 0), row.caption);
         commands.clear();
         item->trigger();
         EXPECT_EQ(commands, std::vector{row.id}) << row.caption;
@@ -82,7 +82,8 @@ class QtMenusTest : public QtEditorTest {
     }
 };
 
-// Each choice through the command path; Step Frame can run only while paused.
+// The items follow each group's choice made through the command path (which choice
+// checks which the editor's tests show); Step Frame can run only while paused.
 TEST_F(QtMenusTest, CheckMarksAndGreyingFollowTheChoices) {
     startOnScreen();
     const struct {
@@ -92,13 +93,9 @@ TEST_F(QtMenusTest, CheckMarksAndGreyingFollowTheChoices) {
     } steps[] = {
         {0, {"Whole Script", "Blue"}, false},
         {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Selected Stage Only", "Blue"}, false},
-        {IDM_BACKGROUND_BLACK, {"Selected Stage Only", "Black"}, false},
-        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Black"}, true},
-        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, {"Up to Selected Stage", "Pause", "Black"}, true},
-        {IDM_BACKGROUND_CHECKERBOARD, {"Up to Selected Stage", "Pause", "Checkerboard"}, true},
-        {IDM_PREVIEW_PAUSE, {"Up to Selected Stage", "Checkerboard"}, false},
-        {IDM_PREVIEW_WHOLE_SCRIPT, {"Whole Script", "Checkerboard"}, false},
-        {IDM_BACKGROUND_BLUE, {"Whole Script", "Blue"}, false},
+        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Blue"}, true},
+        {IDM_BACKGROUND_BLACK, {"Selected Stage Only", "Pause", "Black"}, true},
+        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Black"}, false},
     };
     for (const auto& step : steps) {
         if (step.command) app->runCommand(step.command);
