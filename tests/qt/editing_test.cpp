@@ -14,10 +14,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSplitter>
-#include <QTemporaryDir>
 #include <QWheelEvent>
-
-#include <fstream>
 
 static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
 
@@ -27,8 +24,7 @@ class QtEditingTest : public QtEditorTest {
     // found among the example's images, so no Locate dialog opens.
     void openScripts(const char* text, int script, int stage) {
         addTextureFolder(g().textures.folders, VELTRA_EXAMPLES_DIR "/pics/demo");
-        std::ofstream(folder.filePath("scripts.txt").toStdString()) << text;
-        app->openFiles({folder.filePath("scripts.txt")});
+        app->openFiles({write("scripts.txt", text)});
         for (auto [list, index] : {std::pair{IDC_SCRIPT_LIST, script}, {IDC_STAGE_LIST, stage}}) {
             qt().listSetSelection(list, index);
             app->runCommand(list);
@@ -40,8 +36,6 @@ class QtEditingTest : public QtEditorTest {
         return view->visualRect(view->model()->index(row, 0)).center();
     }
     QWidget* viewport(int list) { return qobject_cast<QListView*>(qt().control(list))->viewport(); }
-
-    QTemporaryDir folder;
 };
 
 // Each key runs its command only in its control: Enter in a box, Delete, Copy and Paste in a
@@ -174,8 +168,7 @@ TEST_F(QtEditingTest, PreviewOfAnotherShapeDrawsAsVeltraRenderAndZooms) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return nextPreviewFrame(qt(), g().preview).width() == 800; }));
     const QImage shown = nextPreviewFrame(qt(), g().preview);
-    QTemporaryDir dir;
-    const QString png = dir.filePath("render.png");
+    const QString png = folder.filePath("render.png");
     EXPECT_EQ(QProcess::execute(VELTRA_PROGRAM, {"render", EXAMPLE_FILE, "demo/stone_wall",
                                                  "--time", "0.05", "--size", "800x600", "-o", png}),
               0);

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QTemporaryDir>
 
 #include <csignal>
 #include <fstream>
@@ -20,12 +19,6 @@ static QStringList recoveryCopies() {
 
 class QtHistoryTest : public QtEditorTest {
   protected:
-    // A file of its own for each name: "name { safe }", without textures to locate.
-    QString scriptFile(const QString& name) {
-        const QString path = folder.filePath(name + ".txt");
-        std::ofstream(path.toStdString()) << name.toStdString() << "\n{\n\tsafe\n}\n";
-        return path;
-    }
     // An item as the user sees it: its text, and whether it is greyed.
     QString shown(int id) {
         return menuItem(id)->text() + (menuItem(id)->isEnabled() ? "" : " (greyed)");
@@ -41,15 +34,13 @@ class QtHistoryTest : public QtEditorTest {
         QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(window(), &drop);
     }
-
-    QTemporaryDir folder;
 };
 
 // Each item names its step and is greyed with none; the title names the file
 // opened, marked while the library differs from it (opening is no change).
 TEST_F(QtHistoryTest, EditMenuNamesItsStepsAndItsShortcutsUndoAndRedo) {
     startOnScreen();
-    auto open = [&] { drop({scriptFile("first")}); };
+    auto open = [&] { drop({write("first.txt", safeScript("first"))}); };
     auto add = [&] {
         qt().setText(IDC_SCRIPT_NAME, "added");
         click(IDC_SCRIPT_ADD);
@@ -84,7 +75,7 @@ TEST_F(QtHistoryTest, EditMenuNamesItsStepsAndItsShortcutsUndoAndRedo) {
 // The prompt's Save is a command like any other: the title follows it.
 TEST_F(QtHistoryTest, QuitPromptCancelsOrSavesFirst) {
     startOnScreen();
-    const QString first = scriptFile("first");
+    const QString first = write("first.txt", safeScript("first"));
     app->openFiles({first});
     qt().setText(IDC_SCRIPT_NAME, "added");
     app->runCommand(IDC_SCRIPT_ADD);  // a script of no file: Save asks where it goes
@@ -133,7 +124,8 @@ TEST_F(QtHistoryTest, DroppedFilesOpenInOrder) {
     startOnScreen();
     const QString missing = folder.filePath("missing.txt");
     runSteps({press(QMessageBox::Ok)});
-    drop({scriptFile("first"), missing, scriptFile("second")});
+    drop({write("first.txt", safeScript("first")), missing,
+          write("second.txt", safeScript("second"))});
     EXPECT_EQ(scriptNames(), (QStringList{"first", "second"}));
     EXPECT_EQ(boxTexts, QStringList{"Could not read:\n" + missing});
     QStringList parsed;

@@ -18,8 +18,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -38,6 +40,11 @@ inline std::string fileText(const QString& path) {
     std::stringstream text;
     text << std::ifstream(path.toStdString(), std::ios::binary).rdbuf();
     return text.str();
+}
+
+// A script of that name holding one word, without textures to locate.
+inline std::string safeScript(const std::string& name) {
+    return name + "\n{\n\tsafe\n}\n";
 }
 
 // The file named in the dialog's name box, then Open or Save pressed; an
@@ -123,6 +130,13 @@ class QtEditorTest : public testing::Test {
         qobject_cast<QLineEdit*>(qt().control(id))->selectAll();
         QTest::keyClicks(qt().control(id), text);
     }
+    // A file of the test's folder, dated long ago so that a rewrite shows.
+    QString write(const QString& name, const std::string& text) {
+        const QString path = folder.filePath(name);
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        std::filesystem::last_write_time(path.toStdString(), LONG_AGO);
+        return path;
+    }
     void keys(QKeyCombination keys) {
         QTest::keyClick(window(), keys.key(), keys.keyboardModifiers());
     }
@@ -165,6 +179,9 @@ class QtEditorTest : public testing::Test {
         return app->run();
     }
 
+    const std::filesystem::file_time_type LONG_AGO =
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    QTemporaryDir folder;
     std::unique_ptr<EditorApp> app = std::make_unique<EditorApp>();
     QObject timers;  // parent of the test's timers, which end with it
     std::vector<int> commands;
