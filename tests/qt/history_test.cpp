@@ -84,6 +84,7 @@ TEST_F(QtHistoryTest, QuitPromptCancelsOrSavesFirst) {
     auto exitItem = [&] { menuItem(IDM_FILE_EXIT)->trigger(); };
     auto closeBox = [&] { window()->windowHandle()->close(); };
     auto ctrlQ = [&] { keys(Qt::CTRL | Qt::Key_Q); };
+    const QString unsaved = "first.txt* — VeltraEd";
     const struct {
         const char* way;
         std::function<void()> quit;
@@ -91,12 +92,12 @@ TEST_F(QtHistoryTest, QuitPromptCancelsOrSavesFirst) {
         int quitting;
         QString title;
     } ways[] = {
-        {"File > Exit, Cancel", exitItem, {press(QMessageBox::Cancel)}, 0, "first.txt* — VeltraEd"},
+        {"File > Exit, Cancel", exitItem, {press(QMessageBox::Cancel)}, 0, unsaved},
         {"close box, Save, no file",
          closeBox,
          {press(QMessageBox::Save), chooseFileStep({})},
          0,
-         "first.txt* — VeltraEd"},
+         unsaved},
         {"Ctrl+Q, Save",
          ctrlQ,
          {press(QMessageBox::Save), chooseFileStep(saved)},
