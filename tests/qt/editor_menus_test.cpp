@@ -30,8 +30,9 @@ static QStringList shownItems(const QMenu* popup, const QString& indent = {}) {
     return shown;
 }
 
-TEST_F(QtEditorTest, MenuBarShowsEveryMenuRowWithItsMnemonicAndKeys) {
-    startOnScreen();
+// The menu bar as the command table gives it, each row's item running its command.
+TEST(EditorMenus, EveryMenuRowHasItsItemWithItsKeysThatRunsItsCommand) {
+    EditorWindow window(EDITOR_TEMPLATE);
     const std::pair<QString, QStringList> menus[] = {
         {"&File",
          {"&Open...  Ctrl+O", "&Save  Ctrl+S", "Save Library &As...  Ctrl+Shift+S", "-",
@@ -47,17 +48,12 @@ TEST_F(QtEditorTest, MenuBarShowsEveryMenuRowWithItsMnemonicAndKeys) {
           "[&Pause]  Ctrl+Space", "&Step Frame  Ctrl+.", "&Restart Clock  Ctrl+R", "-",
           "&Background", "  (&Blue)", "  (Blac&k)", "  (&Checkerboard)"}},
     };
-    const QList<QAction*> popups = window()->menuBar()->actions();
+    const QList<QAction*> popups = window.menuBar()->actions();
     ASSERT_EQ(popups.size(), std::size(menus));
     for (size_t i = 0; i < std::size(menus); i++) {
         EXPECT_EQ(popups[i]->text(), menus[i].first);
         EXPECT_EQ(shownItems(popups[i]->menu()), menus[i].second) << menus[i].first.toStdString();
     }
-}
-
-// Each menu row of the command table has its item, which runs its command.
-TEST(EditorMenus, EveryMenuRowHasAnItemThatRunsItsCommand) {
-    EditorWindow window(EDITOR_TEMPLATE);
     std::vector<int> commands;
     QObject::connect(&window, &EditorWindow::command, [&](int id) { commands.push_back(id); });
     for (const Command& row : std::span(COMMANDS, COMMAND_COUNT)) {
