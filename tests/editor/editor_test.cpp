@@ -3,7 +3,6 @@
 #include "commands.h"
 #include "control_fields.h"
 #include "editor_fixture.h"
-#include "script_file.h"
 
 #include <cerrno>
 #include <cstring>

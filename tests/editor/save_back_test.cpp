@@ -2,7 +2,6 @@
 // files with comment words, unknown keywords, CR LF and LF, tabs and text
 // around their scripts, changed through the editor and saved.
 #include "editor_fixture.h"
-#include "script_file.h"
 
 #include <chrono>
 #include <map>
