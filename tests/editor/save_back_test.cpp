@@ -17,7 +17,9 @@ const std::string FIRE =
 const std::string WATER =
     "water\n{\n\t{\n\t\tmap water.tga\n\t\tscroll sine 0.5 static 0\n\t}\n}\n"
     "water/deep   { { map deep.tga } }\ntrailing words here";
-const std::string SKY = "\t\tsky { subdivide 16 { map sky.tga } }\n";
+// Numbers with more digits than the panel shows.
+const std::string SKY =
+    "\t\tsky { subdivide 16 vertexwarp 1.2345678 2 3 { map sky.tga rotate 0.1234567 } }\n";
 
 struct SaveBack : EditorFixture {
     std::map<std::string, std::string> before;  // path: text as written by the test
@@ -155,11 +157,14 @@ TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
     EXPECT_EQ(ui.dialogsShown.back().save, true) << "asked once where the new scripts go";
 }
 
-// Opening is no change, and undoing every change later leaves every file as it was: Save then
-// writes nothing and asks nothing.
+// Opening is no change, nor showing a script in the panel, and undoing every change later
+// leaves every file as it was: Save then writes nothing and asks nothing.
 TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
     openThree();
+    selectScript("sky");
+    pick(IDC_STAGE_LIST, 0);
     selectScript("fire/base");
+    EXPECT_EQ(historyStepCount(g.library.history), 1) << "the panel's commits changed nothing";
     pick(IDC_STAGE_LIST, 0);
     command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "cold.tga"}});
     selectScript("sky");
