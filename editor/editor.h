@@ -39,11 +39,13 @@ void initEditorControls(Platform& ui);
 struct ScriptSettings;
 struct StageSettings;
 void showScriptProperties(Platform& ui, const Script* script);
-void readScriptSettings(Platform& ui, ScriptSettings& settings);
+// The panel's values. A number box that still shows the value of the record
+// shown as the panel wrote it gives that value whole.
+void readScriptSettings(Platform& ui, ScriptSettings& settings, const Script& shown);
 // Commits the script settings to script (one step when they changed it).
 void readScriptProperties(EditorContext& g, Script* script);
 void showStageProperties(Platform& ui, const Stage* stage);
-void readStageSettings(Platform& ui, StageSettings& settings);
+void readStageSettings(Platform& ui, StageSettings& settings, const Stage& shown);
 // Commits the panel to stage (one step when it changed it).
 void readStageProperties(EditorContext& g, Stage* stage);
 int blendFactorToComboIndex(float factor);

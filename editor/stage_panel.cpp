@@ -69,10 +69,15 @@ static void showNumber(Platform& ui, int id, float value) {
     ui.setText(id, text);
 }
 
-static float readNumber(Platform& ui, int id) {
+// The box's number; a box that still shows the record's value as showNumber
+// wrote it gives that value back whole, so that a commit of an untouched
+// panel keeps digits the box does not show (a file's 1.2345678).
+static float readNumber(Platform& ui, int id, float shown) {
     char text[NUMBER_TEXT_SIZE] = {};
     ui.getText(id, text, sizeof text);
-    return (float)textToDouble(text);
+    char showing[NUMBER_TEXT_SIZE];
+    formatFloat(showing, sizeof showing, shown);
+    return strcmp(text, showing) == 0 ? shown : (float)textToDouble(text);
 }
 
 static int32_t readCheck(Platform& ui, int id) {
@@ -123,19 +128,19 @@ void showScriptProperties(Platform& ui, const Script* script) {
     showNumber(ui, IDC_WARP_SPEED, script->warpSpeed);
 }
 
-void readScriptSettings(Platform& ui, ScriptSettings& settings) {
+void readScriptSettings(Platform& ui, ScriptSettings& settings, const Script& shown) {
     settings.safe = readCheck(ui, IDC_SAFE);
     char text[NUMBER_TEXT_SIZE] = {};
     ui.getText(IDC_SUBDIVIDE, text, sizeof text);
     settings.subdivide = (uint8_t)(textToInt(text) & 0xFF);  // no clamping: 300 is 44
-    settings.warpSmoothness = readNumber(ui, IDC_WARP_SMOOTHNESS);
-    settings.warpDistance = readNumber(ui, IDC_WARP_DISTANCE);
-    settings.warpSpeed = readNumber(ui, IDC_WARP_SPEED);
+    settings.warpSmoothness = readNumber(ui, IDC_WARP_SMOOTHNESS, shown.warpSmoothness);
+    settings.warpDistance = readNumber(ui, IDC_WARP_DISTANCE, shown.warpDistance);
+    settings.warpSpeed = readNumber(ui, IDC_WARP_SPEED, shown.warpSpeed);
 }
 
 void readScriptProperties(EditorContext& g, Script* script) {
     ScriptSettings settings;
-    readScriptSettings(*g.platform, settings);
+    readScriptSettings(*g.platform, settings, *script);
     changeScriptSettings(g, script, settings);
 }
 
@@ -187,33 +192,33 @@ void showStageProperties(Platform& ui, const Stage* stage) {
 }
 
 // The frame list is not read here: its own buttons commit it at once.
-void readStageSettings(Platform& ui, StageSettings& settings) {
+void readStageSettings(Platform& ui, StageSettings& settings, const Stage& shown) {
     settings.alphamask = readCheck(ui, IDC_ALPHA_MASK);
     settings.envmap = readCheck(ui, IDC_SPHERE_MAPPING);
     settings.map[0] = '\0';
     ui.getText(IDC_TEXTURE_MAP, settings.map, sizeof settings.map);
     settings.scrollTypeX = readWave(ui, IDC_SCROLL_TYPE_X);
     settings.scrollTypeY = readWave(ui, IDC_SCROLL_TYPE_Y);
-    settings.scrollX = readNumber(ui, IDC_SCROLL_X);
-    settings.scrollY = readNumber(ui, IDC_SCROLL_Y);
+    settings.scrollX = readNumber(ui, IDC_SCROLL_X, shown.scrollX);
+    settings.scrollY = readNumber(ui, IDC_SCROLL_Y, shown.scrollY);
     settings.scaleTypeX = readWave(ui, IDC_SCALE_TYPE_X);
     settings.scaleTypeY = readWave(ui, IDC_SCALE_TYPE_Y);
-    settings.scaleX = readNumber(ui, IDC_SCALE_X);
-    settings.scaleY = readNumber(ui, IDC_SCALE_Y);
-    settings.rotateSpeed = readNumber(ui, IDC_ROTATE_SPEED);
+    settings.scaleX = readNumber(ui, IDC_SCALE_X, shown.scaleX);
+    settings.scaleY = readNumber(ui, IDC_SCALE_Y, shown.scaleY);
+    settings.rotateSpeed = readNumber(ui, IDC_ROTATE_SPEED, shown.rotateSpeed);
     settings.blendEnabled = readCheck(ui, IDC_BLENDFUNC);
     settings.blendSrc = readBlendFactor(ui, IDC_BLEND_SRC);
     settings.blendDst = readBlendFactor(ui, IDC_BLEND_DST);
-    settings.animDelay = readNumber(ui, IDC_ANIM_DELAY);
-    settings.alphaMin = readNumber(ui, IDC_ALPHA_MIN);
-    settings.alphaMax = readNumber(ui, IDC_ALPHA_MAX);
-    settings.alphaSpeed = readNumber(ui, IDC_ALPHA_SPEED);
+    settings.animDelay = readNumber(ui, IDC_ANIM_DELAY, shown.animDelay);
+    settings.alphaMin = readNumber(ui, IDC_ALPHA_MIN, shown.alphaMin);
+    settings.alphaMax = readNumber(ui, IDC_ALPHA_MAX, shown.alphaMax);
+    settings.alphaSpeed = readNumber(ui, IDC_ALPHA_SPEED, shown.alphaSpeed);
 }
 
 // The commit of a selection change or a Save.
 void readStageProperties(EditorContext& g, Stage* stage) {
     StageSettings settings;
-    readStageSettings(*g.platform, settings);
+    readStageSettings(*g.platform, settings, *stage);
     changeStageSettings(g, "Stage Properties", stage, settings);
 }
 
@@ -321,7 +326,7 @@ int onSubmit(EditorContext& g) {
     if (refuseMarkedBoxes(*g.platform)) return 1;
     if (s.currentStage) {
         StageSettings settings;
-        readStageSettings(*g.platform, settings);
+        readStageSettings(*g.platform, settings, *s.currentStage);
         changeStageSettings(g, "Submit", s.currentStage, settings);
     }
     resolveScriptTextures(g.textures, s.currentScript);

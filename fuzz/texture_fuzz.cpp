@@ -13,11 +13,14 @@
 #include <IL/il.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 static const int IMAGE_TYPES[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
 static ControlStore store;
@@ -50,53 +53,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!loaded && store.messagesShown.empty()) fail("a failed decode showed no message");
     if (ilGetError() != IL_NO_ERROR) fail("DevIL error left behind");
     store.messagesShown.clear();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) continue;
     return 0;
 }
 
-// A header field: its offset in the file (after the type byte) and its size.
+// A header field: its offset in the file (after the type byte), its size and byte order.
 struct Field {
     uint32_t offset;
     uint32_t size;
+    bool bigEndian = false;
 };
 
-static const Field TGA_FIELDS[] = {{0, 1}, {1, 1},  {2, 1},  {3, 2},  {5, 2},
-                                   {7, 1}, {12, 2}, {14, 2}, {16, 1}, {17, 1}};
-static const Field PCX_FIELDS[] = {{1, 1}, {2, 1},  {3, 1},  {4, 2},  {6, 2},
-                                   {8, 2}, {10, 2}, {65, 1}, {66, 2}, {68, 2}};
-static const Field WAL_FIELDS[] = {{32, 4}, {36, 4}, {40, 4}, {44, 4}, {48, 4}, {52, 4}};
+// The header fields of each type but JPEG, whose segments are found in the file.
+static const std::vector<Field> HEADER_FIELDS[4] = {
+    {{0, 1}, {1, 1}, {2, 1}, {3, 2}, {5, 2}, {7, 1}, {12, 2}, {14, 2}, {16, 1}, {17, 1}},  // TGA
+    {},
+    {{1, 1}, {2, 1}, {3, 1}, {4, 2}, {6, 2}, {8, 2}, {10, 2}, {65, 1}, {66, 2}, {68, 2}},  // PCX
+    {{32, 4}, {36, 4}, {40, 4}, {44, 4}, {48, 4}, {52, 4}},                                // WAL
+};
 
 static uint32_t interestingValue(std::minstd_rand& random, uint32_t old) {
     static const uint32_t VALUES[] = {
         0,    1,      2,      3,      4,       7,          8,          15,        16,
         24,   32,     127,    128,    191,     192,        255,        256,       4000,
         4096, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
-    switch (random() % 4) {
-        case 0:
-            return old + 1;
-        case 1:
-            return old - 1;
-        case 2:
-            return (uint32_t)random();
-        default:
-            return VALUES[random() % (sizeof VALUES / sizeof VALUES[0])];
-    }
+    const uint32_t choice = random() % 4;
+    if (choice == 0) return old + 1;
+    if (choice == 1) return old - 1;
+    if (choice == 2) return (uint32_t)random();
+    return VALUES[random() % std::size(VALUES)];
 }
 
-static void setField(uint8_t* file, size_t size, Field field, std::minstd_rand& random,
-                     bool bigEndian) {
+static void setField(uint8_t* file, size_t size, Field field, std::minstd_rand& random) {
     if (field.offset + field.size > size) return;
+    // Where the value's byte i (least significant first) is.
+    auto byte = [&](uint32_t i) -> uint8_t& {
+        return file[field.offset + (field.bigEndian ? field.size - 1 - i : i)];
+    };
     uint32_t old = 0;
-    for (uint32_t i = 0; i < field.size; i++) {
-        uint32_t at = bigEndian ? field.size - 1 - i : i;
-        old |= (uint32_t)file[field.offset + at] << (8 * i);
-    }
-    uint32_t value = interestingValue(random, old);
-    for (uint32_t i = 0; i < field.size; i++) {
-        uint32_t at = bigEndian ? field.size - 1 - i : i;
-        file[field.offset + at] = (uint8_t)(value >> (8 * i));
-    }
+    for (uint32_t i = 0; i < field.size; i++) old |= (uint32_t)byte(i) << (8 * i);
+    const uint32_t value = interestingValue(random, old);
+    for (uint32_t i = 0; i < field.size; i++) byte(i) = (uint8_t)(value >> (8 * i));
 }
 
 // A JPEG segment's length, or a field of its frame header (height, width,
@@ -107,36 +104,24 @@ static size_t mutateJpegSegment(uint8_t* file, size_t size, std::minstd_rand& ra
     for (uint32_t at = 0; at + 3 < size && count < 64; at++)
         if (file[at] == 0xFF && file[at + 1] >= 0xC0 && file[at + 1] != 0xFF) markers[count++] = at;
     if (count == 0) return size;
-    uint32_t at = markers[random() % count];
-    bool frame = file[at + 1] == 0xC0 || file[at + 1] == 0xC2;
-    switch (random() % 4) {
-        case 0:
-            return at + 4 <= size ? at + 4 : size;
-        case 1:
-            if (frame)
-                setField(file, size, Field{at + 5 + 2 * (uint32_t)(random() % 3), 2}, random, true);
-            return size;
-        default:
-            setField(file, size, Field{at + 2, 2}, random, true);
-            return size;
+    const uint32_t at = markers[random() % count];
+    const bool frame = file[at + 1] == 0xC0 || file[at + 1] == 0xC2;
+    const uint32_t choice = random() % 4;
+    if (choice == 0) return std::min<size_t>(at + 4, size);
+    if (choice == 1 && frame) {
+        const uint32_t offset = at + 5 + 2 * (uint32_t)(random() % 3);
+        setField(file, size, {offset, 2, true}, random);
     }
+    if (choice >= 2) setField(file, size, {at + 2, 2, true}, random);
+    return size;
 }
 
 static size_t mutateHeader(uint8_t* data, size_t size, std::minstd_rand& random) {
-    uint8_t* file = data + 1;
-    size_t fileSize = size - 1;
-    switch (data[0] & 3) {
-        case 0:
-            setField(file, fileSize, TGA_FIELDS[random() % 10], random, false);
-            break;
-        case 1:
-            return 1 + mutateJpegSegment(file, fileSize, random);
-        case 2:
-            setField(file, fileSize, PCX_FIELDS[random() % 10], random, false);
-            break;
-        default:
-            setField(file, fileSize, WAL_FIELDS[random() % 6], random, false);
-    }
+    const int type = data[0] & 3;
+    if (IMAGE_TYPES[type] == IMAGE_TYPE_JPG)
+        return 1 + mutateJpegSegment(data + 1, size - 1, random);
+    const std::vector<Field>& fields = HEADER_FIELDS[type];
+    setField(data + 1, size - 1, fields[random() % fields.size()], random);
     return size;
 }
 

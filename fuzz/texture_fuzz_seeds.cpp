@@ -4,6 +4,7 @@
 #include "test_images.h"
 #include "textures.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,9 +12,7 @@
 
 static char typeByte(int imageType) {
     const int types[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
-    for (char i = 0; i < 4; i++)
-        if (types[(int)i] == imageType) return i;
-    return 0;
+    return (char)(std::find(types, types + 4, imageType) - types);
 }
 
 static void writeSeed(const std::string& path, int imageType, const Bytes& file) {

@@ -6,8 +6,8 @@
 #include "control_ids.h"
 #include "script_model.h"
 
-#include <algorithm>
-#include <cmath>
+#include <charconv>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -73,12 +73,11 @@ inline const ChoiceControl CHOICES[] = {
     {IDC_SAFE, true, {0, 1, 0}, {0, 1, 0}, scriptField<&Script::safe>},
 };
 
-// A multiple of 0.25 written with a '.', whatever the locale.
+// The value written with a '.', whatever the locale.
 inline std::string withPoint(double value, int decimals) {
-    const int whole = (int)value, hundredths = (int)std::lround((value - whole) * 100);
-    if (decimals == 0) return std::to_string(whole);
-    return std::to_string(whole) + "." + std::to_string(hundredths / 10) +
-           std::to_string(hundredths % 10) + std::string(decimals - 2, '0');
+    char text[32];
+    return {text,
+            std::to_chars(text, std::end(text), value, std::chars_format::fixed, decimals).ptr};
 }
 
 // The value typed into NUMBER_BOXES[box] in a round: each box and round its own.
@@ -103,17 +102,4 @@ inline std::vector<int> fieldsNotAsTyped(const Script& script, const Stage& stag
     for (const ChoiceControl& c : CHOICES)
         if (c.field(script, stage) != c.value[round]) wrong.push_back(c.id);
     return wrong;
-}
-
-// The rows that break the promise above: a value that stays the same in every round, or
-// the same entries chosen as another row's in every round.
-inline std::vector<int> rowsThatCannotFail() {
-    std::vector<int> weak;
-    for (const ChoiceControl& c : CHOICES) {
-        bool weakRow = std::count(c.value, c.value + ROUNDS, c.value[0]) == ROUNDS;
-        for (const ChoiceControl& other : CHOICES)
-            weakRow |= &other != &c && std::equal(c.chosen, c.chosen + ROUNDS, other.chosen);
-        if (weakRow) weak.push_back(c.id);
-    }
-    return weak;
 }

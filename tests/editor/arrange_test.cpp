@@ -2,20 +2,12 @@
 // writer writes it.
 #include "commands.h"
 #include "editor_fixture.h"
-#include "script_file.h"
 
 #include <regex>
 
 using Arrange = EditorFixture;
 
-// The library as the writer writes it, and the same with each run of spaces, tabs and line
-// breaks one space.
-static std::string written(const ScriptLibrary& library) {
-    std::string text;
-    for (const Script* script = library.scripts; script; script = script->next)
-        text += scriptText(script);
-    return text;
-}
+// The text with each run of spaces, tabs and line breaks one space.
 static std::string words(const std::string& text) {
     return std::regex_replace(text, std::regex("\\s+"), " ");
 }
@@ -60,13 +52,13 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
     for (const Row& row : rows) {
         g.reset();
         openText(LIBRARY, row.script, row.stage);
-        const std::string before = written(g.library);
+        const std::string before = libraryText(g.library);
         const int steps = historyStepCount(g.library.history);
         ui.clipboard = row.clipboard;
         command(row.command);
         const char* caption = findCommand(row.command)->caption;
         SCOPED_TRACE(caption + std::string(" ") + row.clipboard);
-        EXPECT_EQ(words(written(g.library)), row.after);
+        EXPECT_EQ(words(libraryText(g.library)), row.after);
         EXPECT_EQ(selected(), row.selected);
         const Selection& s = g.selection;
         EXPECT_EQ(ui.listSelection(IDC_SCRIPT_LIST), scriptIndex(g.library, s.currentScript));
@@ -78,7 +70,7 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
         }
         EXPECT_STREQ(undoStepName(g.library.history), caption);
         command(IDM_EDIT_UNDO);
-        EXPECT_EQ(written(g.library), before);
+        EXPECT_EQ(libraryText(g.library), before);
     }
 }
 

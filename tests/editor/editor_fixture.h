@@ -6,6 +6,7 @@
 #include "control_store.h"
 #include "editor.h"
 #include "script_copy.h"
+#include "script_file.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,14 @@ inline std::string fileText(const std::string& path) {
     std::stringstream text;
     text << std::ifstream(path).rdbuf();
     return text.str();
+}
+
+// The library as the writer lays it out, script after script.
+inline std::string libraryText(const ScriptLibrary& library) {
+    std::string text;
+    for (const Script* script = library.scripts; script; script = script->next)
+        text += scriptText(script);
+    return text;
 }
 
 struct EditorFixture : ::testing::Test {
