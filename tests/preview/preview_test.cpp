@@ -11,7 +11,6 @@
 #include <bit>
 #include <cmath>
 #include <random>
-#include <string>
 #include <vector>
 
 // Records that name only the fields a case sets.
@@ -19,17 +18,17 @@
 
 using Rgba = std::array<uint8_t, 4>;
 using Texels = std::vector<Rgba>;
+using Points = std::vector<std::array<int, 2>>;
 constexpr int SIZE = 128;
 constexpr int MID = SIZE / 2;
 const Rgba BLUE = {0, 0, 255, 0};  // the backgrounds are cleared with an alpha of 0
-const Rgba BLACK_BACKGROUND = {0, 0, 0, 0};
+const Rgba CLEAR_BLACK = {0, 0, 0, 0};
 const Rgba WHITE = {255, 255, 255, 255};
 const Rgba BLACK = {0, 0, 0, 255};
 const Rgba RED = {255, 0, 0, 255};
 const Rgba GREEN = {0, 255, 0, 255};
 const Rgba YELLOW = {255, 255, 0, 255};
 const Rgba CYAN = {0, 255, 255, 255};
-const Rgba OPAQUE_BLUE = {0, 0, 255, 255};
 const Rgba LIGHT_GREY = {204, 204, 204, 0};
 const Rgba DARK_GREY = {153, 153, 153, 0};
 const Texels QUADRANTS = {RED, GREEN, WHITE, {0, 0, 0, 128}};  // a 2 x 2 texture, t = 0 row first
@@ -37,10 +36,12 @@ const Texels QUADRANTS = {RED, GREEN, WHITE, {0, 0, 0, 128}};  // a 2 x 2 textur
 // The animation steps of tests without a context: every slot shows texture 0.
 static const TextureTable noTextures;
 
-static Rgba pixel(int x, int y) {
-    Rgba p{};
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
-    return p;
+// The frame's pixels at the points (x, y), y up.
+static Texels pixels(const Points& points) {
+    Texels read(points.size());
+    for (size_t i = 0; i < points.size(); i++)
+        glReadPixels(points[i][0], points[i][1], 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, read[i].data());
+    return read;
 }
 
 // A preview context with its placeholder, and one script whose stages the
@@ -53,8 +54,7 @@ struct PreviewFrame : ::testing::Test {
     PreviewScene scene;
 
     void SetUp() override {
-        store.previewWidth = SIZE;
-        store.previewHeight = SIZE;
+        store.previewWidth = store.previewHeight = SIZE;
         ASSERT_TRUE(initPreviewRendering(preview, textures, &store));
         EXPECT_TRUE(store.redrawTimerRunning);
         scene.textures = &textures;
@@ -74,24 +74,38 @@ struct PreviewFrame : ::testing::Test {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         return slot;
     }
-    Stage* addStage(const Texels& texels) {
+    // A stage drawing texels over what is beneath, or added to it (GL_ONE, GL_ONE).
+    Stage* addStage(const Texels& texels, bool added = false) {
         if (!scene.script) scene.script = appendScript(library, "test");
         Stage* stage = appendStage(scene.script);
         stage->texture = makeTexture(texels);
+        stage->blendEnabled = added;
+        stage->blendSrc = stage->blendDst = GL_ONE;
         return stage;
     }
-    void drawAt(float time) {
+    // Frames of the model's own records, as it frees them, one per texture.
+    void animate(Stage* stage, const std::vector<Texels>& frames, float delay) {
+        AnimFrame** link = &stage->animFrames;
+        for (const Texels& texels : frames) {
+            *link = allocateFrame();
+            (*link)->texture = makeTexture(texels);
+            link = &(*link)->next;
+        }
+        stage->animCurrent = stage->animFrames;
+        stage->animFrameCount = uint8_t(frames.size());
+        stage->animDelay = delay;
+    }
+    Texels drawAt(float time, const Points& points = {}) {
         scene.time = time;
         renderPreviewFrame(scene);
+        return pixels(points);
     }
     // The centres of the drawn square's quarters, top row first.
-    Texels drawnQuarters() {
-        drawAt(0.05f);
-        return {pixel(40, 100), pixel(88, 100), pixel(40, 28), pixel(88, 28)};
-    }
+    Texels drawnQuarters() { return drawAt(0.05f, {{40, 100}, {88, 100}, {40, 28}, {88, 28}}); }
 };
 
-// Twenty single-precision steps of 0.05; a paused clock only moves by Step.
+// Twenty single-precision steps of 0.05; a paused clock only moves by Step. A restart takes
+// the clock and every script's animation back to their start.
 TEST(PreviewClock, AdvancesStepsAndRestarts) {
     PreviewState clock;
     for (int i = 0; i < 20; i++) advancePreviewClock(clock);
@@ -117,40 +131,30 @@ TEST(PreviewClock, AdvancesStepsAndRestarts) {
     }
 }
 
-// With no script the placeholder turns by the time in radians; a script without stages draws
-// the background only.
+// With no script the placeholder turns by the time in radians: on the unswaying centre column
+// the frame's top edge is white, an eighth turn carries the column clear of it, and turned
+// counter-clockwise in its coordinates the edge falls to the right on screen. A script without
+// stages draws the background only.
 TEST_F(PreviewFrame, PlaceholderTurnsWithTheClock) {
-    drawAt(0.05f);  // on the unswaying centre column the frame's top edge is white
-    EXPECT_EQ(Texels({pixel(MID, 110), pixel(MID, MID), pixel(2, 2)}),
-              Texels({WHITE, BLACK, BLUE}));
-    drawAt((float)M_PI_4);  // an eighth turn carries the column clear of the frame
-    EXPECT_EQ(pixel(MID, 110), BLACK);
-    // Turned counter-clockwise in its coordinates, the top edge falls to the right on screen.
-    drawAt(0.3f);
-    EXPECT_EQ(Texels({pixel(79, 108), pixel(49, 108)}), Texels({WHITE, BLACK}));
+    EXPECT_EQ(drawAt(0.05f, {{MID, 110}, {MID, MID}, {2, 2}}), Texels({WHITE, BLACK, BLUE}));
+    EXPECT_EQ(drawAt((float)M_PI_4, {{MID, 110}}), Texels({BLACK}));
+    EXPECT_EQ(drawAt(0.3f, {{79, 108}, {49, 108}}), Texels({WHITE, BLACK}));
     scene.script = appendScript(library, "empty");
-    drawAt(0.05f);
-    EXPECT_EQ(pixel(MID, MID), BLUE);
+    EXPECT_EQ(drawAt(0.05f, {{MID, MID}}), Texels({BLUE}));
 }
 
-// Each stage starts from the same state: blending and the sphere map end with their stage.
+// Each stage starts from the same state: blending and the sphere map end with their stage. The
+// last stage, unblended, hides both beneath it and draws its animation frame's texture.
 TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     Stage* first = addStage(QUADRANTS);
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
     first->envmap = 1;
     EXPECT_NE(drawnQuarters(), QUADRANTS);
-    Stage* added = addStage({GREEN});
-    added->blendEnabled = 1;
-    added->blendSrc = 1.0f;  // GL_ONE, GL_ONE
-    added->blendDst = 1.0f;
     first->envmap = 0;
+    addStage({GREEN}, true);
     EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
-    // Unblended (hides both, translucent), plain coordinates, animated.
-    Stage* top = addStage({WHITE});
-    top->animFrames = allocateFrame();
-    top->animFrames->texture = makeTexture(QUADRANTS);
-    top->animFrameCount = 1;
     first->envmap = 1;
+    animate(addStage({WHITE}), {QUADRANTS}, 0);
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
 }
 
@@ -160,17 +164,14 @@ TEST_F(PreviewFrame, ViewLetterboxesZoomsAboutThePointerAndPans) {
     addStage(QUADRANTS);
     scene.width = SIZE;
     scene.height = MID;
-    drawAt(0.05f);
-    EXPECT_EQ(Texels({pixel(20, 32), pixel(52, 44), pixel(76, 44), pixel(52, 20), pixel(107, 32)}),
+    EXPECT_EQ(drawAt(0.05f, {{20, 32}, {52, 44}, {76, 44}, {52, 20}, {107, 32}}),
               Texels({BLUE, RED, GREEN, WHITE, BLUE}));
     scene.height = SIZE;
     zoomPreviewView(scene.view, SIZE, SIZE, 2, 40, 28);
     EXPECT_EQ(previewZoomPercent(scene.view), 200);
-    drawAt(0.05f);
-    EXPECT_EQ(Texels({pixel(40, 100), pixel(70, 100), pixel(40, 60)}), Texels({RED, RED, RED}));
+    EXPECT_EQ(drawAt(0.05f, {{40, 100}, {70, 100}, {40, 60}}), Texels({RED, RED, RED}));
     scene.view.panX += 60;
-    drawAt(0.05f);
-    EXPECT_EQ(pixel(100, 100), RED);
+    EXPECT_EQ(drawAt(0.05f, {{100, 100}}), Texels({RED}));
     zoomPreviewView(scene.view, SIZE, SIZE, 1000, 0, 0);
     EXPECT_EQ(previewZoomPercent(scene.view), 3200);
 }
@@ -188,7 +189,8 @@ TEST_F(PreviewFrame, AlphaRuleAndMask) {
         {0.6f, 0.4f, 1, 0, 153},  // the minimum wins
         {-0.5f, 1, 0, 0, 0},      // a negative minimum without speed
         {0.04f, 0, 0, 0, 10},     // the mask before has ended
-        {0.06f, 0, 0, 1, 15},    {0.04f, 0, 0, 1, -99},
+        {0.06f, 0, 0, 1, 15},     // kept above the cut
+        {0.04f, 0, 0, 1, -99},
     };
     Stage* before = addStage({WHITE});
     Stage* stage = addStage({GREEN});
@@ -211,11 +213,57 @@ TEST_F(PreviewFrame, SceneSwaysThirtyDegreesAtTheFarRight) {
     const double focal = tan(67.5 / 2 * M_PI / 180);
     auto column = [&](double x) { return MID + MID * x * cos(M_PI / 6) / (20 + x / 2) / focal; };
     auto edge = [](int x, int step) {
-        while (x >= 0 && x < SIZE && pixel(x, MID) == BLUE) x += step;
+        while (x >= 0 && x < SIZE && pixels({{x, MID}})[0] == BLUE) x += step;
         return x;
     };
     EXPECT_NEAR(edge(0, 1), column(-10), 1.5);
     EXPECT_NEAR(edge(SIZE - 1, -1), column(10), 1.5);
+}
+
+// Which stages a frame draws and behind which background, on a script of three stages that
+// each leave their own colour: red, replacing what is beneath; green and blue added to it.
+// The selection may be none, or a stage of another script.
+TEST_F(PreviewFrame, StagesDrawnAndBackgroundByChoice) {
+    Stage* const selections[] = {addStage({RED}), addStage({GREEN}, true),
+                                 addStage({{0, 0, 255, 255}}, true), nullptr,
+                                 appendStage(appendScript(library, "other"))};
+    const struct {
+        int stages, selected, background;
+        Texels centreCornerAndNextCell;  // the corner: the bottom-left cell
+    } cases[] = {
+        {PREVIEW_WHOLE_SCRIPT, 1, BACKGROUND_BLUE, {WHITE, BLUE, BLUE}},
+        {PREVIEW_UP_TO_SELECTED_STAGE, 1, BACKGROUND_BLUE, {YELLOW, BLUE, BLUE}},
+        {PREVIEW_SELECTED_STAGE_ONLY, 1, BACKGROUND_BLUE, {CYAN, BLUE, BLUE}},
+        {PREVIEW_SELECTED_STAGE_ONLY, 0, BACKGROUND_CHECKERBOARD, {RED, LIGHT_GREY, DARK_GREY}},
+        {PREVIEW_SELECTED_STAGE_ONLY, 3, BACKGROUND_BLACK, {WHITE, CLEAR_BLACK, CLEAR_BLACK}},
+        {PREVIEW_UP_TO_SELECTED_STAGE, 4, BACKGROUND_BLUE, {WHITE, BLUE, BLUE}},
+    };
+    for (const auto& c : cases) {
+        scene.stages = c.stages;
+        scene.selectedStage = selections[c.selected];
+        scene.background = c.background;
+        EXPECT_EQ(drawAt(0.05f, {{MID, MID}, {2, 2}, {SIZE / 8 + 2, 2}}), c.centreCornerAndNextCell)
+            << c.stages << " " << c.selected << " " << c.background;
+    }
+}
+
+// A stage hidden while the clock ran shows, once drawn again, the frame due
+// at the clock: one frame for every delay that passed.
+TEST_F(PreviewFrame, AHiddenAnimationContinuesWhereTheClockIs) {
+    scene.selectedStage = addStage({RED});
+    Stage* animated = addStage({WHITE});
+    animate(animated, {{WHITE}, {GREEN}, {WHITE}}, 0.3f);
+    const AnimFrame* first = animated->animFrames;
+    scene.stages = PREVIEW_SELECTED_STAGE_ONLY;
+    for (int i = 1; i <= 21; i++) drawAt(i * PREVIEW_CLOCK_STEP);
+    EXPECT_EQ(animated->animCurrent, first);
+    scene.stages = PREVIEW_WHOLE_SCRIPT;
+    drawAt(0);
+    EXPECT_EQ(animated->animCurrent, first);  // at 0: the due time 0 not yet passed
+    // Due times 0, 0.3, 0.6 and 0.9 passed: four frames on.
+    EXPECT_EQ(drawAt(1.1f, {{MID, MID}}), Texels({GREEN}));
+    EXPECT_EQ(animated->animCurrent, first->next);
+    EXPECT_EQ(animated->animNextTime, 1.2f);
 }
 
 // With no context to be had (width 0): no timer and no placeholder.
@@ -281,28 +329,23 @@ TEST(Animation, AdvancesByElapsedDelaysInBoundedWork) {
     }
 }
 
-// The catch-up one delay at a time, in single precision, while each delay moves the due time;
-// gives up (rounds -1) past limit rounds.
+// The catch-up one delay at a time, in single precision: the rounds it takes (-1 past three
+// million) and the due time it reaches; stuck where a delay no longer moves the due time.
 struct PlainCatchUp {
     long rounds;
     float due;
-    bool stuck;  // the last due time does not move by another delay
+    bool stuck;
 };
 
-static PlainCatchUp catchUpOneByOne(float delay, float due, float now, long limit) {
+static PlainCatchUp catchUpOneByOne(float delay, float due, float now) {
     long rounds = 0;
-    while ((double)due * 1000.0 < now) {
+    for (; (double)due * 1000.0 < now; rounds++) {
         const float next = (float)((double)due + delay);
         if (next == due) return {rounds, due, true};
+        if (rounds == 3000000) return {-1, due, false};
         due = next;
-        if (++rounds > limit) return {-1, due, false};
     }
     return {rounds, due, false};
-}
-
-static float logUniform(std::mt19937_64& random, double lowPower, double highPower) {
-    std::uniform_real_distribution<double> power(lowPower, highPower);
-    return (float)std::pow(10.0, power(random));
 }
 
 // Random delays, due times and draw times from tiny to huge, on both sides of zero, with up to
@@ -310,109 +353,39 @@ static float logUniform(std::mt19937_64& random, double lowPower, double highPow
 // delay stops moving the due time partway, the result is that of a draw from the stuck point.
 TEST(Animation, EqualsOneDelayAtATime) {
     std::mt19937_64 random(10);
-    std::uniform_real_distribution<double> roundsPower(0, 6.3);
+    auto logUniform = [&](double lowPower, double highPower) {
+        return std::pow(10.0, std::uniform_real_distribution<double>(lowPower, highPower)(random));
+    };
     AnimFrame frames[5] = {};
     for (int i = 0; i < 4; i++) frames[i].next = &frames[i + 1];
     int compared = 0;
     int stuck = 0;
     for (int i = 0; i < 3000; i++) {
-        const float delay = logUniform(random, -9, 30);
+        const float delay = (float)logUniform(-9, 30);
         const float sign = random() % 4 == 0 ? -1.0f : 1.0f;
-        const float due = random() % 8 == 0 ? 0.0f : sign * logUniform(random, -42, 32);
-        const double rounds = std::pow(10.0, roundsPower(random));
+        const float due = random() % 8 == 0 ? 0.0f : sign * (float)logUniform(-42, 32);
+        const double rounds = logUniform(0, 6.3);
         const bool anyTime = random() % 5 == 0;
-        const float time = anyTime ? logUniform(random, -3, 38) : (float)(due + rounds * delay);
-        const float now = (float)((double)time * 1000.0);
-        const PlainCatchUp plain = catchUpOneByOne(delay, due, now, 3000000);
+        const float time = anyTime ? (float)logUniform(-3, 38) : (float)(due + rounds * delay);
+        const PlainCatchUp plain = catchUpOneByOne(delay, due, (float)((double)time * 1000.0));
         if (plain.rounds < 0) continue;
         Stage stage{.animFrames = frames, .animDelay = delay, .animNextTime = due};
         stage.animFrameCount = 5;
         stage.animCurrent = &frames[1];
+        Stage expected = stage;
+        expected.animNextTime = plain.due;
+        expected.animCurrent = &frames[(1 + plain.rounds) % 5];
         advanceAnimation(noTextures, &stage, time);
-        float expectedDue = plain.due;
-        long expectedFrame = (1 + plain.rounds) % 5;
         if (plain.stuck) {
-            Stage fromStuck = stage;
-            fromStuck.animNextTime = plain.due;
-            fromStuck.animCurrent = &frames[expectedFrame];
-            advanceAnimation(noTextures, &fromStuck, time);
-            expectedDue = fromStuck.animNextTime;
-            expectedFrame = fromStuck.animCurrent - frames;
+            advanceAnimation(noTextures, &expected, time);
             stuck++;
         }
-        const std::string inputs = "delay " + std::to_string(delay) + " due " +
-                                   std::to_string(due) + " time " + std::to_string(time);
-        ASSERT_EQ(std::bit_cast<uint32_t>(stage.animNextTime), std::bit_cast<uint32_t>(expectedDue))
-            << inputs;
-        ASSERT_EQ(stage.animCurrent - frames, expectedFrame) << inputs;
+        SCOPED_TRACE(testing::Message() << "delay " << delay << " due " << due << " time " << time);
+        ASSERT_EQ(std::bit_cast<uint32_t>(stage.animNextTime),
+                  std::bit_cast<uint32_t>(expected.animNextTime));
+        ASSERT_EQ(stage.animCurrent, expected.animCurrent);
         compared++;
     }
     EXPECT_GT(compared, 2000);
     EXPECT_GT(stuck, 100);
-}
-
-// Which stages a frame draws and behind which background, on a script of three stages that
-// each leave their own colour: red, replacing what is beneath; green and blue added to it.
-TEST_F(PreviewFrame, StagesDrawnAndBackgroundByChoice) {
-    Stage* stages[3] = {};
-    const Rgba colours[3] = {RED, GREEN, OPAQUE_BLUE};
-    for (int i = 0; i < 3; i++) {
-        stages[i] = addStage({colours[i]});
-        stages[i]->blendEnabled = i > 0;
-        stages[i]->blendSrc = stages[i]->blendDst = GL_ONE;
-    }
-    Stage* elsewhere = appendStage(appendScript(library, "other"));
-    const struct {
-        int stages;
-        Stage* selected;
-        int background;
-        Texels centreCornerAndNextCell;  // the corner: the bottom-left cell
-    } cases[] = {
-        {PREVIEW_WHOLE_SCRIPT, stages[1], BACKGROUND_BLUE, {WHITE, BLUE, BLUE}},
-        {PREVIEW_UP_TO_SELECTED_STAGE, stages[1], BACKGROUND_BLUE, {YELLOW, BLUE, BLUE}},
-        {PREVIEW_SELECTED_STAGE_ONLY, stages[1], BACKGROUND_BLUE, {CYAN, BLUE, BLUE}},
-        {PREVIEW_SELECTED_STAGE_ONLY,
-         stages[0],
-         BACKGROUND_CHECKERBOARD,
-         {RED, LIGHT_GREY, DARK_GREY}},
-        {PREVIEW_SELECTED_STAGE_ONLY,
-         nullptr,
-         BACKGROUND_BLACK,
-         {WHITE, BLACK_BACKGROUND, BLACK_BACKGROUND}},
-        {PREVIEW_UP_TO_SELECTED_STAGE, elsewhere, BACKGROUND_BLUE, {WHITE, BLUE, BLUE}},
-    };
-    for (const auto& c : cases) {
-        scene.stages = c.stages;
-        scene.selectedStage = c.selected;
-        scene.background = c.background;
-        drawAt(0.05f);
-        EXPECT_EQ(Texels({pixel(MID, MID), pixel(2, 2), pixel(SIZE / 8 + 2, 2)}),
-                  c.centreCornerAndNextCell)
-            << c.stages << " " << c.background;
-    }
-}
-
-// A stage hidden while the clock ran shows, once drawn again, the frame due
-// at the clock: one frame for every delay that passed.
-TEST_F(PreviewFrame, AHiddenAnimationContinuesWhereTheClockIs) {
-    Stage* shown = addStage({RED});
-    Stage* animated = addStage({WHITE});  // frames of the model's own records, as it frees them
-    AnimFrame* first = animated->animCurrent = animated->animFrames = allocateFrame();
-    first->next = allocateFrame();
-    first->next->texture = makeTexture({GREEN});
-    first->next->next = allocateFrame();
-    animated->animFrameCount = 3;
-    animated->animDelay = 0.3f;
-    scene.stages = PREVIEW_SELECTED_STAGE_ONLY;
-    scene.selectedStage = shown;
-    for (int i = 1; i <= 21; i++) drawAt(i * PREVIEW_CLOCK_STEP);
-    EXPECT_EQ(animated->animCurrent, first);
-
-    scene.stages = PREVIEW_WHOLE_SCRIPT;
-    drawAt(0);
-    EXPECT_EQ(animated->animCurrent, first);  // at 0: the due time 0 not yet passed
-    drawAt(1.1f);  // due times 0, 0.3, 0.6 and 0.9 passed: four frames on
-    EXPECT_EQ(animated->animCurrent, first->next);
-    EXPECT_EQ(animated->animNextTime, 1.2f);
-    EXPECT_EQ(pixel(MID, MID), GREEN);
 }
