@@ -264,9 +264,7 @@ static std::vector<SampleImage> jpgSamples() {
 
 std::vector<SampleImage> subFormatSamples() {
     std::vector<SampleImage> all = tgaSamples();
-    for (auto* more : {pcxSamples, jpgSamples}) {
-        std::vector<SampleImage> part = more();
-        all.insert(all.end(), part.begin(), part.end());
-    }
+    for (const auto& more : {pcxSamples(), jpgSamples()})
+        all.insert(all.end(), more.begin(), more.end());
     return all;
 }

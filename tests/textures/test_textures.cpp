@@ -17,6 +17,7 @@
 #include <fstream>
 
 using Texts = std::vector<std::string>;
+using Ints = std::vector<int>;
 
 static int level(GLenum what) {
     GLint value = 0;
@@ -24,14 +25,12 @@ static int level(GLenum what) {
     return value;
 }
 
-static int parameter(GLenum what) {
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, what, &value);
-    return value;
-}
-
-static std::string sizeText(int width, int height) {
-    return std::to_string(width) + "x" + std::to_string(height);
+// The bound texture's filters, minifying and magnifying.
+static Ints filters() {
+    GLint min = 0, mag = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+    return {min, mag};
 }
 
 // Binds the texture and reads its pixels back.
@@ -86,36 +85,33 @@ struct TextureTest : ::testing::Test {
     uint32_t textureOf(int slot) { return table.textureTable[slot].glTexture; }
 };
 
-// The nearest step (half-way goes down) in 16..4096, halved within the limit;
-// only a resized image is copied before its upload.
+// The nearest step (half-way goes down) in 16..4096, halved within the limit; uploaded as
+// RGBA8 with linear filters, and only a resized image copied before its upload.
 TEST_F(TextureTest, ImagesAreUploadedAtTheRuledSize) {
     const struct {
-        int width, height, limit;
-        const char* uploaded;
+        int width, height, limit, uploadedWidth, uploadedHeight;
     } cases[] = {
-        {2, 15, 16384, "16x16"},         {24, 25, 16384, "16x32"},
-        {100, 30, 64, "64x32"},          {256, 256, 16384, "256x256"},
-        {4096, 16, 3000, "2048x16"},     {20, 9, 8, "8x8"},
-        {16, 20, 16384, "16x16"},        {3072, 3073, 16384, "2048x4096"},
-        {4096, 4097, 2048, "2048x2048"},
+        {2, 15, 16384, 16, 16},         {24, 25, 16384, 16, 32},
+        {100, 30, 64, 64, 32},          {256, 256, 16384, 256, 256},
+        {4096, 16, 3000, 2048, 16},     {20, 9, 8, 8, 8},
+        {16, 20, 16384, 16, 16},        {3072, 3073, 16384, 2048, 4096},
+        {4096, 4097, 2048, 2048, 2048},
     };
     for (const auto& c : cases) {
-        const std::string image =
-            sizeText(c.width, c.height) + " within " + std::to_string(c.limit);
-        const int width = textureTargetSize(c.width, c.limit);
-        EXPECT_EQ(sizeText(width, textureTargetSize(c.height, c.limit)), c.uploaded) << image;
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " within " << c.limit);
+        const Ints uploaded = {c.uploadedWidth, c.uploadedHeight};
+        EXPECT_EQ(Ints({textureTargetSize(c.width, c.limit), textureTargetSize(c.height, c.limit)}),
+                  uploaded);
         if (c.width * c.height > 70000) continue;
         ImageLoading loading{&store, c.limit};
-        const std::string tga =
-            write("size.tga", encodeTga(c.width, c.height, testPattern(c.width, c.height)));
+        const Bytes tga = encodeTga(c.width, c.height, testPattern(c.width, c.height));
         glBindTexture(GL_TEXTURE_2D, textureOf(addTextureSlot(table, "size")));
-        ASSERT_TRUE(loadTextureFile(tga.c_str(), IMAGE_TYPE_TGA, loading)) << image;
-        EXPECT_EQ(sizeText(level(GL_TEXTURE_WIDTH), level(GL_TEXTURE_HEIGHT)), c.uploaded) << image;
-        EXPECT_EQ(level(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8) << image;
-        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR) << image;
-        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR) << image;
-        const bool resized = c.uploaded != sizeText(c.width, c.height);
-        EXPECT_EQ(loading.scaledUploadCount, resized ? 1 : 0) << image;
+        ASSERT_TRUE(loadTextureFile(write("size.tga", tga).c_str(), IMAGE_TYPE_TGA, loading));
+        EXPECT_EQ(Ints({level(GL_TEXTURE_WIDTH), level(GL_TEXTURE_HEIGHT)}), uploaded);
+        EXPECT_EQ(level(GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
+        EXPECT_EQ(filters(), Ints({GL_LINEAR, GL_LINEAR}));
+        const bool resized = uploaded != Ints({c.width, c.height});
+        EXPECT_EQ(loading.scaledUploadCount, resized ? 1 : 0);
     }
 }
 
@@ -131,29 +127,27 @@ TEST_F(TextureTest, PlaceholderThenNamesLocatedOnceInAnyCase) {
         frame.push_back(255);
     }
     EXPECT_EQ(pixelsOf(textureOf(0)), frame);
-    EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(filters(), Ints({GL_LINEAR, GL_LINEAR}));
     ASSERT_TRUE(setlocale(LC_ALL, "tr_TR.UTF-8"))
         << "scripts/setup-debian.sh generates tr_TR.UTF-8";
     EXPECT_NE(tolower('I'), 'i');  // what strcasecmp folds with
     const Bytes pattern = testPattern(16, 16);
     const std::string wall = write("Wall.TGA", encodeTga(16, 16, pattern));
     const std::string jpeg = write("photo.jpeg", encodeTga(16, 16, pattern));
-    const std::string broken = write("broken.tga", Bytes(40, 0xAB));
     const std::string longName(255, 'n');
     store.answerDialog(wall);
     store.cancelDialog();
     store.answerDialog(jpeg);
-    store.answerDialog(broken);
+    store.answerDialog(write("broken.tga", Bytes(40, 0xAB)));
     EXPECT_EQ(resolveTexture(table, "textures/Ice"), 1);
     EXPECT_EQ(resolveTexture(table, longName.c_str()), 2);
     EXPECT_EQ(resolveTexture(table, "photo"), 0);
     EXPECT_EQ(boxes(), Texts());
     EXPECT_EQ(resolveTexture(table, "broken"), 0);
     EXPECT_EQ(boxes(), Texts{"LoadImage Error|1288: invalid file header"});
-    EXPECT_EQ(resolveTexture(table, "TEXTURES/ice"), 1);
-    EXPECT_EQ(resolveTexture(table, "PHOTO"), 3);
-    EXPECT_EQ(resolveTexture(table, "***notex***"), 0);
+    const Ints again = {resolveTexture(table, "TEXTURES/ice"), resolveTexture(table, "PHOTO"),
+                        resolveTexture(table, "***notex***")};
+    EXPECT_EQ(again, Ints({1, 3, 0}));
     for (int slot : {2, 3, 4}) EXPECT_EQ(textureOf(slot), textureOf(0)) << slot;
     EXPECT_EQ(pixelsOf(textureOf(1)), pattern);
     EXPECT_EQ(dialogs(), (Texts{"Locate textures/Ice|", "Locate " + longName + "|" + wall,
@@ -171,9 +165,8 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
     stage.next->map[0] = '\0';  // an empty map is no name
     resolveScriptTextures(table, &script);
     EXPECT_EQ(dialogs(), (Texts{"Locate frameA|", "Locate frameB|", "Locate map|"}));
-    EXPECT_EQ(stage.animFrames->texture, 1);
-    EXPECT_EQ(stage.animFrames->next->texture, 2);
-    EXPECT_EQ(stage.texture, 3);
+    const Ints slots = {stage.animFrames->texture, stage.animFrames->next->texture, stage.texture};
+    EXPECT_EQ(slots, Ints({1, 2, 3}));
     EXPECT_EQ(stage.animCurrent, stage.animFrames);
     copyText(stage.map, "another map");
     resolveScriptTextures(table, &script);  // resolved already: nothing asked
@@ -187,9 +180,10 @@ TEST_F(TextureTest, ScriptsAndTheTableWithoutContextOrRoom) {
 
     EditorContext withoutContext(&store);
     installTextureFinder(withoutContext);
-    EXPECT_EQ(resolveTexture(withoutContext.textures, "first"), 0);
-    EXPECT_EQ(resolveTexture(withoutContext.textures, "second"), 1);
-    EXPECT_EQ(withoutContext.textures.textureTable[1].glTexture, 0u);
+    const Ints unlocated = {resolveTexture(withoutContext.textures, "first"),
+                            resolveTexture(withoutContext.textures, "second"),
+                            (int)withoutContext.textures.textureTable[1].glTexture};
+    EXPECT_EQ(unlocated, Ints({0, 1, 0}));
     EXPECT_EQ(store.dialogsShown.size(), 255u);
 }
 
