@@ -1,10 +1,7 @@
-// Feeds arbitrary bytes to loadTextureFile as one of the four image types:
-// the first byte picks the type, the rest is the file. Every input must end
-// without a crash, a hang, a leak or a pending DevIL error, and a failed
-// decode must have shown a message. Half the mutations change a header field
-// of the chosen type (sizes, plane counts, bytes per line, colour-map entry
-// sizes, JPEG segment lengths) to a value decoders get wrong, so that
-// libFuzzer reaches them sooner than by flipping bytes.
+// Feeds arbitrary bytes to loadTextureFile as one of the four image types, the first byte
+// picking the type: no crash, hang, leak or pending DevIL error, and a failed decode shows a
+// message. Half the mutations set a header field of the type (sizes, planes, bytes per line,
+// map entry sizes, JPEG segment lengths) to a value decoders get wrong.
 #include "control_store.h"
 #include "headless_gl.h"
 #include "textures.h"
@@ -13,11 +10,8 @@
 #include <IL/il.h>
 
 #include <unistd.h>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -59,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
 // A header field: its offset in the file (after the type byte), its size and byte order.
 struct Field {
-    uint32_t offset;
-    uint32_t size;
+    uint32_t offset, size;
     bool bigEndian = false;
 };
 
@@ -96,8 +89,7 @@ static void setField(uint8_t* file, size_t size, Field field, std::minstd_rand& 
     for (uint32_t i = 0; i < field.size; i++) byte(i) = (uint8_t)(value >> (8 * i));
 }
 
-// A JPEG segment's length, or a field of its frame header (height, width,
-// component count); or the file cut right after a segment's length.
+// A field of a JPEG segment, or the file cut right after a segment's length.
 static size_t mutateJpegSegment(uint8_t* file, size_t size, std::minstd_rand& random) {
     uint32_t markers[64];
     uint32_t count = 0;
@@ -107,21 +99,10 @@ static size_t mutateJpegSegment(uint8_t* file, size_t size, std::minstd_rand& ra
     const uint32_t at = markers[random() % count];
     const bool frame = file[at + 1] == 0xC0 || file[at + 1] == 0xC2;
     const uint32_t choice = random() % 4;
-    if (choice == 0) return std::min<size_t>(at + 4, size);
-    if (choice == 1 && frame) {
-        const uint32_t offset = at + 5 + 2 * (uint32_t)(random() % 3);
-        setField(file, size, {offset, 2, true}, random);
-    }
-    if (choice >= 2) setField(file, size, {at + 2, 2, true}, random);
-    return size;
-}
-
-static size_t mutateHeader(uint8_t* data, size_t size, std::minstd_rand& random) {
-    const int type = data[0] & 3;
-    if (IMAGE_TYPES[type] == IMAGE_TYPE_JPG)
-        return 1 + mutateJpegSegment(data + 1, size - 1, random);
-    const std::vector<Field>& fields = HEADER_FIELDS[type];
-    setField(data + 1, size - 1, fields[random() % fields.size()], random);
+    if (choice == 0) return at + 4;  // at + 3 < size: still within the file
+    // The frame header's height, width or component count; or the segment's length.
+    const uint32_t offset = choice == 1 && frame ? at + 5 + 2 * uint32_t(random() % 3) : at + 2;
+    if (choice >= 1) setField(file, size, {offset, 2, true}, random);
     return size;
 }
 
@@ -131,5 +112,10 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
                                           unsigned int seed) {
     std::minstd_rand random(seed);
     if (size < 2 || random() % 2) return LLVMFuzzerMutate(data, size, maxSize);
-    return mutateHeader(data, size, random);
+    const int type = data[0] & 3;
+    if (IMAGE_TYPES[type] == IMAGE_TYPE_JPG)
+        return 1 + mutateJpegSegment(data + 1, size - 1, random);
+    const std::vector<Field>& fields = HEADER_FIELDS[type];
+    setField(data + 1, size - 1, fields[random() % fields.size()], random);
+    return size;
 }

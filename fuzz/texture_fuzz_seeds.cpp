@@ -8,32 +8,26 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
-
-static char typeByte(int imageType) {
-    const int types[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
-    return (char)(std::find(types, types + 4, imageType) - types);
-}
-
-static void writeSeed(const std::string& path, int imageType, const Bytes& file) {
-    std::ofstream seed(path, std::ios::binary);
-    seed.put(typeByte(imageType));
-    seed.write((const char*)file.data(), file.size());
-}
 
 int main(int argc, char** argv) {
     if (argc != 2) return fprintf(stderr, "usage: %s folder\n", argv[0]), 2;
-    std::string folder = argv[1];
+    const std::string folder = argv[1];
     std::filesystem::create_directories(folder);
+    const int types[4] = {IMAGE_TYPE_TGA, IMAGE_TYPE_JPG, IMAGE_TYPE_PCX, IMAGE_TYPE_WAL};
+    auto write = [&](const std::string& name, int imageType, const Bytes& file) {
+        std::ofstream seed(folder + "/seed-" + name, std::ios::binary);
+        seed.put(char(std::find(types, types + 4, imageType) - types));
+        seed.write((const char*)file.data(), file.size());
+    };
     for (int side : {8, 17}) {
-        Bytes pattern = testPattern(side, side);
-        std::string prefix = folder + "/seed-" + std::to_string(side) + "-";
-        writeSeed(prefix + "tga", IMAGE_TYPE_TGA, encodeTga(side, side, pattern));
-        writeSeed(prefix + "jpg", IMAGE_TYPE_JPG, encodeJpg(side, side, pattern));
-        writeSeed(prefix + "pcx", IMAGE_TYPE_PCX, encodePcx(side, side, pattern));
-        writeSeed(prefix + "wal", IMAGE_TYPE_WAL, encodeWal(side, side, pattern));
+        const Bytes rgba = testPattern(side, side);
+        const std::string name = std::to_string(side) + "-";
+        write(name + "tga", IMAGE_TYPE_TGA, encodeTga(side, side, rgba));
+        write(name + "jpg", IMAGE_TYPE_JPG, encodeJpg(side, side, rgba));
+        write(name + "pcx", IMAGE_TYPE_PCX, encodePcx(side, side, rgba));
+        write(name + "wal", IMAGE_TYPE_WAL, encodeWal(side, side, rgba));
     }
     for (const SampleImage& sample : subFormatSamples())
-        writeSeed(folder + "/seed-" + sample.name, sample.imageType, sample.file);
+        write(sample.name, sample.imageType, sample.file);
     return 0;
 }
