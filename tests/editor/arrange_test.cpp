@@ -3,14 +3,7 @@
 #include "commands.h"
 #include "editor_fixture.h"
 
-#include <regex>
-
 using Arrange = EditorFixture;
-
-// The text with each run of spaces, tabs and line breaks one space.
-static std::string words(const std::string& text) {
-    return std::regex_replace(text, std::regex("\\s+"), " ");
-}
 
 static const char* const LIBRARY = "a { { map s0.tga } { map s1.tga } { map s2.tga } } b { safe }";
 static const std::string A =
@@ -60,10 +53,9 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
         SCOPED_TRACE(caption + std::string(" ") + row.clipboard);
         EXPECT_EQ(words(libraryText(g.library)), row.after);
         EXPECT_EQ(selected(), row.selected);
-        const Selection& s = g.selection;
-        EXPECT_EQ(ui.listSelection(IDC_SCRIPT_LIST), scriptIndex(g.library, s.currentScript));
-        EXPECT_EQ(ui.listSelection(IDC_STAGE_LIST), stageIndex(s.currentScript, s.currentStage));
-        EXPECT_EQ(shown(IDC_TEXTURE_MAP), s.currentStage ? s.currentStage->map : "");
+        EXPECT_EQ(listed(), row.selected);
+        const Stage* stage = g.selection.currentStage;
+        EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage ? stage->map : "");
         if (row.after == A + B) {
             EXPECT_EQ(historyStepCount(g.library.history), steps);
             continue;
