@@ -1,10 +1,10 @@
 // The editor's commands on the toolkit-free platform: the panel's mapping, the lists and
 // their buttons, Open and Save, and the rows of the command table.
 #include "commands.h"
-#include "control_fields.h"
 #include "editor_fixture.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <span>
 
@@ -12,6 +12,74 @@ using Editor = EditorFixture;
 
 static const char* const THREE_STAGES =
     "first { { map s0.tga } { map s1.tga } { map s2.tga anim 1 f1.tga f2.tga end } } second { }";
+
+// A field of the stage or of the script, as a number.
+using FieldOf = double (*)(const Script&, const Stage&);
+template <auto Field>
+double field(const Script& script, const Stage& stage) {
+    if constexpr (std::is_invocable_v<decltype(Field), const Stage&>)
+        return static_cast<double>(stage.*Field);
+    else
+        return static_cast<double>(script.*Field);
+}
+
+// Each control of the panel with its field; a list or check box with the entry it chooses
+// each round (1: checked) and the value its field then holds. Every control takes another
+// value in some round, and no two the same values in every round, so that none can fail to
+// commit or show, nor two swap, unseen. With Blendfunc off both blend lists show GL_ZERO, so
+// the round that turns it off chooses GL_ZERO in both.
+constexpr int ROUNDS = 3;
+enum ControlKind { NUMBER_BOX, LIST, CHECK_BOX };
+struct PanelControl {
+    int id;
+    FieldOf field;
+    ControlKind kind = NUMBER_BOX;
+    int chosen[ROUNDS] = {};
+    double value[ROUNDS] = {};
+};
+static const PanelControl PANEL[] = {
+    {IDC_SCROLL_X, field<&Stage::scrollX>},
+    {IDC_SCROLL_Y, field<&Stage::scrollY>},
+    {IDC_SCALE_X, field<&Stage::scaleX>},
+    {IDC_SCALE_Y, field<&Stage::scaleY>},
+    {IDC_ROTATE_SPEED, field<&Stage::rotateSpeed>},
+    {IDC_ALPHA_MIN, field<&Stage::alphaMin>},
+    {IDC_ALPHA_MAX, field<&Stage::alphaMax>},
+    {IDC_ALPHA_SPEED, field<&Stage::alphaSpeed>},
+    {IDC_ANIM_DELAY, field<&Stage::animDelay>},
+    {IDC_WARP_SPEED, field<&Script::warpSpeed>},
+    {IDC_WARP_DISTANCE, field<&Script::warpDistance>},
+    {IDC_WARP_SMOOTHNESS, field<&Script::warpSmoothness>},
+    {IDC_SUBDIVIDE, field<&Script::subdivide>},
+    {IDC_SCROLL_TYPE_X, field<&Stage::scrollTypeX>, LIST, {1, 0, 2}, {1, 0, 2}},
+    {IDC_SCROLL_TYPE_Y, field<&Stage::scrollTypeY>, LIST, {2, 1, 0}, {2, 1, 0}},
+    {IDC_SCALE_TYPE_X, field<&Stage::scaleTypeX>, LIST, {0, 2, 1}, {0, 2, 1}},
+    {IDC_SCALE_TYPE_Y, field<&Stage::scaleTypeY>, LIST, {2, 0, 1}, {2, 0, 1}},
+    // GL_SRC_ALPHA, GL_DST_COLOR, GL_ZERO; GL_ONE_MINUS_DST_ALPHA, GL_ONE_MINUS_SRC_COLOR, GL_ZERO.
+    {IDC_BLEND_SRC, field<&Stage::blendSrc>, LIST, {4, 2, 0}, {770, 774, 0}},
+    {IDC_BLEND_DST, field<&Stage::blendDst>, LIST, {7, 3, 0}, {773, 769, 0}},
+    {IDC_ALPHA_MASK, field<&Stage::alphamask>, CHECK_BOX, {1, 0, 1}, {1, 0, 1}},
+    {IDC_SPHERE_MAPPING, field<&Stage::envmap>, CHECK_BOX, {0, 1, 1}, {0, 1, 1}},
+    {IDC_BLENDFUNC, field<&Stage::blendEnabled>, CHECK_BOX, {1, 1, 0}, {1, 1, 0}},
+    {IDC_SAFE, field<&Script::safe>, CHECK_BOX, {0, 1, 0}, {0, 1, 0}},
+};
+
+// The value PANEL[i]'s field holds after a round; a number box's each its own.
+static double roundValue(size_t i, int round) {
+    if (PANEL[i].kind != NUMBER_BOX) return PANEL[i].value[round];
+    if (PANEL[i].id == IDC_SUBDIVIDE) return 8 << (2 * round);
+    return 0.25 * (double)(i + 1) + 10 * round;
+}
+
+// That value as a number box shows it: six decimals after a '.' whatever the locale, none for
+// Subdivide.
+static std::string roundText(size_t i, int round) {
+    char text[32];
+    const int decimals = PANEL[i].id == IDC_SUBDIVIDE ? 0 : 6;
+    const double value = roundValue(i, round);
+    return {text,
+            std::to_chars(text, std::end(text), value, std::chars_format::fixed, decimals).ptr};
+}
 
 // Every control, filled with a value of its own each round, lands in its own field when the
 // selection moves on, and shows it again over other values when its stage is shown anew. A
@@ -22,11 +90,12 @@ TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
     const Stage& stage = *script.stages;
     // The round's values, or others: empty boxes, no entry chosen, every check box turned.
     auto fill = [&](int round, bool others) {
-        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
-            ui.control(NUMBER_BOXES[i].id).text = others ? "" : shownText(i, round);
-        for (const ChoiceControl& c : CHOICES) {
-            ui.control(c.id).checked = c.checkBox && (c.chosen[round] != 0) != others;
-            ui.control(c.id).selection = c.checkBox || others ? NO_SELECTION : c.chosen[round];
+        for (size_t i = 0; i < std::size(PANEL); i++) {
+            const PanelControl& c = PANEL[i];
+            StoredControl& control = ui.control(c.id);
+            if (c.kind == NUMBER_BOX) control.text = others ? "" : roundText(i, round);
+            control.checked = c.kind == CHECK_BOX && (c.chosen[round] != 0) != others;
+            control.selection = c.kind != LIST || others ? NO_SELECTION : c.chosen[round];
         }
         ui.control(IDC_TEXTURE_MAP).text = others ? "" : std::string(100 * (round + 1), 'm');
     };
@@ -37,7 +106,17 @@ TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
         fill(round, true);
         pick(IDC_SCRIPT_LIST, 0);
         pick(IDC_STAGE_LIST, 0);
-        EXPECT_EQ(controlsNotAsTyped(ui, script, stage, round), std::vector<int>{}) << round;
+        std::vector<int> wrong;  // the controls whose field or whose show is not the round's
+        for (size_t i = 0; i < std::size(PANEL); i++) {
+            const PanelControl& c = PANEL[i];
+            const StoredControl& control = ui.control(c.id);
+            const bool shows = c.kind == NUMBER_BOX  ? control.text == roundText(i, round)
+                               : c.kind == CHECK_BOX ? control.checked == (c.chosen[round] != 0)
+                                                     : control.selection == c.chosen[round];
+            if (!shows || c.field(script, stage) != (float)roundValue(i, round))
+                wrong.push_back(c.id);
+        }
+        EXPECT_EQ(wrong, std::vector<int>{}) << round;
         EXPECT_EQ(std::string(stage.map), std::string(std::min(100 * (round + 1), 255), 'm'));
         EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage.map);
     }
@@ -71,9 +150,11 @@ TEST_F(Editor, BlendAndWaveListsMapTheirEntries) {
 }
 
 // The stage list names positions: a pick without a selection stays on the first stage, one
-// past the end leaves none, a stage shown shows its frames. Stage Add appends an empty stage,
-// Stage Delete takes the selected one and leaves none current.
-TEST_F(Editor, StageListWalksToThePickedPositionAndItsButtonsAddAndDelete) {
+// past the end leaves none; a stage shown shows its frames. Stage Add appends an empty stage,
+// Stage Delete takes the selected one and leaves none current. With no stage current, then no
+// script, the stage's and the frames' buttons refuse and change nothing, whatever the lists
+// hold.
+TEST_F(Editor, StageListAndItsButtons) {
     openText(THREE_STAGES, 0);
     EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
     pick(IDC_STAGE_LIST, NO_SELECTION);
@@ -91,6 +172,16 @@ TEST_F(Editor, StageListWalksToThePickedPositionAndItsButtonsAddAndDelete) {
               "[ editorimage s0.tga ] } ");
     EXPECT_EQ(entries(IDC_STAGE_LIST).size(), 3u);
     EXPECT_EQ(selected(), "first/-");
+    for (int script : {0, NO_SELECTION}) {
+        pick(IDC_SCRIPT_LIST, script);
+        const uint64_t edits = g.library.editCount;
+        for (int id : {IDC_STAGE_DELETE, IDC_FRAME_LIST, IDC_FRAME_ADD, IDC_FRAME_DELETE,
+                       IDC_FRAME_UPDATE}) {
+            ui.control(IDC_STAGE_LIST).selection = ui.control(IDC_FRAME_LIST).selection = 0;
+            EXPECT_EQ(command(id, {{IDC_FRAME_NAME, "f9.tga"}}), 1) << id << " " << script;
+        }
+        EXPECT_EQ(g.library.editCount, edits) << script;
+    }
 }
 
 // Script Add commits the old script first, then shows the new one, so that the next switch
@@ -116,22 +207,6 @@ TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
     EXPECT_EQ(selected(), "-/-");
 }
 
-// With a script but no current stage, then with no script, the stage's and the frames'
-// buttons refuse and change nothing, whatever their lists hold.
-TEST_F(Editor, StageAndFrameButtonsRefuseWithoutACurrentStage) {
-    openText(THREE_STAGES, 0);
-    for (int script : {0, NO_SELECTION}) {
-        pick(IDC_SCRIPT_LIST, script);
-        const uint64_t edits = g.library.editCount;
-        for (int id : {IDC_STAGE_DELETE, IDC_FRAME_LIST, IDC_FRAME_ADD, IDC_FRAME_DELETE,
-                       IDC_FRAME_UPDATE}) {
-            ui.control(IDC_STAGE_LIST).selection = ui.control(IDC_FRAME_LIST).selection = 0;
-            EXPECT_EQ(command(id, {{IDC_FRAME_NAME, "f9.tga"}}), 1) << id << " " << script;
-        }
-        EXPECT_EQ(g.library.editCount, edits) << script;
-    }
-}
-
 // Each frame button edits the stage's frames and rebuilds the list; a name shorter than two
 // characters and a 256th frame are refused. Submit commits the stage only.
 TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
@@ -148,7 +223,6 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     command(IDC_FRAME_DELETE);
     EXPECT_EQ(stageText(stage), "\t{\n\t\tmap m.tga\n\t\tanim 0.000000 f2.tgax f3.tga end\n\t}\n");
     EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f2.tgax", "f3.tga"}));
-    EXPECT_EQ(stage->animFrameCount, 2);
     for (int count = 2; count < MAX_ANIM_FRAMES; count++)
         command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "frame"}});
     EXPECT_EQ(command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "frame"}}), 1);
@@ -162,17 +236,15 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
 // allowed and an empty box 0; Subdivide an integer. Submit with a box not taken names it and
 // changes nothing.
 TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
-    const struct {
-        const char* text;
-        bool number, integer;
-    } texts[] = {
+    // A text, and whether Rotate Speed and Subdivide take it.
+    const std::tuple<const char*, bool, bool> texts[] = {
         {"", true, true},      {" 12\t", true, true}, {"-0.5", true, false}, {"2.", true, false},
         {"1e3", true, false},  {"abc", false, false}, {"0,5", false, false}, {"2.5x", false, false},
         {"1 2", false, false}, {".", false, false},   {"-", false, false},
     };
-    for (const auto& row : texts) {
-        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, row.text), row.number) << row.text;
-        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, row.text), row.integer) << row.text;
+    for (auto [text, number, integer] : texts) {
+        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, text), number) << text;
+        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, text), integer) << text;
     }
     openText(THREE_STAGES, 0, 0);
     const uint64_t edits = g.library.editCount;
