@@ -102,6 +102,13 @@ struct EditorFixture : ::testing::Test {
     const std::string& shown(int id) { return ui.control(id).text; }
     const Names& entries(int id) { return ui.control(id).items; }
     bool unsaved() { return libraryHasUnsavedChanges(g.library.history); }
+    // Writes the bytes to the path within the test's folder; the full path.
+    std::string writeFile(const std::string& relative, const std::string& bytes) {
+        const std::filesystem::path path = dir / relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
     int open(const std::string& path) {
         ui.answerDialog(path);
         return command(IDM_FILE_OPEN);
@@ -112,9 +119,7 @@ struct EditorFixture : ::testing::Test {
     }
     // Opens the text as a file of scripts, then picks the script and its stage when given.
     void openText(const std::string& text, int script = NO_SELECTION, int stage = NO_SELECTION) {
-        const std::string path = (dir / "scripts/shaders.txt").string();
-        std::ofstream(path) << text;
-        open(path);
+        open(writeFile("scripts/shaders.txt", text));
         if (script != NO_SELECTION) pick(IDC_SCRIPT_LIST, script);
         if (stage != NO_SELECTION) pick(IDC_STAGE_LIST, stage);
     }

@@ -6,6 +6,7 @@
 #include <map>
 
 namespace fs = std::filesystem;
+using Files = std::vector<std::pair<std::string, std::string>>;  // names and texts, in order
 
 // Comment-looking words, an unknown keyword, CR LF, text before and after.
 const std::string FIRE =
@@ -24,39 +25,39 @@ const std::string LAKE =
 const std::string SKY =
     "\t\tsky { subdivide 16 vertexwarp 1.2345678 2 3 { map sky.tga rotate 0.1234567 } }\n";
 
+const Files THREE = {{"a.txt", FIRE}, {"b.txt", WATER}, {"c.txt", SKY}};
+
 struct SaveBack : EditorFixture {
     std::map<std::string, std::string> before;  // path: text as written by the test
     const fs::file_time_type LONG_AGO = fs::file_time_type::clock::now() - std::chrono::hours(48);
 
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = (dir / name).string();
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-        fs::last_write_time(path, LONG_AGO);  // a rewrite shows even within the same second
-        before[path] = text;
-        return path;
-    }
-    // Writes the files, then opens them at once, in order.
-    void openFiles(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string path(const std::string& name) { return (dir / name).string(); }
+    // Writes the files, dated long ago so that a rewrite shows even within the same second,
+    // then opens them at once, in order.
+    void openFiles(const Files& files) {
         std::string answer;
-        for (const auto& [name, text] : files)
-            answer += (answer.empty() ? "" : "\n") + write(name, text);
+        for (const auto& [name, text] : files) {
+            before[writeFile(name, text)] = text;
+            fs::last_write_time(path(name), LONG_AGO);
+            answer += (answer.empty() ? "" : "\n") + path(name);
+        }
         ui.answerDialog(answer);
         ASSERT_EQ(command(IDM_FILE_OPEN), 0);
     }
-    void openThree() { openFiles({{"a.txt", FIRE}, {"b.txt", WATER}, {"c.txt", SKY}}); }
-    // No library, no files: as at start-up.
+    // No library, no files, no answers or questions left: as at start-up.
     void startAfresh() {
         before.clear();
         g.reset();
         fs::remove_all(dir);
+        ui.dialogAnswers.clear();
+        ui.choicesShown.clear();
     }
     // The files the test wrote that were written again since, by name.
     Names rewritten() {
         Names names;
-        for (const auto& [path, text] : before)
-            if (fileText(path) != text || fs::last_write_time(path) != LONG_AGO)
-                names.push_back(fs::path(path).lexically_relative(dir).string());
+        for (const auto& [file, text] : before)
+            if (fileText(file) != text || fs::last_write_time(file) != LONG_AGO)
+                names.push_back(fs::path(file).lexically_relative(dir).string());
         return names;
     }
 };
@@ -110,14 +111,14 @@ TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
         startAfresh();
-        openThree();
-        const std::string old = before[(dir / c.file).string()];
+        openFiles(THREE);
+        const std::string old = before[path(c.file)];
         const ScriptOrigin range = scriptOrigin(findScript(g.library, c.script));
         pickScript(c.script);
         pick(IDC_STAGE_LIST, 0);
         command(c.command, c.typed);
         ASSERT_EQ(command(IDM_FILE_SAVE), 0);
-        EXPECT_EQ(fileText((dir / c.file).string()),
+        EXPECT_EQ(fileText(path(c.file)),
                   old.substr(0, range.begin) + c.text + old.substr(range.end));
         EXPECT_EQ(rewritten(), Names{c.file});
         EXPECT_FALSE(unsaved());
@@ -125,22 +126,22 @@ TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
 }
 
 // Scripts without a file go, once asked, to the end of the file chosen; a script of the same
-// name read from a later file leaves the earlier one.
+// name read from a later file leaves the earlier one, once Save has said so.
 TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
-    openThree();
+    openFiles(THREE);
     command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "new/one"}});
     command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "new/two"}});
-    open(write("d.txt", "sky { { map night.tga } }\n"));
-    const std::string c = (dir / "c.txt").string();
-    ui.answerDialog(c);
+    openFiles({{"d.txt", "sky { { map night.tga } }\n"}});
+    ui.answerDialog(path("c.txt"));
     ui.choiceAnswers = {0};  // Save Anyway
     ASSERT_EQ(command(IDM_FILE_SAVE), 0);
     ASSERT_EQ(ui.choicesShown.size(), 1u);
-    const std::string note = c +
-                             ":1:3: script 'sky' is read from another file now; its text here "
-                             "is dropped";
-    EXPECT_NE(ui.choicesShown[0].text.find(note), std::string::npos) << ui.choicesShown[0].text;
-    EXPECT_EQ(fileText(c), "\t\t\n\nnew/one\n{\n}\n\nnew/two\n{\n}\n");
+    const std::string note =
+        ":1:3: script 'sky' is read from another file now; its text here "
+        "is dropped";
+    EXPECT_NE(ui.choicesShown[0].text.find(path("c.txt") + note), std::string::npos)
+        << ui.choicesShown[0].text;
+    EXPECT_EQ(fileText(path("c.txt")), "\t\t\n\nnew/one\n{\n}\n\nnew/two\n{\n}\n");
     EXPECT_EQ(rewritten(), Names{"c.txt"});
     EXPECT_EQ(ui.dialogsShown.back().save, true) << "asked once where the new scripts go";
 }
@@ -148,7 +149,7 @@ TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
 // Neither opening nor showing a script in the panel is a change, and undoing every change
 // leaves every file as it was: Save then writes nothing and asks nothing.
 TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
-    openThree();
+    openFiles(THREE);
     pickScript("sky");
     pick(IDC_STAGE_LIST, 0);
     pickScript("fire/base");
@@ -173,7 +174,6 @@ TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
 // writes nothing. A write that fails leaves that file whole and unsaved, and the others written.
 TEST_F(SaveBack, SaveAsksFirstAndAFailedWriteStaysUnsaved) {
     openFiles({{"a.txt", FIRE}, {"sub/b.txt", WATER}, {"c.txt", SKY}});
-    const std::string a = (dir / "a.txt").string(), c = (dir / "c.txt").string();
     pickScript("fire/base");
     pick(IDC_STAGE_LIST, 0);
     command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "cold.tga"}});
@@ -182,13 +182,13 @@ TEST_F(SaveBack, SaveAsksFirstAndAFailedWriteStaysUnsaved) {
         command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, std::string(name) + "2"}});
     }
     const std::string changed = "changed by another program\n";
-    std::ofstream(c) << changed;
+    std::ofstream(path("c.txt")) << changed;
     ui.choiceAnswers = {1, 0, 1};  // Cancel; Save Anyway, then Cancel
     EXPECT_EQ(command(IDM_FILE_SAVE), 1);
     EXPECT_EQ(command(IDM_FILE_SAVE), 1);
     EXPECT_EQ(ui.choicesShown.size(), 3u);
     EXPECT_EQ(rewritten(), Names{"c.txt"});
-    EXPECT_EQ(fileText(c), changed);
+    EXPECT_EQ(fileText(path("c.txt")), changed);
     EXPECT_TRUE(unsaved());
 
     fs::rename(dir / "sub", dir / "moved");  // the second file's folder is gone
@@ -196,16 +196,16 @@ TEST_F(SaveBack, SaveAsksFirstAndAFailedWriteStaysUnsaved) {
     EXPECT_EQ(command(IDM_FILE_SAVE), 0);
     ASSERT_EQ(ui.messagesShown.size(), 1u);
     EXPECT_EQ(ui.messagesShown[0].text,
-              "Could not save \"" + (dir / "sub/b.txt").string() + "\": " + strerror(ENOENT));
+              "Could not save \"" + path("sub/b.txt") + "\": " + strerror(ENOENT));
     EXPECT_EQ(
-        fileText(a),
+        fileText(path("a.txt")),
         "// shaders of the fire\r\nfire/base\r\n{\r\n\tsafe\r\n\t{\r\n\t\tmap cold.tga\r\n\t}\r\n"
         "\t[\r\n\t\teditorimage cold.tga\r\n\t]\r\n}" +
             FIRE.substr(FIRE.find("\r\n\r\nfire/top")));
-    EXPECT_EQ(fileText(c),
+    EXPECT_EQ(fileText(path("c.txt")),
               "\t\tsky2\n{\n\tsubdivide 16\n\tvertexwarp 1.234568 2.000000 1.000000\n\t{\n\t\tmap "
               "sky.tga\n\t\trotate 0.123457\n\t}\n\t[\n\t\teditorimage sky.tga\n\t]\n}\n");
-    EXPECT_EQ(fileText((dir / "moved/b.txt").string()), WATER);
+    EXPECT_EQ(fileText(path("moved/b.txt")), WATER);
     EXPECT_TRUE(unsaved());
 }
 
@@ -221,7 +221,7 @@ TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
                                   "\n\n",
                                   "#%d\n",
                                   "s%d { { } { } }\n"};
-    // A command and the box it is given a new name in first, if any.
+    // A command, and the box it takes a new name from (0: none).
     const std::pair<int, int> actions[] = {{IDC_SCRIPT_DELETE, 0},
                                            {IDC_SCRIPT_ADD, IDC_SCRIPT_NAME},
                                            {IDC_STAGE_ADD, 0},
@@ -233,9 +233,7 @@ TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
     for (int round = 0; round < 30; round++) {
         SCOPED_TRACE("round " + std::to_string(round));
         startAfresh();
-        ui.dialogAnswers.clear();  // a Save that asked nothing leaves its answer
-        ui.choicesShown.clear();
-        std::vector<std::pair<std::string, std::string>> files;
+        Files files;
         for (int file = 0; file < 3; file++) {
             files.push_back({"f" + std::to_string(file) + ".txt", ""});
             for (int i = 0; i < 6; i++) {
@@ -273,10 +271,10 @@ TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
 // A recovery copy keeps where its scripts came from: restored, a change saves back into the
 // right file, and the files are searched for textures again.
 TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
-    openThree();
+    openFiles(THREE);
     pickScript("water");
     command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "lake"}});
-    const std::string copy = (dir / "recovery.txt").string();
+    const std::string copy = path("recovery.txt");
     ASSERT_TRUE(writeScriptFile(g.library, copy.c_str()));
     const std::string origins = describeOrigins(g.library, g.library.scripts);
 
@@ -287,7 +285,7 @@ TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
     ASSERT_TRUE(restored.textures.folders.scriptFolders);
     EXPECT_EQ(restored.textures.folders.scriptFolders->path, dir.string());
     ASSERT_EQ(mainDialogProc(restored, DIALOG_COMMAND, IDM_FILE_SAVE), 0);
-    EXPECT_EQ(fileText((dir / "b.txt").string()), LAKE + WATER.substr(WATER.find("\nwater/deep")));
+    EXPECT_EQ(fileText(path("b.txt")), LAKE + WATER.substr(WATER.find("\nwater/deep")));
     EXPECT_EQ(rewritten().front(), "b.txt") << "a.txt is left alone";
     ui.editor = &g;
 }
@@ -295,7 +293,7 @@ TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
 // A note of View > Problems leads to its script, and to its stage when it stands inside one,
 // as a click on the lists would.
 TEST_F(SaveBack, AProblemLeadsToItsScriptAndStage) {
-    openThree();
+    openFiles(THREE);
     const struct {
         const char* file;
         const char* word;  // the first place of it in the file
@@ -307,11 +305,12 @@ TEST_F(SaveBack, AProblemLeadsToItsScriptAndStage) {
         {"b.txt", "trailing", "trailing/-"},
     };
     for (const auto& c : cases) {
-        const int file = findSourceFile(g.library, (dir / c.file).string().c_str());
+        SCOPED_TRACE(c.word);
+        const int file = findSourceFile(g.library, path(c.file).c_str());
         const size_t offset = g.library.files[(size_t)file].text.find(c.word);
         g.selection.reset();
-        EXPECT_TRUE(selectProblemPlace(g, file, offset)) << c.word;
-        EXPECT_EQ(selected(), c.selected) << c.word;
-        EXPECT_EQ(listed(), c.selected) << c.word;
+        EXPECT_TRUE(selectProblemPlace(g, file, offset));
+        EXPECT_EQ(selected(), c.selected);
+        EXPECT_EQ(listed(), c.selected);
     }
 }
