@@ -1,5 +1,4 @@
-// Stages and scripts moved and copied through the clipboard, each against the library as the
-// writer writes it.
+// Stages and scripts moved and copied, each against the library as the writer writes it.
 #include "commands.h"
 #include "editor_fixture.h"
 
@@ -10,9 +9,8 @@ static const std::string A =
     "a { { map s0.tga } { map s1.tga } { map s2.tga } [ editorimage s0.tga ] } ";
 static const std::string B = "b { safe } ";
 
-// Each command changes the library as the row says, in one step of its name, and leaves the
-// moved or new record current and shown; its undo gives back every byte. A text without
-// stages or scripts pastes nothing.
+// Each command is one step of its name that leaves the moved or new record current and shown,
+// and that undo takes back byte for byte; a text without stages or scripts pastes nothing.
 TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
     struct Row {
         int script, stage;
@@ -66,8 +64,8 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
     }
 }
 
-// The clipboard holds a stage as its script's body writes it and a script as its file does;
-// both read back as they were. A copy's name keeps within the 47 characters of a name.
+// The clipboard holds a stage or a script as the writer lays it out, and pastes back as it
+// was; a copy's name keeps within a name's 47 characters.
 TEST_F(Arrange, ClipboardTextRoundTripsThroughTheReaderAndCopiesGetFreeNames) {
     const std::string name(46, 'n');
     openText(name +

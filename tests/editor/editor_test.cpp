@@ -1,5 +1,4 @@
-// The editor's commands on the toolkit-free platform: the panel's mapping, the lists and
-// their buttons, Open and Save, and the rows of the command table.
+// The editor's commands: the panel, the lists and their buttons, Open, Save, the menu rows.
 #include "commands.h"
 #include "editor_fixture.h"
 
@@ -81,9 +80,8 @@ static std::string roundText(size_t i, int round) {
             std::to_chars(text, std::end(text), value, std::chars_format::fixed, decimals).ptr};
 }
 
-// Every control, filled with a value of its own each round, lands in its own field when the
-// selection moves on, and shows it again over other values when its stage is shown anew. A
-// map name longer than its field is cut.
+// Each control lands in its own field when the selection moves on and shows it again over
+// other values; a map name longer than its field is cut.
 TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
     openText("a { { anim 1 f.tga end } } b { { } }", 0, 0);
     const Script& script = *g.library.scripts;
@@ -149,11 +147,8 @@ TEST_F(Editor, BlendAndWaveListsMapTheirEntries) {
     EXPECT_EQ(first->next->blendDst, 0.0f);
 }
 
-// The stage list names positions: a pick without a selection stays on the first stage, one
-// past the end leaves none; a stage shown shows its frames. Stage Add appends an empty stage,
-// Stage Delete takes the selected one and leaves none current. With no stage current, then no
-// script, the stage's and the frames' buttons refuse and change nothing, whatever the lists
-// hold.
+// The stage list walks to the position picked (none: the first) and its buttons add and
+// delete; with no stage, then no script current, the stage's and frames' buttons refuse.
 TEST_F(Editor, StageListAndItsButtons) {
     openText(THREE_STAGES, 0);
     EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
@@ -184,9 +179,8 @@ TEST_F(Editor, StageListAndItsButtons) {
     }
 }
 
-// Script Add commits the old script first, then shows the new one, so that the next switch
-// commits the new script's own settings; an empty name adds nothing. Script Update renames,
-// Script Delete leaves nothing current.
+// Script Add commits the old script, then shows the new one (an empty name adds none); Update
+// renames; Delete leaves nothing current.
 TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
     openText(THREE_STAGES, 0);
     const std::string longName(47, 'n');
@@ -207,8 +201,8 @@ TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
     EXPECT_EQ(selected(), "-/-");
 }
 
-// Each frame button edits the stage's frames and rebuilds the list; a name shorter than two
-// characters and a 256th frame are refused. Submit commits the stage only.
+// The frame buttons edit the frames and the list, but for a one-letter name or a 256th frame;
+// Submit commits the stage only.
 TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     openText("s { { map m.tga } }", 0, 0);
     Stage* stage = g.selection.currentStage;
@@ -232,9 +226,8 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     EXPECT_EQ(g.library.scripts->subdivide, 0);
 }
 
-// A number box takes a text that is wholly one number as it would be read, spaces around it
-// allowed and an empty box 0; Subdivide an integer. Submit with a box not taken names it and
-// changes nothing.
+// A number box takes a text that is wholly one number (Subdivide an integer); Submit names the
+// boxes that do not and changes nothing.
 TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
     // A text, and whether Rotate Speed and Subdivide take it.
     const std::tuple<const char*, bool, bool> texts[] = {
@@ -260,8 +253,7 @@ TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
               "Correct them, then Submit again.");
 }
 
-// Save commits the panel only with a script and a stage current, and says why it failed; the
-// change it committed stays unsaved.
+// Save commits the panel only with a stage current; a failed Save says why and stays unsaved.
 TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     const std::string out = (dir / "out.txt").string();
     EXPECT_EQ(command(IDM_FILE_SAVE_LIBRARY_AS), 1);  // cancelled
@@ -280,9 +272,8 @@ TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     EXPECT_EQ(ui.messagesShown[0].text, "Could not save \"" + missing + "\": " + strerror(ENOENT));
 }
 
-// Picking another script commits the panel to the stage it showed, then empties it: no stage
-// is current; a pick without a selection commits the script's settings and leaves none. Open
-// keeps the selection unless it replaces the script (a name of another case too).
+// Another script, or none, commits the panel and leaves no stage current; Open keeps the
+// selection unless it replaces the script (a name of another case too).
 TEST_F(Editor, AnotherScriptEmptiesThePanelAndOpenDropsTheSelectionItReplaces) {
     EXPECT_EQ(command(IDM_FILE_OPEN), 1);  // cancelled
     openText("a { { map a.tga } } b { { map b.tga } }", 0, 0);
@@ -313,9 +304,8 @@ static Names captionsWhere(When when) {
     return captions;
 }
 
-// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, the stage rows
-// without a current stage (Move Up on the first, Move Down on the last), the script rows but
-// Paste without a current script; a greyed command is refused and changes nothing.
+// Each row greys when its command cannot run (Move Up on the first stage, Step Frame unless
+// paused, ...), and a greyed command is refused.
 TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     auto greyed = [&] { return captionsWhere([&](auto& row) { return !commandEnabled(row, g); }); };
     EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Move Stage Up", "Move Stage Down",
@@ -337,8 +327,7 @@ TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
 }
 
-// Each Preview choice sets what the preview draws (the stages and the background chosen) and
-// takes the check mark of its group; Pause toggles its own.
+// Each Preview choice sets what is drawn and takes its group's check mark; Pause toggles.
 TEST_F(Editor, PreviewChoicesMoveTheirCheckMarks) {
     const struct {
         int id;

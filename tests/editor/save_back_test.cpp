@@ -89,8 +89,7 @@ static std::map<std::string, std::string> byName(const ScriptLibrary& library) {
     return scripts;
 }
 
-// Each change, saved, rewrites its script's range of its file alone, in the file's own line
-// ends; every other file is left alone.
+// Each change, saved, rewrites its script's text alone, in its file's own line ends.
 TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
     const struct {
         const char* script;
@@ -125,8 +124,8 @@ TEST_F(SaveBack, OneChangeRewritesOnlyItsScriptsRange) {
     }
 }
 
-// Scripts without a file go, once asked, to the end of the file chosen; a script of the same
-// name read from a later file leaves the earlier one, once Save has said so.
+// New scripts go to the end of the file asked for once; a script read again from a later file
+// leaves the earlier one.
 TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
     openFiles(THREE);
     command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, "new/one"}});
@@ -146,8 +145,7 @@ TEST_F(SaveBack, NewScriptsAreAppendedAndAScriptReplacedLeavesItsFile) {
     EXPECT_EQ(ui.dialogsShown.back().save, true) << "asked once where the new scripts go";
 }
 
-// Neither opening nor showing a script in the panel is a change, and undoing every change
-// leaves every file as it was: Save then writes nothing and asks nothing.
+// Opening, showing a script and undoing every change leave the files as they were.
 TEST_F(SaveBack, UndoingEverythingLeavesEveryFileAsItWas) {
     openFiles(THREE);
     pickScript("sky");
@@ -209,8 +207,8 @@ TEST_F(SaveBack, SaveAsksFirstAndAFailedWriteStaysUnsaved) {
     EXPECT_TRUE(unsaved());
 }
 
-// Random files and random changes, undos and redos, then Save: the files read back give the
-// library in the editor, and the text between their scripts is all still there, in order.
+// After random changes, undos and redos, saved files read back as the library in the editor
+// and keep the text between their scripts.
 TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
     // Names are unique within the files: a name given twice in one file leaves the earlier
     // text as words the library does not hold, kept.
@@ -268,8 +266,7 @@ TEST_F(SaveBack, RandomChangesSaveToFilesThatReadBackAsTheLibrary) {
     }
 }
 
-// A recovery copy keeps where its scripts came from: restored, a change saves back into the
-// right file, and the files are searched for textures again.
+// A restored recovery copy saves back into its scripts' files and finds their textures.
 TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
     openFiles(THREE);
     pickScript("water");
@@ -290,8 +287,7 @@ TEST_F(SaveBack, ARestoredCopySavesBackToItsFiles) {
     ui.editor = &g;
 }
 
-// A note of View > Problems leads to its script, and to its stage when it stands inside one,
-// as a click on the lists would.
+// A note of View > Problems leads to its script and stage as a click on the lists would.
 TEST_F(SaveBack, AProblemLeadsToItsScriptAndStage) {
     openFiles(THREE);
     const struct {

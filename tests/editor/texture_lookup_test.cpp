@@ -66,8 +66,7 @@ struct EditorTextures : EditorFixture {
     }
 };
 
-// The README's walk-through: every image of the example sits beside the file under the names
-// its scripts use, so no script asks for any.
+// The README's example finds every image beside its file without asking.
 TEST_F(EditorTextures, ExampleScriptsShowTheirTexturesWithoutAsking) {
     open(VELTRA_EXAMPLES_DIR "/demo.txt");
     ASSERT_EQ(entries(IDC_SCRIPT_LIST).size(), 4u);
@@ -81,10 +80,8 @@ TEST_F(EditorTextures, ExampleScriptsShowTheirTexturesWithoutAsking) {
     EXPECT_EQ(locateTitles(), Names{});
 }
 
-// Beside the script in another case, with another extension, in a texture folder chosen
-// through its dialog, or the file chosen in the Locate dialog that a name found nowhere
-// raises once. Reload shows changed and new images in the same slots without asking again,
-// the file chosen in the Locate dialog too.
+// A name is found beside the script (another case or extension), in a texture folder, else
+// once through Locate; Reload reads them all again into the same slots without asking.
 TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     writeImage("scripts/Pics/Wall.tga", RED);
     writeImage("library/sky.tga", BLUE);
@@ -116,8 +113,7 @@ TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     EXPECT_EQ(locateTitles().size(), 2u);
 }
 
-// A map committed by a stage switch is drawn once undo or redo brings its script back: each
-// resolves the restored script's names again rather than draw the slots it last had.
+// Undo and redo draw the restored script's own textures, not the slots it last had.
 TEST_F(EditorTextures, UndoAndRedoDrawTheRestoredScriptsTextures) {
     writeImage("scripts/red.tga", RED);
     writeImage("scripts/green.tga", GREEN);
