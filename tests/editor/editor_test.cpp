@@ -217,6 +217,7 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     command(IDC_FRAME_DELETE);
     EXPECT_EQ(stageText(stage), "\t{\n\t\tmap m.tga\n\t\tanim 0.000000 f2.tgax f3.tga end\n\t}\n");
     EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f2.tgax", "f3.tga"}));
+    EXPECT_EQ(stage->animFrameCount, 2);
     for (int count = 2; count < MAX_ANIM_FRAMES; count++)
         command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "frame"}});
     EXPECT_EQ(command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "frame"}}), 1);
@@ -240,12 +241,14 @@ TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
         EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, text), integer) << text;
     }
     openText(THREE_STAGES, 0, 0);
+    const std::string before = libraryText(g.library);
     const uint64_t edits = g.library.editCount;
     EXPECT_EQ(command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "new.tga"},
                                    {IDC_ROTATE_SPEED, "abc"},
                                    {IDC_WARP_SPEED, " 2 "},
                                    {IDC_SUBDIVIDE, "16.5"}}),
               1);
+    EXPECT_EQ(libraryText(g.library), before);
     EXPECT_EQ(g.library.editCount, edits);
     ASSERT_EQ(ui.messagesShown.size(), 1u);
     EXPECT_EQ(ui.messagesShown[0].text,
