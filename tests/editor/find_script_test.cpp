@@ -41,6 +41,6 @@ TEST_F(FindScript, TheChoiceIsSelectedAsAClickWould) {
     ui.scriptNameAnswers.push_back({true, "lava"});
     EXPECT_EQ(command(IDM_EDIT_FIND_SCRIPT), 1);
     EXPECT_EQ(command(IDM_EDIT_FIND_SCRIPT), 1);
-    EXPECT_STREQ(g.selection.currentScript->name, "deep_water");
-    EXPECT_EQ(ui.listSelection(IDC_SCRIPT_LIST), 4);
+    EXPECT_EQ(selected(), "deep_water/-");
+    EXPECT_EQ(listed(), "deep_water/-");
 }
