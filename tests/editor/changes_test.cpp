@@ -99,8 +99,7 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         IDC_FRAME_DELETE,  IDC_STAGE_ADD,       IDC_STAGE_DELETE,    IDC_SCRIPT_ADD,
         IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE,    IDC_SUBMIT,          IDC_SCRIPT_UPDATE,
         IDM_STAGE_MOVE_UP, IDM_STAGE_MOVE_DOWN, IDM_STAGE_DUPLICATE, IDM_STAGE_COPY,
-        IDM_STAGE_PASTE,   IDM_SCRIPT_COPY,     IDM_SCRIPT_PASTE,    IDM_SCRIPT_DUPLICATE,
-    };
+        IDM_STAGE_PASTE,   IDM_SCRIPT_COPY,     IDM_SCRIPT_PASTE,    IDM_SCRIPT_DUPLICATE};
     // Commands that commit the script's settings or the stage's panel first, each a step of
     // its own that the test takes first.
     auto commitsFirst = [](int id, bool stage) {
