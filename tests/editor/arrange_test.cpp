@@ -1,25 +1,16 @@
-// Stages and scripts moved and copied through the clipboard, each against the library as the
-// writer writes it.
+// Stages and scripts moved and copied, each against the library as the writer writes it.
 #include "commands.h"
 #include "editor_fixture.h"
 
-#include <regex>
-
 using Arrange = EditorFixture;
-
-// The text with each run of spaces, tabs and line breaks one space.
-static std::string words(const std::string& text) {
-    return std::regex_replace(text, std::regex("\\s+"), " ");
-}
 
 static const char* const LIBRARY = "a { { map s0.tga } { map s1.tga } { map s2.tga } } b { safe }";
 static const std::string A =
     "a { { map s0.tga } { map s1.tga } { map s2.tga } [ editorimage s0.tga ] } ";
 static const std::string B = "b { safe } ";
 
-// Each command changes the library as the row says, in one step of its name, and leaves the
-// moved or new record current and shown; its undo gives back every byte. A text without
-// stages or scripts pastes nothing.
+// Each command is one step of its name that leaves the moved or new record current and shown,
+// and that undo takes back byte for byte; a text without stages or scripts pastes nothing.
 TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
     struct Row {
         int script, stage;
@@ -60,10 +51,9 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
         SCOPED_TRACE(caption + std::string(" ") + row.clipboard);
         EXPECT_EQ(words(libraryText(g.library)), row.after);
         EXPECT_EQ(selected(), row.selected);
-        const Selection& s = g.selection;
-        EXPECT_EQ(ui.listSelection(IDC_SCRIPT_LIST), scriptIndex(g.library, s.currentScript));
-        EXPECT_EQ(ui.listSelection(IDC_STAGE_LIST), stageIndex(s.currentScript, s.currentStage));
-        EXPECT_EQ(shown(IDC_TEXTURE_MAP), s.currentStage ? s.currentStage->map : "");
+        EXPECT_EQ(listed(), row.selected);
+        const Stage* stage = g.selection.currentStage;
+        EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage ? stage->map : "");
         if (row.after == A + B) {
             EXPECT_EQ(historyStepCount(g.library.history), steps);
             continue;
@@ -74,8 +64,8 @@ TEST_F(Arrange, EachCommandIsOneStepThatUndoRestoresByteForByte) {
     }
 }
 
-// The clipboard holds a stage as its script's body writes it and a script as its file does;
-// both read back as they were. A copy's name keeps within the 47 characters of a name.
+// The clipboard holds a stage or a script as the writer lays it out, and pastes back as it
+// was; a copy's name keeps within a name's 47 characters.
 TEST_F(Arrange, ClipboardTextRoundTripsThroughTheReaderAndCopiesGetFreeNames) {
     const std::string name(46, 'n');
     openText(name +

@@ -1,6 +1,5 @@
-// The named changes to the library as the commands make them: one step each, named in the
-// Edit menu, that undo and redo take back and forth; unsaved changes; and a long random run
-// against the writer's output.
+// The commands' changes to the library: one named step each, undone and redone, checked
+// step by step and in a long random run against the writer's output.
 #include "commands.h"
 #include "editor_fixture.h"
 
@@ -12,22 +11,19 @@ static std::string detail(const EditorContext& g, int id) {
     return words ? words : "";
 }
 
-// Each command is one step, named in the Edit menu; a commit that changes nothing is none.
-// Undo makes the script and stage the step touched current and shows them; a new step drops
-// the steps to redo.
+// Each command is one step named in the Edit menu, a commit that changes nothing none; undo
+// shows the script and stage it touched; a new step drops the steps to redo.
 TEST_F(Changes, EachCommandIsOneNamedStepAndUndoShowsWhatItTouched) {
     openText("a { { map a.tga } } b { } c { }", 0, 0);
     EXPECT_EQ(historyStepCount(g.library.history), 1);  // the Open; the picks changed nothing
-    const std::string more = (dir / "more.txt").string();
-    std::ofstream(more) << "B { safe } e { }";
-    struct Step {
+    const std::string more = writeFile("more.txt", "B { safe } e { }");
+    const struct {
         const char* name;
         int id;
         int index;  // the entry picked, for a list
         Edits typed;
         const char* selectedAfterUndo;
-    };
-    const Step steps[] = {
+    } steps[] = {
         {"Submit", IDC_SUBMIT, 0, {{IDC_TEXTURE_MAP, "b.tga"}}, "a/0"},
         {"Frame Add", IDC_FRAME_ADD, 0, {{IDC_FRAME_NAME, "f1.tga"}}, "a/0"},
         {"Frame Update", IDC_FRAME_UPDATE, 0, {{IDC_FRAME_NAME, "f2.tga"}}, "a/0"},
@@ -40,19 +36,20 @@ TEST_F(Changes, EachCommandIsOneNamedStepAndUndoShowsWhatItTouched) {
         {"Script Delete", IDC_SCRIPT_DELETE, 0, {}, "d/-"},
         {"Open", IDM_FILE_OPEN, 0, {}, "b/-"},  // the script it replaced
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
         if (step.id == IDM_FILE_OPEN) ui.answerDialog(more);
         ui.control(IDC_FRAME_LIST).selection = 0;  // for Frame Update
         pick(step.id, step.index, step.typed);
         EXPECT_EQ(detail(g, IDM_EDIT_UNDO), step.name);
         command(IDM_EDIT_UNDO);
-        EXPECT_EQ(selected(), step.selectedAfterUndo) << step.name;
+        EXPECT_EQ(selected(), step.selectedAfterUndo);
         // The panel shows the restored records: committing it changes nothing.
         const Selection& s = g.selection;
         const uint64_t edits = g.library.editCount;
         if (s.currentScript) readScriptProperties(g, s.currentScript);
         if (s.currentStage) readStageProperties(g, s.currentStage);
-        EXPECT_EQ(g.library.editCount, edits) << step.name;
+        EXPECT_EQ(g.library.editCount, edits);
         EXPECT_EQ(shown(IDC_SCRIPT_NAME), s.currentScript ? s.currentScript->name : "");
         EXPECT_EQ(detail(g, IDM_EDIT_REDO), step.name);
         command(IDM_EDIT_REDO);
@@ -92,10 +89,9 @@ static void checkInvariants(const EditorContext& g) {
     }
 }
 
-// Random commands, undos and redos against the writer's output after every step, and the
-// unsaved mark against the state of the last Save; the second half with a history small
-// enough to drop its oldest steps. Without a current script the buttons change nothing (but
-// Script Add and Paste). Stages and scripts are also moved, dragged, copied and pasted.
+// Random commands, undos and redos against the writer's output and the unsaved mark after
+// each, the second half with a history that drops its oldest steps. Without a current script
+// only Script Add and Paste change anything.
 TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
     const char* const texts[] = {"", "0", "2.5x", "-1.25", "300", "pics/a.tga", "ab", "first"};
     const int commands[] = {
@@ -103,8 +99,7 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         IDC_FRAME_DELETE,  IDC_STAGE_ADD,       IDC_STAGE_DELETE,    IDC_SCRIPT_ADD,
         IDC_SCRIPT_DELETE, IDC_FRAME_UPDATE,    IDC_SUBMIT,          IDC_SCRIPT_UPDATE,
         IDM_STAGE_MOVE_UP, IDM_STAGE_MOVE_DOWN, IDM_STAGE_DUPLICATE, IDM_STAGE_COPY,
-        IDM_STAGE_PASTE,   IDM_SCRIPT_COPY,     IDM_SCRIPT_PASTE,    IDM_SCRIPT_DUPLICATE,
-    };
+        IDM_STAGE_PASTE,   IDM_SCRIPT_COPY,     IDM_SCRIPT_PASTE,    IDM_SCRIPT_DUPLICATE};
     // Commands that commit the script's settings or the stage's panel first, each a step of
     // its own that the test takes first.
     auto commitsFirst = [](int id, bool stage) {
@@ -146,8 +141,7 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         const int action = (int)(rng() % 32);
         const uint64_t edits = editCount;
         if (action < 6) {
-            const int box = IDC_STAGE_LIST + (int)(rng() % 40);
-            ui.control(box).text = texts[rng() % std::size(texts)];
+            ui.control(IDC_STAGE_LIST + (int)(rng() % 40)).text = texts[rng() % std::size(texts)];
         } else if (action < 8) {
             ui.setCheck(IDC_STAGE_LIST + (int)(rng() % 40), rng() % 2);
         } else if (action < 20) {
@@ -173,15 +167,14 @@ TEST_F(Changes, RandomCommandsUndosAndRedosMatchTheReferenceHistory) {
         } else if (action < 22) {
             if (g.selection.currentStage) commitFirst(true, true);
             save((dir / "out.txt").string());
-            if (!libraryHasUnsavedChanges(g.library.history)) savedPosition = position;
+            if (!unsaved()) savedPosition = position;
         } else {
             const bool undo = action < 27;
             if (command(undo ? IDM_EDIT_UNDO : IDM_EDIT_REDO) == 0)
                 position = undo ? position - 1 : position + 1;
         }
         ASSERT_EQ(libraryText(g.library), states[position]) << "step " << step;
-        ASSERT_EQ(libraryHasUnsavedChanges(g.library.history), position != savedPosition)
-            << "step " << step;
+        ASSERT_EQ(unsaved(), position != savedPosition) << "step " << step;
         ASSERT_NO_FATAL_FAILURE(checkInvariants(g)) << "step " << step;
     }
 }

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ inline std::string libraryText(const ScriptLibrary& library) {
     return text;
 }
 
+// The text with each run of spaces, tabs and line breaks one space.
+inline std::string words(const std::string& text) {
+    return std::regex_replace(text, std::regex("\\s+"), " ");
+}
+
 struct EditorFixture : ::testing::Test {
     FocusTakingStore ui;
     EditorContext g{&ui};
@@ -72,6 +78,10 @@ struct EditorFixture : ::testing::Test {
         ui.control(list).selection = index;
         return command(list, edits);
     }
+    // A click on the script of that name in the script list.
+    int pickScript(const char* name) {
+        return pick(IDC_SCRIPT_LIST, scriptIndex(g.library, findScript(g.library, name)));
+    }
     // The current script and the current stage's place in it: "a/0", "a/-" (none), "-/-",
     // "a/elsewhere" (a stage of another script).
     std::string selected() {
@@ -82,8 +92,23 @@ struct EditorFixture : ::testing::Test {
                                                   : std::to_string(index);
         return (s.currentScript ? s.currentScript->name : "-") + ("/" + stage);
     }
+    // The same for the entries the two lists select, as the user sees them.
+    std::string listed() {
+        const int script = ui.listSelection(IDC_SCRIPT_LIST);
+        const int stage = ui.listSelection(IDC_STAGE_LIST);
+        return (script < 0 ? "-" : entries(IDC_SCRIPT_LIST)[(size_t)script]) + "/" +
+               (stage < 0 ? "-" : std::to_string(stage));
+    }
     const std::string& shown(int id) { return ui.control(id).text; }
     const Names& entries(int id) { return ui.control(id).items; }
+    bool unsaved() { return libraryHasUnsavedChanges(g.library.history); }
+    // Writes the bytes to the path within the test's folder; the full path.
+    std::string writeFile(const std::string& relative, const std::string& bytes) {
+        const std::filesystem::path path = dir / relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
     int open(const std::string& path) {
         ui.answerDialog(path);
         return command(IDM_FILE_OPEN);
@@ -94,9 +119,7 @@ struct EditorFixture : ::testing::Test {
     }
     // Opens the text as a file of scripts, then picks the script and its stage when given.
     void openText(const std::string& text, int script = NO_SELECTION, int stage = NO_SELECTION) {
-        const std::string path = (dir / "scripts/shaders.txt").string();
-        std::ofstream(path) << text;
-        open(path);
+        open(writeFile("scripts/shaders.txt", text));
         if (script != NO_SELECTION) pick(IDC_SCRIPT_LIST, script);
         if (stage != NO_SELECTION) pick(IDC_STAGE_LIST, stage);
     }

@@ -1,10 +1,9 @@
-// The editor's commands on the toolkit-free platform: the panel's mapping, the lists and
-// their buttons, the frame buttons, Open and Save, and the rows of the command table.
+// The editor's commands: the panel, the lists and their buttons, Open, Save, the menu rows.
 #include "commands.h"
-#include "control_fields.h"
 #include "editor_fixture.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <span>
 
@@ -13,20 +12,88 @@ using Editor = EditorFixture;
 static const char* const THREE_STAGES =
     "first { { map s0.tga } { map s1.tga } { map s2.tga anim 1 f1.tga f2.tga end } } second { }";
 
-// Every control, filled as a user would with a value of its own each round, lands in its own
-// field when the selection moves on, and shows it again over other values when its stage is
-// shown anew. A map name longer than its field is cut.
+// A field of the stage or of the script, as a number.
+using FieldOf = double (*)(const Script&, const Stage&);
+template <auto Field>
+double field(const Script& script, const Stage& stage) {
+    if constexpr (std::is_invocable_v<decltype(Field), const Stage&>)
+        return static_cast<double>(stage.*Field);
+    else
+        return static_cast<double>(script.*Field);
+}
+
+// Each control of the panel with its field; a list or check box with the entry it chooses
+// each round (1: checked) and the value its field then holds. Every control takes another
+// value in some round, and no two the same values in every round, so that none can fail to
+// commit or show, nor two swap, unseen. With Blendfunc off both blend lists show GL_ZERO, so
+// the round that turns it off chooses GL_ZERO in both.
+constexpr int ROUNDS = 3;
+enum ControlKind { NUMBER_BOX, LIST, CHECK_BOX };
+struct PanelControl {
+    int id;
+    FieldOf field;
+    ControlKind kind = NUMBER_BOX;
+    int chosen[ROUNDS] = {};
+    double value[ROUNDS] = {};
+};
+static const PanelControl PANEL[] = {
+    {IDC_SCROLL_X, field<&Stage::scrollX>},
+    {IDC_SCROLL_Y, field<&Stage::scrollY>},
+    {IDC_SCALE_X, field<&Stage::scaleX>},
+    {IDC_SCALE_Y, field<&Stage::scaleY>},
+    {IDC_ROTATE_SPEED, field<&Stage::rotateSpeed>},
+    {IDC_ALPHA_MIN, field<&Stage::alphaMin>},
+    {IDC_ALPHA_MAX, field<&Stage::alphaMax>},
+    {IDC_ALPHA_SPEED, field<&Stage::alphaSpeed>},
+    {IDC_ANIM_DELAY, field<&Stage::animDelay>},
+    {IDC_WARP_SPEED, field<&Script::warpSpeed>},
+    {IDC_WARP_DISTANCE, field<&Script::warpDistance>},
+    {IDC_WARP_SMOOTHNESS, field<&Script::warpSmoothness>},
+    {IDC_SUBDIVIDE, field<&Script::subdivide>},
+    {IDC_SCROLL_TYPE_X, field<&Stage::scrollTypeX>, LIST, {1, 0, 2}, {1, 0, 2}},
+    {IDC_SCROLL_TYPE_Y, field<&Stage::scrollTypeY>, LIST, {2, 1, 0}, {2, 1, 0}},
+    {IDC_SCALE_TYPE_X, field<&Stage::scaleTypeX>, LIST, {0, 2, 1}, {0, 2, 1}},
+    {IDC_SCALE_TYPE_Y, field<&Stage::scaleTypeY>, LIST, {2, 0, 1}, {2, 0, 1}},
+    // GL_SRC_ALPHA, GL_DST_COLOR, GL_ZERO; GL_ONE_MINUS_DST_ALPHA, GL_ONE_MINUS_SRC_COLOR, GL_ZERO.
+    {IDC_BLEND_SRC, field<&Stage::blendSrc>, LIST, {4, 2, 0}, {770, 774, 0}},
+    {IDC_BLEND_DST, field<&Stage::blendDst>, LIST, {7, 3, 0}, {773, 769, 0}},
+    {IDC_ALPHA_MASK, field<&Stage::alphamask>, CHECK_BOX, {1, 0, 1}, {1, 0, 1}},
+    {IDC_SPHERE_MAPPING, field<&Stage::envmap>, CHECK_BOX, {0, 1, 1}, {0, 1, 1}},
+    {IDC_BLENDFUNC, field<&Stage::blendEnabled>, CHECK_BOX, {1, 1, 0}, {1, 1, 0}},
+    {IDC_SAFE, field<&Script::safe>, CHECK_BOX, {0, 1, 0}, {0, 1, 0}},
+};
+
+// The value PANEL[i]'s field holds after a round; a number box's each its own.
+static double roundValue(size_t i, int round) {
+    if (PANEL[i].kind != NUMBER_BOX) return PANEL[i].value[round];
+    if (PANEL[i].id == IDC_SUBDIVIDE) return 8 << (2 * round);
+    return 0.25 * (double)(i + 1) + 10 * round;
+}
+
+// That value as a number box shows it: six decimals after a '.' whatever the locale, none for
+// Subdivide.
+static std::string roundText(size_t i, int round) {
+    char text[32];
+    const int decimals = PANEL[i].id == IDC_SUBDIVIDE ? 0 : 6;
+    const double value = roundValue(i, round);
+    return {text,
+            std::to_chars(text, std::end(text), value, std::chars_format::fixed, decimals).ptr};
+}
+
+// Each control lands in its own field when the selection moves on and shows it again over
+// other values; a map name longer than its field is cut.
 TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
     openText("a { { anim 1 f.tga end } } b { { } }", 0, 0);
     const Script& script = *g.library.scripts;
     const Stage& stage = *script.stages;
-    // The round's values, or others ("" and no entry chosen).
+    // The round's values, or others: empty boxes, no entry chosen, every check box turned.
     auto fill = [&](int round, bool others) {
-        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
-            ui.control(NUMBER_BOXES[i].id).text = others ? "" : withPoint(typedValue(i, round), 2);
-        for (const ChoiceControl& c : CHOICES) {
-            ui.control(c.id).checked = c.checkBox && (c.chosen[round] != 0) != others;
-            ui.control(c.id).selection = c.checkBox || others ? NO_SELECTION : c.chosen[round];
+        for (size_t i = 0; i < std::size(PANEL); i++) {
+            const PanelControl& c = PANEL[i];
+            StoredControl& control = ui.control(c.id);
+            if (c.kind == NUMBER_BOX) control.text = others ? "" : roundText(i, round);
+            control.checked = c.kind == CHECK_BOX && (c.chosen[round] != 0) != others;
+            control.selection = c.kind != LIST || others ? NO_SELECTION : c.chosen[round];
         }
         ui.control(IDC_TEXTURE_MAP).text = others ? "" : std::string(100 * (round + 1), 'm');
     };
@@ -37,13 +104,17 @@ TEST_F(Editor, EveryControlLandsInItsOwnFieldAndShowsIt) {
         fill(round, true);
         pick(IDC_SCRIPT_LIST, 0);
         pick(IDC_STAGE_LIST, 0);
-        EXPECT_EQ(fieldsNotAsTyped(script, stage, round), std::vector<int>{}) << round;
-        for (size_t i = 0; i < std::size(NUMBER_BOXES); i++)
-            EXPECT_EQ(shown(NUMBER_BOXES[i].id), shownText(i, round)) << NUMBER_BOXES[i].id;
-        for (const ChoiceControl& c : CHOICES) {
+        std::vector<int> wrong;  // the controls whose field or whose show is not the round's
+        for (size_t i = 0; i < std::size(PANEL); i++) {
+            const PanelControl& c = PANEL[i];
             const StoredControl& control = ui.control(c.id);
-            EXPECT_EQ(c.checkBox ? control.checked : control.selection, c.chosen[round]) << c.id;
+            const bool shows = c.kind == NUMBER_BOX  ? control.text == roundText(i, round)
+                               : c.kind == CHECK_BOX ? control.checked == (c.chosen[round] != 0)
+                                                     : control.selection == c.chosen[round];
+            if (!shows || c.field(script, stage) != (float)roundValue(i, round))
+                wrong.push_back(c.id);
         }
+        EXPECT_EQ(wrong, std::vector<int>{}) << round;
         EXPECT_EQ(std::string(stage.map), std::string(std::min(100 * (round + 1), 255), 'm'));
         EXPECT_EQ(shown(IDC_TEXTURE_MAP), stage.map);
     }
@@ -59,28 +130,26 @@ TEST_F(Editor, BlendAndWaveListsMapTheirEntries) {
     for (auto [factor, index] : comboOfFactor)
         EXPECT_EQ(blendFactorToComboIndex(factor), index) << factor;
     openText(
-        "s { { blendfunc GL_SRC_COLOR GL_DST_COLOR } "
-        "{ blendfunc GL_ONE GL_SRC_ALPHA_SATURATE } }",
+        "s { { blendfunc GL_SRC_COLOR GL_DST_COLOR } { blendfunc GL_ONE GL_SRC_ALPHA_SATURATE } }",
         0, 0);
-    Stage* first = g.library.scripts->stages;
+    const Stage* first = g.library.scripts->stages;
     EXPECT_STREQ(SOURCE_BLEND_NAMES[ui.comboSelection(IDC_BLEND_SRC)], "GL_DST_COLOR");
     EXPECT_STREQ(DEST_BLEND_NAMES[ui.comboSelection(IDC_BLEND_DST)], "GL_SRC_COLOR");
     ui.comboSetSelection(IDC_SCALE_TYPE_X, NO_SELECTION);
     pick(IDC_STAGE_LIST, 0);
-    EXPECT_EQ(first->blendSrc, 774.0f);
-    EXPECT_EQ(first->blendDst, 768.0f);
-    EXPECT_EQ(first->scaleTypeX, 255);
     EXPECT_EQ(ui.comboSelection(IDC_SCALE_TYPE_X), NO_SELECTION);
     pick(IDC_STAGE_LIST, 1);
     EXPECT_EQ(ui.comboSelection(IDC_BLEND_DST), NO_SELECTION);
     pick(IDC_STAGE_LIST, 1);
+    EXPECT_EQ(first->blendSrc, 774.0f);
+    EXPECT_EQ(first->blendDst, 768.0f);
+    EXPECT_EQ(first->scaleTypeX, 255);
     EXPECT_EQ(first->next->blendDst, 0.0f);
 }
 
-// The stage list names positions. A pick without a selection stays on the first stage, one
-// past the end leaves none; a stage shown shows its frames. Stage Add appends an empty stage,
-// Stage Delete takes the selected one and leaves none current.
-TEST_F(Editor, StageListWalksToThePickedPositionAndItsButtonsAddAndDelete) {
+// The stage list walks to the position picked (none: the first) and its buttons add and
+// delete; with no stage, then no script current, the stage's and frames' buttons refuse.
+TEST_F(Editor, StageListAndItsButtons) {
     openText(THREE_STAGES, 0);
     EXPECT_EQ(entries(IDC_STAGE_LIST), (Names{"Stage 0", "Stage 1", "Stage 2"}));
     pick(IDC_STAGE_LIST, NO_SELECTION);
@@ -89,44 +158,15 @@ TEST_F(Editor, StageListWalksToThePickedPositionAndItsButtonsAddAndDelete) {
     EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f1.tga", "f2.tga"}));
     pick(IDC_STAGE_LIST, 3);
     EXPECT_EQ(selected(), "first/-");
-    Script* first = g.library.scripts;
     command(IDC_STAGE_ADD);
     EXPECT_EQ(entries(IDC_STAGE_LIST).back(), "Stage 3");
-    EXPECT_STREQ(stageAt(first, 3)->map, "");
     pick(IDC_STAGE_LIST, 1);
     command(IDC_STAGE_DELETE);
-    EXPECT_STREQ(stageAt(first, 1)->map, "s2.tga");
+    EXPECT_EQ(words(scriptText(g.library.scripts)),
+              "first { { map s0.tga } { map s2.tga anim 1.000000 f1.tga f2.tga end } { } "
+              "[ editorimage s0.tga ] } ");
     EXPECT_EQ(entries(IDC_STAGE_LIST).size(), 3u);
     EXPECT_EQ(selected(), "first/-");
-}
-
-// Script Add commits the old script first, then shows the new one, so that the next switch
-// commits the new script's own settings; an empty name adds nothing. Script Update renames,
-// Script Delete leaves nothing current.
-TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
-    openText(THREE_STAGES, 0);
-    Script* first = g.library.scripts;
-    command(IDC_SCRIPT_ADD, {{IDC_SUBDIVIDE, "64"}, {IDC_SCRIPT_NAME, std::string(50, 'n')}});
-    EXPECT_EQ(first->subdivide, 64);
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST).back(), std::string(47, 'n'));
-    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
-    pick(IDC_SCRIPT_LIST, 0);
-    EXPECT_EQ(first->next->next->subdivide, 0);
-    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, ""}});
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST).size(), 3u);
-    pick(IDC_STAGE_LIST, 1);
-    command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "renamed"}});
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"renamed", "second", std::string(47, 'n')}));
-    command(IDC_SCRIPT_DELETE);
-    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"second", std::string(47, 'n')}));
-    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
-    EXPECT_EQ(selected(), "-/-");
-}
-
-// With a script but no current stage, then with no script, the stage's and the frames'
-// buttons refuse and change nothing, whatever their lists hold.
-TEST_F(Editor, StageAndFrameButtonsRefuseWithoutACurrentStage) {
-    openText(THREE_STAGES, 0);
     for (int script : {0, NO_SELECTION}) {
         pick(IDC_SCRIPT_LIST, script);
         const uint64_t edits = g.library.editCount;
@@ -139,28 +179,44 @@ TEST_F(Editor, StageAndFrameButtonsRefuseWithoutACurrentStage) {
     }
 }
 
-// Each frame button edits the stage's frames and rebuilds the list; a name shorter than two
-// characters and a 256th frame are refused. Submit commits the stage only.
+// Script Add commits the old script, then shows the new one (an empty name adds none); Update
+// renames; Delete leaves nothing current.
+TEST_F(Editor, ScriptButtonsAddRenameAndDelete) {
+    openText(THREE_STAGES, 0);
+    const std::string longName(47, 'n');
+    command(IDC_SCRIPT_ADD, {{IDC_SUBDIVIDE, "64"}, {IDC_SCRIPT_NAME, longName + "nnn"}});
+    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
+    pick(IDC_SCRIPT_LIST, 0);
+    command(IDC_SCRIPT_ADD, {{IDC_SCRIPT_NAME, ""}});
+    EXPECT_EQ(words(libraryText(g.library)),
+              "first { subdivide 64 { map s0.tga } { map s1.tga } { map s2.tga anim 1.000000 "
+              "f1.tga f2.tga end } [ editorimage s0.tga ] } second { } " +
+                  longName + " { } ");
+    pick(IDC_STAGE_LIST, 1);
+    command(IDC_SCRIPT_UPDATE, {{IDC_SCRIPT_NAME, "renamed"}});
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"renamed", "second", longName}));
+    command(IDC_SCRIPT_DELETE);
+    EXPECT_EQ(entries(IDC_SCRIPT_LIST), (Names{"second", longName}));
+    EXPECT_EQ(entries(IDC_STAGE_LIST), Names{});
+    EXPECT_EQ(selected(), "-/-");
+}
+
+// The frame buttons edit the frames and the list, but for a one-letter name or a 256th frame;
+// Submit commits the stage only.
 TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
-    openText("s { { } }", 0, 0);
+    openText("s { { map m.tga } }", 0, 0);
     Stage* stage = g.selection.currentStage;
-    auto frames = [&] {
-        Names names;
-        for (AnimFrame* f = stage->animFrames; f; f = f->next) names.push_back(f->name);
-        return names;
-    };
     EXPECT_EQ(command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "a"}}), 1);
     for (const char* name : {"f1.tga", "f2.tga", "f3.tga"})
         command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, name}});
-    EXPECT_EQ(frames(), (Names{"f1.tga", "f2.tga", "f3.tga"}));
     EXPECT_EQ(stage->animCurrent, stage->animFrames);
     EXPECT_EQ(pick(IDC_FRAME_LIST, NO_SELECTION), 1);
     pick(IDC_FRAME_LIST, 1);
     command(IDC_FRAME_UPDATE, {{IDC_FRAME_NAME, shown(IDC_FRAME_NAME) + "x"}});
     pick(IDC_FRAME_LIST, 0);
     command(IDC_FRAME_DELETE);
-    EXPECT_EQ(frames(), (Names{"f2.tgax", "f3.tga"}));
-    EXPECT_EQ(entries(IDC_FRAME_LIST), frames());
+    EXPECT_EQ(stageText(stage), "\t{\n\t\tmap m.tga\n\t\tanim 0.000000 f2.tgax f3.tga end\n\t}\n");
+    EXPECT_EQ(entries(IDC_FRAME_LIST), (Names{"f2.tgax", "f3.tga"}));
     EXPECT_EQ(stage->animFrameCount, 2);
     for (int count = 2; count < MAX_ANIM_FRAMES; count++)
         command(IDC_FRAME_ADD, {{IDC_FRAME_NAME, "frame"}});
@@ -171,31 +227,28 @@ TEST_F(Editor, FrameButtonsEditTheFramesAndSubmitTheStageOnly) {
     EXPECT_EQ(g.library.scripts->subdivide, 0);
 }
 
-// A number box takes a text that is wholly one number as it would be read, spaces around it
-// allowed and an empty box 0; Subdivide an integer. Submit with a box not taken names it and
-// changes nothing.
+// A number box takes a text that is wholly one number (Subdivide an integer); Submit names the
+// boxes that do not and changes nothing.
 TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
-    const struct {
-        const char* text;
-        bool number, integer;
-    } texts[] = {
+    // A text, and whether Rotate Speed and Subdivide take it.
+    const std::tuple<const char*, bool, bool> texts[] = {
         {"", true, true},      {" 12\t", true, true}, {"-0.5", true, false}, {"2.", true, false},
         {"1e3", true, false},  {"abc", false, false}, {"0,5", false, false}, {"2.5x", false, false},
         {"1 2", false, false}, {".", false, false},   {"-", false, false},
     };
-    for (const auto& row : texts) {
-        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, row.text), row.number) << row.text;
-        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, row.text), row.integer) << row.text;
+    for (auto [text, number, integer] : texts) {
+        EXPECT_EQ(numberBoxAccepts(IDC_ROTATE_SPEED, text), number) << text;
+        EXPECT_EQ(numberBoxAccepts(IDC_SUBDIVIDE, text), integer) << text;
     }
     openText(THREE_STAGES, 0, 0);
-    const std::string before = scriptText(g.library.scripts);
+    const std::string before = libraryText(g.library);
     const uint64_t edits = g.library.editCount;
     EXPECT_EQ(command(IDC_SUBMIT, {{IDC_TEXTURE_MAP, "new.tga"},
                                    {IDC_ROTATE_SPEED, "abc"},
                                    {IDC_WARP_SPEED, " 2 "},
                                    {IDC_SUBDIVIDE, "16.5"}}),
               1);
-    EXPECT_EQ(scriptText(g.library.scripts), before);
+    EXPECT_EQ(libraryText(g.library), before);
     EXPECT_EQ(g.library.editCount, edits);
     ASSERT_EQ(ui.messagesShown.size(), 1u);
     EXPECT_EQ(ui.messagesShown[0].text,
@@ -203,28 +256,27 @@ TEST_F(Editor, NumberBoxesTakeWholeNumbersAndSubmitRefusesTheRest) {
               "Correct them, then Submit again.");
 }
 
-// Save commits the panel only with a script and a stage current, and says why it failed; the
-// change it committed stays unsaved.
+// Save commits the panel only with a stage current; a failed Save says why and stays unsaved.
 TEST_F(Editor, SaveCommitsWithAStageCurrentAndReportsAFailure) {
     const std::string out = (dir / "out.txt").string();
     EXPECT_EQ(command(IDM_FILE_SAVE_LIBRARY_AS), 1);  // cancelled
-    openText("a { subdivide 8 { } } b { }", 0);
+    openText("a { subdivide 8 { map m.tga } } b { }", 0);
     save(out, {{IDC_SUBDIVIDE, "32"}});
-    EXPECT_NE(fileText(out).find("\tsubdivide 8\n"), std::string::npos);
+    EXPECT_EQ(words(fileText(out)), "a { subdivide 8 { map m.tga } [ editorimage m.tga ] } b { } ");
     pick(IDC_STAGE_LIST, 0);
     save(out, {{IDC_SUBDIVIDE, "32"}, {IDC_TEXTURE_MAP, "edited.tga"}});
-    EXPECT_NE(fileText(out).find("\tsubdivide 32\n\t{\n\t\tmap edited.tga\n"), std::string::npos);
+    EXPECT_EQ(words(fileText(out)),
+              "a { subdivide 32 { map edited.tga } [ editorimage edited.tga ] } b { } ");
     const std::string missing = (dir / "none/out.txt").string();
     save(missing, {{IDC_TEXTURE_MAP, "lost.tga"}});
-    EXPECT_TRUE(libraryHasUnsavedChanges(g.library.history));
+    EXPECT_TRUE(unsaved());
     ASSERT_EQ(ui.messagesShown.size(), 1u);
     EXPECT_EQ(ui.messagesShown[0].caption, "Save Error");
     EXPECT_EQ(ui.messagesShown[0].text, "Could not save \"" + missing + "\": " + strerror(ENOENT));
 }
 
-// Picking another script commits the panel to the stage it showed, then empties it: no stage
-// is current; a pick without a selection commits the script's settings and leaves none. Open
-// keeps the selection unless it replaces the script (a name of another case too).
+// Another script, or none, commits the panel and leaves no stage current; Open keeps the
+// selection unless it replaces the script (a name of another case too).
 TEST_F(Editor, AnotherScriptEmptiesThePanelAndOpenDropsTheSelectionItReplaces) {
     EXPECT_EQ(command(IDM_FILE_OPEN), 1);  // cancelled
     openText("a { { map a.tga } } b { { map b.tga } }", 0, 0);
@@ -255,9 +307,8 @@ static Names captionsWhere(When when) {
     return captions;
 }
 
-// Undo and Redo grey with nothing to undo or redo, Step Frame unless paused, the stage rows
-// without a current stage (Move Up on the first, Move Down on the last), the script rows but
-// Paste without a current script; a greyed command is refused and changes nothing.
+// Each row greys when its command cannot run (Move Up on the first stage, Step Frame unless
+// paused, ...), and a greyed command is refused.
 TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     auto greyed = [&] { return captionsWhere([&](auto& row) { return !commandEnabled(row, g); }); };
     EXPECT_EQ(greyed(), (Names{"Undo", "Redo", "Move Stage Up", "Move Stage Down",
@@ -279,15 +330,13 @@ TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
 }
 
-// Each Preview choice sets what the preview draws (the stages and the background chosen) and
-// takes the check mark of its group; Pause toggles its own.
+// Each Preview choice sets what is drawn and takes its group's check mark; Pause toggles.
 TEST_F(Editor, PreviewChoicesMoveTheirCheckMarks) {
-    struct Row {
+    const struct {
         int id;
         Names checked;
         int stages, background;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Selected Stage Only", "Blue"}, 2, 0},
         {IDM_BACKGROUND_CHECKERBOARD, {"Selected Stage Only", "Checkerboard"}, 2, 2},
         {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Checkerboard"}, 2, 2},
@@ -297,11 +346,12 @@ TEST_F(Editor, PreviewChoicesMoveTheirCheckMarks) {
         {IDM_PREVIEW_WHOLE_SCRIPT, {"Whole Script", "Black"}, 0, 1},
         {IDM_BACKGROUND_BLUE, {"Whole Script", "Blue"}, 0, 0},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         command(row.id);
         EXPECT_EQ(captionsWhere([&](auto& c) { return c.checkedWhen && c.checkedWhen(g); }),
                   row.checked);
-        EXPECT_EQ(g.preview.previewStages, row.stages) << row.id;
-        EXPECT_EQ(g.preview.previewBackground, row.background) << row.id;
+        EXPECT_EQ(std::pair(g.preview.previewStages, g.preview.previewBackground),
+                  std::pair(row.stages, row.background))
+            << row.id;
     }
 }

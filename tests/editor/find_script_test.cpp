@@ -1,5 +1,4 @@
-// Find Script: the ranking of the library's names against what is typed, and the choice
-// selected in the script list as a click on its entry would.
+// Find Script: the names ranked against what is typed, and the choice shown.
 #include "editor_fixture.h"
 
 struct FindScript : EditorFixture {
@@ -17,8 +16,7 @@ struct FindScript : EditorFixture {
     }
 };
 
-// The whole name, then names that start with it, then a word of the name that starts with
-// it, then anywhere; shorter first, then library order.
+// The whole name, then its start, a word's start, anywhere; shorter first, then in order.
 TEST_F(FindScript, BestMatchesFirstWithoutRegardToCase) {
     EXPECT_EQ(matches("water"), (Names{"Water", "WATERY", "demo/water", "deep_water",
                                        "demo/waterfall", "underwater"}));
@@ -29,8 +27,8 @@ TEST_F(FindScript, BestMatchesFirstWithoutRegardToCase) {
     EXPECT_EQ(matches("lava"), Names{});
 }
 
-// Enter commits the script shown, then shows the chosen one and selects its entry; a cancel
-// or an unknown name changes nothing.
+// Enter commits the script shown, then shows the choice as a click would; a cancel or an
+// unknown name changes nothing.
 TEST_F(FindScript, TheChoiceIsSelectedAsAClickWould) {
     pick(IDC_SCRIPT_LIST, 7);
     Script* stone = g.selection.currentScript;
@@ -43,6 +41,6 @@ TEST_F(FindScript, TheChoiceIsSelectedAsAClickWould) {
     ui.scriptNameAnswers.push_back({true, "lava"});
     EXPECT_EQ(command(IDM_EDIT_FIND_SCRIPT), 1);
     EXPECT_EQ(command(IDM_EDIT_FIND_SCRIPT), 1);
-    EXPECT_STREQ(g.selection.currentScript->name, "deep_water");
-    EXPECT_EQ(ui.listSelection(IDC_SCRIPT_LIST), 4);
+    EXPECT_EQ(selected(), "deep_water/-");
+    EXPECT_EQ(listed(), "deep_water/-");
 }

@@ -1,6 +1,5 @@
-// The editor's answer to which file holds a texture name, against real image files, DevIL
-// and a headless Mesa context: the folders before the Locate dialog, the Texture Folders
-// command, Reload Textures, and the textures of scripts that undo and redo bring back.
+// Which file holds a texture name, against real image files and a headless Mesa context: the
+// folders before the Locate dialog, Texture Folders, Reload Textures, and undo and redo.
 #include "editor_fixture.h"
 #include "test_images.h"
 
@@ -8,8 +7,8 @@
 
 #include <array>
 
-namespace fs = std::filesystem;
 using Rgba = std::array<uint8_t, 4>;
+using Pixels = std::vector<Rgba>;
 
 const Rgba RED = {255, 0, 0, 255};
 const Rgba GREEN = {0, 255, 0, 255};
@@ -19,41 +18,44 @@ const Rgba WHITE = {255, 255, 255, 255};  // the placeholder's corner texel
 // The editor with its preview started, as at start-up, into a context of 16 x 16 pixels.
 struct EditorTextures : EditorFixture {
     void SetUp() override {
-        ui.previewWidth = 16;
-        ui.previewHeight = 16;
+        ui.previewWidth = ui.previewHeight = 16;
         startPreview(g);
         if (!g.preview.previewContextReady) GTEST_SKIP() << "no headless OpenGL context";
     }
     void TearDown() override { stopPreview(g); }
 
     std::string writeImage(const std::string& relative, Rgba colour) {
-        Bytes texels;
-        for (int i = 0; i < 16 * 16; i++) texels.insert(texels.end(), colour.begin(), colour.end());
-        const Bytes tga = encodeTga(16, 16, texels);
-        const fs::path path = dir / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write((const char*)tga.data(), tga.size());
-        return path.string();
+        const Bytes tga = encodeTga(1, 1, Bytes(colour.begin(), colour.end()));
+        return writeFile(relative, std::string(tga.begin(), tga.end()));
     }
-    // The Locate dialogs shown so far; the Open dialogs have no title.
+    // The titles of the Locate dialogs shown so far; the Open dialogs have none.
     Names locateTitles() {
         Names titles;
         for (const DialogShown& shown : ui.dialogsShown)
             if (!shown.title.empty()) titles.push_back(shown.title);
         return titles;
     }
-    // The first texel of the texture that a slot shows.
-    Rgba texel(int slot) {
-        std::vector<uint8_t> texels(16 * 16 * 4);
-        glBindTexture(GL_TEXTURE_2D, g.textures.textureTable[slot].glTexture);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        return {texels[0], texels[1], texels[2], texels[3]};
+    bool showsPlaceholder(int slot) {
+        const TextureSlot* table = g.textures.textureTable;
+        return table[slot].glTexture == table[g.textures.placeholderSlot].glTexture;
     }
+    // The texture slot of each stage of the current script.
     std::vector<int> stageSlots() {
         std::vector<int> slots;
         for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next)
             slots.push_back(stage->texture);
         return slots;
+    }
+    // The first texel of the texture each slot shows.
+    Pixels texels(const std::vector<int>& slots) {
+        Pixels corners;
+        for (int slot : slots) {
+            std::vector<uint8_t> texels(16 * 16 * 4);
+            glBindTexture(GL_TEXTURE_2D, g.textures.textureTable[slot].glTexture);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+            corners.push_back({texels[0], texels[1], texels[2], texels[3]});
+        }
+        return corners;
     }
     // The middle pixel of a frame the preview window draws.
     Rgba drawn() {
@@ -64,28 +66,22 @@ struct EditorTextures : EditorFixture {
     }
 };
 
-// The walk-through of the README: every image of the example sits beside the file under the
-// names its scripts use, so no script asks for any.
+// The README's example finds every image beside its file without asking.
 TEST_F(EditorTextures, ExampleScriptsShowTheirTexturesWithoutAsking) {
     open(VELTRA_EXAMPLES_DIR "/demo.txt");
     ASSERT_EQ(entries(IDC_SCRIPT_LIST).size(), 4u);
-    const TextureSlot* slots = g.textures.textureTable;
-    const uint32_t placeholder = slots[g.textures.placeholderSlot].glTexture;
     for (int index = 0; index < 4; index++) {
         pick(IDC_SCRIPT_LIST, index);
-        for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next) {
-            EXPECT_NE(slots[stage->texture].glTexture, placeholder) << stage->map;
+        for (int slot : stageSlots()) EXPECT_FALSE(showsPlaceholder(slot)) << index;
+        for (const Stage* stage = g.selection.currentScript->stages; stage; stage = stage->next)
             for (const AnimFrame* frame = stage->animFrames; frame; frame = frame->next)
                 EXPECT_NE(frame->texture, g.textures.placeholderSlot) << frame->name;
-        }
     }
     EXPECT_EQ(locateTitles(), Names{});
 }
 
-// Beside the script in another case, with another extension, in a texture folder chosen
-// through its dialog, or the file chosen in the Locate dialog that a name found nowhere
-// raises once. Reload shows changed and newly added images in the same slots, without
-// asking again; the file chosen in the Locate dialog is read again too.
+// A name is found beside the script (another case or extension), in a texture folder, else
+// once through Locate; Reload reads them all again into the same slots without asking.
 TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     writeImage("scripts/Pics/Wall.tga", RED);
     writeImage("library/sky.tga", BLUE);
@@ -102,11 +98,8 @@ TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     pick(IDC_SCRIPT_LIST, 0);
     EXPECT_EQ(locateTitles(), (Names{"Locate located.tga", "Locate missing.tga"}));
     const std::vector<int> slots = stageSlots();
-    EXPECT_EQ(texel(slots[0]), RED);
-    EXPECT_EQ(texel(slots[1]), BLUE);
-    EXPECT_EQ(texel(slots[2]), RED);
-    const TextureSlot* table = g.textures.textureTable;
-    EXPECT_EQ(table[slots[3]].glTexture, table[g.textures.placeholderSlot].glTexture);
+    EXPECT_EQ(texels(slots), (Pixels{RED, BLUE, RED, WHITE}));
+    EXPECT_TRUE(showsPlaceholder(slots[3]));
 
     const int tableSize = g.textures.textureCount;
     writeImage("scripts/Pics/Wall.tga", GREEN);
@@ -114,16 +107,13 @@ TEST_F(EditorTextures, FoldersFirstThenOneLocateDialogAndReloadInTheSameSlots) {
     writeImage("scripts/missing.tga", GREEN);
     EXPECT_EQ(command(IDM_FILE_RELOAD_TEXTURES), 0);
     EXPECT_EQ(stageSlots(), slots);
+    EXPECT_EQ(texels(slots), (Pixels{GREEN, BLUE, BLUE, GREEN}));
+    EXPECT_EQ(texels({g.textures.placeholderSlot}), Pixels{WHITE});
     EXPECT_EQ(g.textures.textureCount, tableSize);
-    EXPECT_EQ(texel(slots[0]), GREEN);
-    EXPECT_EQ(texel(slots[2]), BLUE);
-    EXPECT_EQ(texel(slots[3]), GREEN);
-    EXPECT_EQ(texel(g.textures.placeholderSlot), WHITE);
     EXPECT_EQ(locateTitles().size(), 2u);
 }
 
-// A map committed by a stage switch is drawn once undo or redo brings its script back: each
-// resolves the restored script's names again rather than draw the slots it last had.
+// Undo and redo draw the restored script's own textures, not the slots it last had.
 TEST_F(EditorTextures, UndoAndRedoDrawTheRestoredScriptsTextures) {
     writeImage("scripts/red.tga", RED);
     writeImage("scripts/green.tga", GREEN);
