@@ -16,11 +16,11 @@ static QStringList recoveryCopies() {
 class QtHistoryTest : public QtEditorTest {
   protected:
     // Undo's and Redo's items as the user sees them, greyed or not, then the title.
-    QString shown() {
+    std::string shown() {
         QString text;
         for (int id : {IDM_EDIT_UNDO, IDM_EDIT_REDO})
             text += menuItem(id)->text() + (menuItem(id)->isEnabled() ? " | " : " (greyed) | ");
-        return text + title();
+        return (text + title()).toStdString();
     }
     // Drops the files on the editor window as a file manager does.
     void drop(const QStringList& paths) {
@@ -51,7 +51,7 @@ TEST_F(QtHistoryTest, EditMenuNamesItsStepsAndItsShortcutsUndoAndRedo) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
     qt().setText(IDC_SCRIPT_NAME, "added");
     click(IDC_SCRIPT_ADD);
-    const std::pair<QKeyCombination, QString> steps[] = {
+    const std::pair<QKeyCombination, const char*> steps[] = {
         {{}, "&Undo Script Add | &Redo (greyed) | first.txt and 1 more* — VeltraEd"},
         {Qt::CTRL | Qt::Key_Z, "&Undo Open | &Redo Script Add | first.txt and 1 more — VeltraEd"},
         {Qt::CTRL | Qt::Key_Z, "&Undo (greyed) | &Redo Open | VeltraEd*"},
