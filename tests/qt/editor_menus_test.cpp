@@ -77,8 +77,7 @@ TEST_F(QtEditorTest, FindScriptCompletesAsTypedAndShowsTheChoice) {
     commands.clear();
     keys(Qt::CTRL | Qt::Key_F);
     EXPECT_EQ(listed, QStringList{"demo/flame"});
-    ASSERT_TRUE(g().selection.currentScript);
-    EXPECT_STREQ(g().selection.currentScript->name, "demo/flame");
+    EXPECT_EQ(selectedEntry(IDC_SCRIPT_LIST), "demo/flame");
     EXPECT_EQ(commands, std::vector{IDM_EDIT_FIND_SCRIPT});
 }
 

@@ -101,9 +101,6 @@ TEST_F(QtEditorTest, ProblemsPanelShowsTheNotesAndLeadsToTheirPlaces) {
     EXPECT_TRUE(screen.contains(window()->frameGeometry()));
 
     QTreeWidget* tree = app->problemsDock()->tree();
-    auto selected = [this] {  // as the lists show it
-        return (selectedEntry(IDC_SCRIPT_LIST) + "/" + selectedEntry(IDC_STAGE_LIST)).toStdString();
-    };
     QStringList rows;
     for (QTreeWidgetItemIterator row(tree); *row; ++row) rows << (*row)->text(0);
     ASSERT_EQ(rows, (QStringList{"fire.txt (2)",
@@ -113,10 +110,10 @@ TEST_F(QtEditorTest, ProblemsPanelShowsTheNotesAndLeadsToTheirPlaces) {
     const QPoint place = tree->visualItemRect(tree->topLevelItem(0)->child(1)).center();
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place);
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place);
-    EXPECT_EQ(selected(), "fire/Stage 1");
+    EXPECT_EQ(selectedEntry(IDC_SCRIPT_LIST) + "/" + selectedEntry(IDC_STAGE_LIST), "fire/Stage 1");
     tree->setCurrentItem(tree->topLevelItem(0)->child(0));  // Enter on the script's note
     QTest::keyClick(tree, Qt::Key_Return);
-    EXPECT_EQ(selected(), "fire/");
+    EXPECT_EQ(selectedEntry(IDC_SCRIPT_LIST) + "/" + selectedEntry(IDC_STAGE_LIST), "fire/");
 
     app->problemsDock()->close();  // by its own button
     QApplication::processEvents();

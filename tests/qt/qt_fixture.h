@@ -144,7 +144,7 @@ class QtEditorTest : public testing::Test {
         app->runCommand(list);
     }
     // The text of the list's selected entry; empty with none.
-    QString selectedEntry(int list) {
+    std::string selectedEntry(int list) {
         char text[64] = "";
         qt().listItemText(list, qt().listSelection(list), text, sizeof text);
         return text;
