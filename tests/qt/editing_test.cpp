@@ -69,7 +69,7 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("a\n{\n\t{\n\t\tmap "));
 }
 
-// A right click opens the list's Edit items; dragging "Stage 2" onto "Stage 0" is one move.
+// A right click selects and opens the list's Edit items; dragging a stage to the top is one move.
 TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
     startOnScreen();
     openScripts("a { { map stone.tga } { map glow.tga } { map water.tga } }", 0, 1);
@@ -82,6 +82,7 @@ TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
     EXPECT_EQ(menu->actions().size(), 5);
     EXPECT_EQ(menu->actions()[0], menuItem(IDM_STAGE_MOVE_UP));
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "the right click selected the first stage";
     menu->close();
     EXPECT_EQ(window()->contextMenu(IDC_SCRIPT_LIST)->actions().size(), 3);
     QTest::mousePress(stages, Qt::LeftButton, {}, entryPlace(IDC_STAGE_LIST, 2));
