@@ -56,7 +56,8 @@ inline void chooseFile(QFileDialog* dialog, const QString& path) {
     static_cast<QDialog*>(dialog)->accept();
 }
 
-// The next preview frame, drawn at time 0, as RGB rows from the top.
+// The next preview frame, drawn at time 0 (the clock's first step after it), as RGB rows
+// from the top.
 inline QImage nextPreviewFrame(QtPlatform& qt, PreviewState& preview) {
     QImage frame;
     preview.previewTime = 0;
