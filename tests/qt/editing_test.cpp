@@ -1,6 +1,4 @@
-// Working from the keyboard and in windows that grow, on the real display: the keys of the
-// boxes and lists, the marks of number boxes, the lists' context menus and drag, the editor
-// window at twice its size and the preview in a window of another shape.
+// Working from the keyboard and in windows that grow: keys, marks, context menus, drag, sizes.
 #include "qt_fixture.h"
 
 #include "dialog_templates.h"
@@ -10,7 +8,6 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QListView>
 #include <QMenu>
 #include <QProcess>
 #include <QSplitter>
@@ -20,27 +17,18 @@ static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
 
 class QtEditingTest : public QtEditorTest {
   protected:
-    // Opens the text as a file and picks the script and its stage. Its texture names are
-    // found among the example's images, so no Locate dialog opens.
+    // Opens the text as a file and picks that script and stage. Its textures are the example's
+    // images, so no Locate dialog opens.
     void openScripts(const char* text, int script, int stage) {
         addTextureFolder(g().textures.folders, VELTRA_EXAMPLES_DIR "/pics/demo");
         app->openFiles({write("scripts.txt", text)});
-        for (auto [list, index] : {std::pair{IDC_SCRIPT_LIST, script}, {IDC_STAGE_LIST, stage}}) {
-            qt().listSetSelection(list, index);
-            app->runCommand(list);
-        }
+        pick(IDC_SCRIPT_LIST, script);
+        pick(IDC_STAGE_LIST, stage);
     }
-    // Where the entry of a list is, in its viewport.
-    QPoint entry(int list, int row) {
-        auto* view = qobject_cast<QListView*>(qt().control(list));
-        return view->visualRect(view->model()->index(row, 0)).center();
-    }
-    QWidget* viewport(int list) { return qobject_cast<QListView*>(qt().control(list))->viewport(); }
 };
 
-// Each key runs its command only in its control: Enter in a box, Delete, Copy and Paste in a
-// list; the Edit menu's keys anywhere. A number box is marked as soon as its text is not a
-// number; Escape puts back the text last shown.
+// A number box is marked while its text is not a number; Escape puts back the text shown. Each
+// key runs its command in its control (Enter, Delete, Copy, Paste) or anywhere (the Edit menu's).
 TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked) {
     startOnScreen();
     openScripts("a { { map stone.tga rotate 2 } { map glow.tga } } b { }", 0, 0);
@@ -56,11 +44,8 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked
     EXPECT_FALSE(box->property("notANumber").toBool());
     qt().setText(IDC_SCRIPT_NAME, "");
     qt().listSetSelection(IDC_STAGE_LIST, 1);
-    const struct {
-        int control;
-        QKeyCombination keys;
-        int command;
-    } rows[] = {
+    const std::tuple<int, QKeyCombination, int> rows[] = {
+        // control, keys, command
         {IDC_ROTATE_SPEED, Qt::Key_Return, IDC_SUBMIT},
         {IDC_SUBDIVIDE, Qt::KeypadModifier | Qt::Key_Enter, IDC_SUBMIT},
         {IDC_FRAME_NAME, Qt::Key_Return, IDC_FRAME_ADD},
@@ -75,50 +60,45 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked
         {IDC_SCRIPT_LIST, Qt::CTRL | Qt::Key_V, IDM_SCRIPT_PASTE},
         {IDC_SCRIPT_LIST, Qt::Key_Delete, IDC_SCRIPT_DELETE},
     };
-    for (const auto& row : rows) {
-        QWidget* control = qt().control(row.control);
-        control->setFocus();
+    for (const auto& [control, pressed, command] : rows) {
+        qt().control(control)->setFocus();
         commands.clear();
-        QTest::keyClick(control, row.keys.key(), row.keys.keyboardModifiers());
-        EXPECT_EQ(commands, std::vector{row.command}) << findCommand(row.command)->caption;
+        QTest::keyClick(qt().control(control), pressed.key(), pressed.keyboardModifiers());
+        EXPECT_EQ(commands, std::vector{command}) << findCommand(command)->caption;
     }
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("a\n{\n\t{\n\t\tmap "));
 }
 
-// A right click selects the entry and opens the list's commands, the Edit menu's own items;
-// dragging "Stage 2" onto "Stage 0" moves it there in one step.
+// A right click selects and opens the list's Edit items; dragging a stage to the top is one move.
 TEST_F(QtEditingTest, ListsOfferTheirCommandsOnARightClickAndStagesMoveByDrag) {
     startOnScreen();
     openScripts("a { { map stone.tga } { map glow.tga } { map water.tga } }", 0, 1);
-    const QPoint first = entry(IDC_STAGE_LIST, 0);
-    QTest::mouseClick(viewport(IDC_STAGE_LIST), Qt::RightButton, {}, first);
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, first,
-                                 viewport(IDC_STAGE_LIST)->mapToGlobal(first));
-    QApplication::sendEvent(viewport(IDC_STAGE_LIST), &rightClick);
+    QWidget* stages = listView(IDC_STAGE_LIST)->viewport();
+    const QPoint first = entryPlace(IDC_STAGE_LIST, 0);
+    QTest::mouseClick(stages, Qt::RightButton, {}, first);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, first, stages->mapToGlobal(first));
+    QApplication::sendEvent(stages, &rightClick);
     QMenu* menu = window()->contextMenu(IDC_STAGE_LIST);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
     EXPECT_EQ(menu->actions().size(), 5);
     EXPECT_EQ(menu->actions()[0], menuItem(IDM_STAGE_MOVE_UP));
-    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "on the first stage";
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "the right click selected the first stage";
     menu->close();
     EXPECT_EQ(window()->contextMenu(IDC_SCRIPT_LIST)->actions().size(), 3);
-    QWidget* stages = viewport(IDC_STAGE_LIST);
-    QTest::mousePress(stages, Qt::LeftButton, {}, entry(IDC_STAGE_LIST, 2));
+    QTest::mousePress(stages, Qt::LeftButton, {}, entryPlace(IDC_STAGE_LIST, 2));
     for (int row : {1, 0}) {
-        QMouseEvent move(QEvent::MouseMove, entry(IDC_STAGE_LIST, row),
-                         stages->mapToGlobal(entry(IDC_STAGE_LIST, row)), Qt::NoButton,
+        const QPoint place = entryPlace(IDC_STAGE_LIST, row);
+        QMouseEvent move(QEvent::MouseMove, place, stages->mapToGlobal(place), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(stages, &move);
     }
-    QTest::mouseRelease(stages, Qt::LeftButton, {}, entry(IDC_STAGE_LIST, 0));
+    QTest::mouseRelease(stages, Qt::LeftButton, {}, first);
     EXPECT_STREQ(g().library.scripts->stages->map, "water.tga");
     EXPECT_EQ(g().selection.currentStage, g().library.scripts->stages);
     EXPECT_STREQ(undoStepName(g().library.history), "Move Stage Up");
 }
 
-// At twice its size every control is inside the window and none overlaps another (a group
-// frames its controls); the lists take the room. The size and the lists' split come back
-// in the next run.
+// At twice its size the controls neither overlap nor leave, the lists grow; the size is kept.
 TEST_F(QtEditingTest, EditorWindowGrowsAndTheListsTakeTheRoom) {
     startOnScreen();
     QWidget* client = window()->centralWidget();
@@ -156,15 +136,13 @@ TEST_F(QtEditingTest, EditorWindowGrowsAndTheListsTakeTheRoom) {
     EXPECT_EQ(window()->listSplitter()->sizes(), sizes);
 }
 
-// At 800 x 600 the preview draws the square centred on the background with the pixels of
-// `veltra render --size 800x600`; the wheel zooms (four notches double) and Home fits.
+// At 800 x 600 the preview draws as `veltra render --size 800x600`; the wheel zooms, Home fits.
 TEST_F(QtEditingTest, PreviewOfAnotherShapeDrawsAsVeltraRenderAndZooms) {
     startOnScreen();
     PreviewWindow* preview = qt().previewWindow();
     preview->resize(800, 600);
     app->openFiles({EXAMPLE_FILE});
-    qt().listSetSelection(IDC_SCRIPT_LIST, 0);  // demo/stone_wall, its textures beside it
-    app->runCommand(IDC_SCRIPT_LIST);
+    pick(IDC_SCRIPT_LIST, 0);  // demo/stone_wall, its textures beside it
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return nextPreviewFrame(qt(), g().preview).width() == 800; }));
     const QImage shown = nextPreviewFrame(qt(), g().preview);

@@ -1,6 +1,4 @@
-// The menus of the command table on the real window: their items, captions,
-// check marks and greying; Find Script, Texture Folders and the choices kept
-// between runs.
+// The menus of the command table, Find Script, Texture Folders and the choices kept between runs.
 #include "qt_fixture.h"
 
 #include "dialog_templates.h"
@@ -14,9 +12,8 @@
 
 static const char* const EXAMPLE_FILE = VELTRA_EXAMPLES_DIR "/demo.txt";
 
-// A popup's items as shown: text and keys ("\t" before keys that act only in one
-// control), "-" for a separator, [check] and (radio) items, a submenu's items
-// indented after it.
+// A popup's items as shown: text and keys ("\t" before keys of one control), "-" for a separator,
+// [check] and (radio) items, a submenu's items indented after it.
 static QStringList shownItems(const QMenu* popup, const QString& indent = {}) {
     QStringList shown;
     for (const QAction* item : popup->actions()) {
@@ -66,7 +63,7 @@ TEST(EditorMenus, EveryMenuRowHasItsItemWithItsKeysThatRunsItsCommand) {
     }
 }
 
-// Ctrl+F, three letters in another case, Enter: the script is shown.
+// Ctrl+F, three letters in another case, Enter: the one completion is shown.
 TEST_F(QtEditorTest, FindScriptCompletesAsTypedAndShowsTheChoice) {
     startOnScreen();
     app->openFiles({EXAMPLE_FILE});
@@ -80,8 +77,7 @@ TEST_F(QtEditorTest, FindScriptCompletesAsTypedAndShowsTheChoice) {
     commands.clear();
     keys(Qt::CTRL | Qt::Key_F);
     EXPECT_EQ(listed, QStringList{"demo/flame"});
-    ASSERT_TRUE(g().selection.currentScript);
-    EXPECT_STREQ(g().selection.currentScript->name, "demo/flame");
+    EXPECT_EQ(selectedEntry(IDC_SCRIPT_LIST), "demo/flame");
     EXPECT_EQ(commands, std::vector{IDM_EDIT_FIND_SCRIPT});
 }
 
@@ -91,35 +87,27 @@ static QStringList pathsOf(const SearchFolder* folder) {
     return paths;
 }
 
-// The items follow the editor's choices, made through the command path, and are cleared as
-// well as set (which choice checks which the editor's tests show); Step Frame runs only while
-// paused. The choices and two texture folders, the second moved up, come back in the next
-// run; the paused clock does not.
+// Check marks and Step Frame follow the choices; they and the folders, not the pause, are kept.
 TEST_F(QtEditorTest, CheckMarksFollowTheChoicesAndTheyAndTheFoldersAreKeptBetweenRuns) {
     startOnScreen();
-    auto checkedItems = [this] {  // the captions of the checked items, in menu order
+    auto shown = [this] {  // the captions of the checked items, in menu order
         QStringList checked;
         for (const Command& row : std::span(COMMANDS, COMMAND_COUNT))
             if (row.menu && menuItem(row.id)->isChecked()) checked << row.caption;
+        if (menuItem(IDM_PREVIEW_STEP_FRAME)->isEnabled()) checked << "Step Frame enabled";
         return checked;
     };
-    const struct {
-        std::vector<int> commands;
-        QStringList checked;
-        bool stepFrameEnabled;
-    } steps[] = {
-        {{}, {"Whole Script", "Blue"}, false},
+    const std::pair<std::vector<int>, QStringList> steps[] = {
+        {{}, {"Whole Script", "Blue"}},
         {{IDM_PREVIEW_SELECTED_STAGE_ONLY, IDM_BACKGROUND_BLACK, IDM_PREVIEW_PAUSE},
-         {"Selected Stage Only", "Pause", "Black"},
-         true},
-        {{IDM_PREVIEW_PAUSE}, {"Selected Stage Only", "Black"}, false},
+         {"Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
+        {{IDM_PREVIEW_PAUSE}, {"Selected Stage Only", "Black"}},
+        {{IDM_PREVIEW_PAUSE}, {"Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
     };
-    for (const auto& step : steps) {
-        for (int id : step.commands) app->runCommand(id);
-        EXPECT_EQ(checkedItems(), step.checked);
-        EXPECT_EQ(menuItem(IDM_PREVIEW_STEP_FRAME)->isEnabled(), step.stepFrameEnabled);
+    for (const auto& [run, checked] : steps) {
+        for (int id : run) app->runCommand(id);
+        EXPECT_EQ(shown(), checked);
     }
-    app->runCommand(IDM_PREVIEW_PAUSE);
     answer<TextureFoldersDialog>([](TextureFoldersDialog* dialog) {
         dialog->addFolder(QStringLiteral("/textures/first"));
         dialog->addFolder(QStringLiteral("/textures/second"));
@@ -135,5 +123,5 @@ TEST_F(QtEditorTest, CheckMarksFollowTheChoicesAndTheyAndTheFoldersAreKeptBetwee
     app = std::make_unique<EditorApp>();
     startOnScreen();
     EXPECT_EQ(pathsOf(g().textures.folders.textureFolders), folders);
-    EXPECT_EQ(checkedItems(), (QStringList{"Selected Stage Only", "Black"}));
+    EXPECT_EQ(shown(), (QStringList{"Selected Stage Only", "Black"}));
 }

@@ -1,6 +1,4 @@
-// The windows on a real display: the template's controls, the notifications
-// that become commands, the preview, the file dialogs, the way out of the main
-// loop and teardown; the tests' main.
+// The template's controls, the lists' notifications, both windows, the Save dialog, the main loop.
 #include "qt_fixture.h"
 
 #include "dialog_templates.h"
@@ -10,7 +8,6 @@
 #include <QComboBox>
 
 #include <clocale>
-#include <filesystem>
 
 // The widget class of each ControlKind, in the order of the enum.
 static const char* const CLASSES[] = {"QLabel",    "QGroupBox", "QPushButton", "QCheckBox",
@@ -29,13 +26,11 @@ static QWidget* findControl(QtPlatform& qt, const DialogControl& control) {
     return nullptr;
 }
 
-// Each control as the template gives it. What the user enters reaches the
-// editor through the platform, and what the editor sets shows; drop-down
-// lists choose nothing by themselves. Only buttons run a command.
+// Each control as the template gives it, its value carried both ways; only buttons run a command.
 TEST_F(QtEditorTest, EveryControlIsAsTheTemplateGivesItAndCarriesItsValue) {
     startOnScreen();
-    for (int i = 0; i < EDITOR_TEMPLATE.controlCount; i++) {
-        const DialogControl& control = EDITOR_TEMPLATE.controls[i];
+    for (const DialogControl& control :
+         std::span(EDITOR_TEMPLATE.controls, EDITOR_TEMPLATE.controlCount)) {
         const int id = control.id;
         SCOPED_TRACE(control.caption + std::to_string(id));
         QWidget* widget = findControl(qt(), control);
@@ -47,59 +42,48 @@ TEST_F(QtEditorTest, EveryControlIsAsTheTemplateGivesItAndCarriesItsValue) {
         EXPECT_EQ(widget->pos(),
                   window()->dialogUnits().toPixels(control.x, control.y, 0, 0).topLeft());
         commands.clear();
-        char text[16];
-        switch (control.kind) {
-            case CONTROL_PUSH_BUTTON:
-                click(id);
-                break;
-            case CONTROL_CHECK_BOX:
-                click(id);
-                EXPECT_TRUE(qt().isChecked(id));
-                qt().setCheck(id, false);
-                EXPECT_FALSE(qobject_cast<QCheckBox*>(widget)->isChecked());
-                break;
-            case CONTROL_EDIT:
-                type(id, "12.25");
-                qt().getText(id, text, sizeof text);
-                EXPECT_STREQ(text, "12.25");
-                qt().setText(id, "");
-                EXPECT_EQ(qobject_cast<QLineEdit*>(widget)->text(), "");
-                break;
-            case CONTROL_DROP_DOWN_LIST:
-                EXPECT_EQ(qt().comboSelection(id), NO_SELECTION);
-                widget->setFocus();
-                for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_Down})
-                    QTest::keyClick(widget, key);
-                EXPECT_EQ(qt().comboSelection(id), 2);
-                qt().comboSetSelection(id, 1);
-                EXPECT_EQ(qobject_cast<QComboBox*>(widget)->currentIndex(), 1);
-                break;
-            default:  // the lists report as their own test shows
-                break;
+        if (control.kind == CONTROL_PUSH_BUTTON || control.kind == CONTROL_CHECK_BOX) click(id);
+        if (control.kind == CONTROL_CHECK_BOX) {
+            EXPECT_TRUE(qt().isChecked(id));
+            qt().setCheck(id, false);
+            EXPECT_FALSE(qobject_cast<QCheckBox*>(widget)->isChecked());
+        } else if (control.kind == CONTROL_EDIT) {
+            char text[16];
+            type(id, "12.25");
+            qt().getText(id, text, sizeof text);
+            EXPECT_STREQ(text, "12.25");
+            qt().setText(id, "");
+            EXPECT_EQ(qobject_cast<QLineEdit*>(widget)->text(), "");
+        } else if (control.kind == CONTROL_DROP_DOWN_LIST) {
+            EXPECT_EQ(qt().comboSelection(id), NO_SELECTION);
+            widget->setFocus();
+            for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_Down})
+                QTest::keyClick(widget, key);
+            EXPECT_EQ(qt().comboSelection(id), 2);
+            qt().comboSetSelection(id, 1);
+            EXPECT_EQ(qobject_cast<QComboBox*>(widget)->currentIndex(), 1);
         }
         EXPECT_EQ(commands,
                   control.kind == CONTROL_PUSH_BUTTON ? std::vector{id} : std::vector<int>{});
     }
 }
 
-// The program's own changes are silent.
+// The lists report focus changes, clicks, double clicks and keys; the program's own are silent.
 TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     startOnScreen();
-    QWidget* elsewhere = qt().control(IDC_SCRIPT_NAME);
     for (int id : {IDC_SCRIPT_LIST, IDC_STAGE_LIST, IDC_FRAME_LIST}) {
-        auto* list = qobject_cast<QListView*>(qt().control(id));
         for (const char* entry : {"first", "second"}) qt().listAdd(id, entry);
-        const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
-        auto clickFirst = [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first); };
+        QWidget* view = listView(id)->viewport();
+        auto clickFirst = [&] { QTest::mouseClick(view, Qt::LeftButton, {}, entryPlace(id, 0)); };
         const std::pair<const char*, std::function<void()>> steps[] = {
             {"the program's changes", [&] { qt().listSetSelection(id, 1); }},
-            {"gaining the focus", [&] { list->setFocus(); }},
+            {"gaining the focus", [&] { listView(id)->setFocus(); }},
             {"a click that selects", clickFirst},
             {"a click on the selected entry", clickFirst},
             {"a double click",
-             [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first); }},
-            {"an arrow key", [&] { QTest::keyClick(list, Qt::Key_Down); }},
-            {"losing the focus", [&] { elsewhere->setFocus(); }},
+             [&] { QTest::mouseDClick(view, Qt::LeftButton, {}, entryPlace(id, 0)); }},
+            {"an arrow key", [&] { QTest::keyClick(listView(id), Qt::Key_Down); }},
+            {"losing the focus", [&] { qt().control(IDC_SCRIPT_NAME)->setFocus(); }},
         };
         for (const auto& [what, step] : steps) {
             commands.clear();
@@ -110,8 +94,7 @@ TEST_F(QtEditorTest, ListBoxesReportFocusChangesClicksAndDoubleClicks) {
     }
 }
 
-// Both windows can be maximized, the preview not closed. (What it draws the preview's and
-// the editing tests show.)
+// Both windows can be maximized, the preview not closed.
 TEST_F(QtEditorTest, BothWindowsMaximizeAndThePreviewCannotBeClosed) {
     startOnScreen();
     const Qt::WindowFlags boxes =
@@ -123,12 +106,10 @@ TEST_F(QtEditorTest, BothWindowsMaximizeAndThePreviewCannotBeClosed) {
     EXPECT_TRUE(qt().previewWindow()->isVisible());
 }
 
-// The Save dialog refuses a path whose folder does not exist, and stays open
-// while the preview draws on; it asks before it replaces a file.
+// Save's dialog refuses a missing folder, asks before it replaces a file, the preview drawing on.
 TEST_F(QtEditorTest, SaveDialogChecksThePathBeforeItCloses) {
     startOnScreen();
-    const QString existing = folder.filePath("saved.txt");
-    QFile(existing).open(QIODevice::WriteOnly);
+    const QString existing = write("saved.txt", "");
     bool stayedOpen = false;
     int framesWhileOpen = 0;
     answer<QFileDialog>([&](QFileDialog* dialog) {
@@ -151,7 +132,7 @@ TEST_F(QtEditorTest, SaveDialogChecksThePathBeforeItCloses) {
               QStringList{"saved.txt"});
 }
 
-// The preview draws the library's script to the end but not after it is freed.
+// Exit ends the loop; the preview draws the library to the end, never after it is freed.
 TEST_F(QtEditorTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFreed) {
     g().selection.currentScript = appendScript(g().library, "textures/water");
     int framesWithoutLibrary = 0;
@@ -166,8 +147,7 @@ TEST_F(QtEditorTest, ExitEndsTheLoopAndTeardownDrawsNothingAfterTheScriptsAreFre
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-// Suppressions of what Qt, fontconfig and Mesa keep to the end, even from a
-// partial environment; no library is unloaded, so such leaks keep their names.
+// What Qt, fontconfig and Mesa keep to the end is suppressed by name: no library is unloaded.
 extern "C" const char* __lsan_default_options() {
     return "suppressions=" VELTRA_LSAN_SUPPRESSIONS ":print_suppressions=0";
 }
@@ -176,12 +156,10 @@ extern "C" int dlclose(void*) {
 }
 #endif
 
-// One QApplication for every test; listing the tests needs no display.
+// One QApplication for every test; recovery copies and kept choices go to the run's own folder.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Recovery copies and the choices kept between runs go to a folder of the
-    // run's own; a death test's child process shares its parent's.
     const bool child = !GTEST_FLAG_GET(internal_run_death_test).empty();
     char home[] = "/tmp/veltra-qt-tests-XXXXXX";
     if (!child && !mkdtemp(home)) return 1;

@@ -1,5 +1,5 @@
-// The editor on a real display: a fresh EditorApp for each test, its commands
-// recorded, driven from timers while its dialogs and main loop run.
+// The editor on a real display: a fresh EditorApp for each test, its commands recorded,
+// driven from timers while its dialogs and main loop run.
 #pragma once
 
 #include "commands.h"
@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -47,12 +48,10 @@ inline std::string safeScript(const std::string& name) {
     return name + "\n{\n\tsafe\n}\n";
 }
 
-// The file named in the dialog's name box, then Open or Save pressed; an
-// empty path cancels the dialog.
+// The file named in the dialog's name box, then Open or Save pressed; an empty path cancels.
 inline void chooseFile(QFileDialog* dialog, const QString& path) {
     if (path.isEmpty()) return dialog->reject();
-    // Drops the file offered; leaves the box alone while it has the focus.
-    dialog->selectFile(path);
+    dialog->selectFile(path);  // drops the file offered; the box keeps its text while focused
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     static_cast<QDialog*>(dialog)->accept();
 }
@@ -93,8 +92,8 @@ inline Step chooseFileStep(const QString& path) {
     return onDialog<QFileDialog>([path](QFileDialog* dialog) { chooseFile(dialog, path); });
 }
 
-// Once no dialog is open, so that the command a dialog ends has finished
-// (a command that arrives while another runs is dropped).
+// Once no dialog is open, so that the command a dialog ends has finished (a command that
+// arrives while another runs is dropped).
 inline Step later(std::function<void()> action) {
     return [action] {
         if (QApplication::activeModalWidget()) return false;
@@ -140,6 +139,22 @@ class QtEditorTest : public testing::Test {
     void keys(QKeyCombination keys) {
         QTest::keyClick(window(), keys.key(), keys.keyboardModifiers());
     }
+    // Selects that entry of a list and runs the list's command, as a click does.
+    void pick(int list, int row) {
+        qt().listSetSelection(list, row);
+        app->runCommand(list);
+    }
+    // The text of the list's selected entry; empty with none.
+    std::string selectedEntry(int list) {
+        char text[64] = "";
+        qt().listItemText(list, qt().listSelection(list), text, sizeof text);
+        return text;
+    }
+    QListView* listView(int list) { return qobject_cast<QListView*>(qt().control(list)); }
+    // The centre of that entry of a list, in its viewport.
+    QPoint entryPlace(int list, int row) {
+        return listView(list)->visualRect(listView(list)->model()->index(row, 0)).center();
+    }
 
     // The program's start-up, without its main loop.
     void startOnScreen() {
@@ -172,8 +187,15 @@ class QtEditorTest : public testing::Test {
             (button ? box->button(button) : chosen)->click();
         });
     }
-    // The whole program until it quits. (Each test runs in a process of its
-    // own: one whose main loop does not end stops there, saying so.)
+    // Presses the message box's button of that caption, noting the box's text.
+    Step pressButton(const QString& caption) {
+        return onDialog<QMessageBox>([this, caption](QMessageBox* box) {
+            boxTexts << box->text();
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == caption) button->click();
+        });
+    }
+    // The whole program until it quits; one whose main loop does not end stops, saying so.
     int runProgram() {
         QTimer::singleShot(20000, &timers, [] { qFatal("the main loop did not end"); });
         return app->run();
