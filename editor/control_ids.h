@@ -43,6 +43,9 @@ constexpr int IDC_FRAME_NAME = 1030;
 constexpr int IDC_FRAME_UPDATE = 1031;
 constexpr int IDC_ROTATE_SPEED = 1041;
 
+// The script text pane: its typing applied (Edit Text)
+constexpr int IDC_SCRIPT_TEXT = 1042;
+
 // Script properties
 constexpr int IDC_SAFE = 1035;
 constexpr int IDC_SUBDIVIDE = 1037;
@@ -56,6 +59,7 @@ constexpr int IDM_FILE_SAVE_LIBRARY_AS = 40002;  // the whole library to one fil
 constexpr int IDM_FILE_EXIT = 40003;
 constexpr int IDM_FILE_SAVE = 40050;  // each changed file back in place
 constexpr int IDM_VIEW_PROBLEMS = 40051;
+constexpr int IDM_VIEW_SCRIPT_TEXT = 40052;
 
 // Edit menu
 constexpr int IDM_EDIT_UNDO = 40010;

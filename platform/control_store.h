@@ -59,6 +59,11 @@ struct ControlStore : Platform {
     std::deque<DialogAnswer> scriptNameAnswers;              // Find Script; empty: cancel
     std::deque<std::vector<std::string>> folderListAnswers;  // Texture Folders; empty: cancel
     std::vector<std::vector<std::string>> folderListsShown;
+    // The script text pane: what was last shown, and what the user typed
+    // (taken by the next Edit Text).
+    ScriptTextView scriptText;
+    int scriptTextShownCount = 0;
+    std::string typedText;
     int redrawTimerRunning = 0;
     std::string clipboard;
 
@@ -107,6 +112,11 @@ struct ControlStore : Platform {
         width = previewWidth;
         height = previewHeight;
     }
+    void showScriptText(const ScriptTextView& view) override {
+        scriptText = view;
+        scriptTextShownCount++;
+    }
+    std::string typedScriptText() override { return typedText; }
     void startRedrawTimer() override { redrawTimerRunning = 1; }
     void stopRedrawTimer() override { redrawTimerRunning = 0; }
 };

@@ -12,3 +12,9 @@ void Platform::listFill(int id, const char* const* texts, int count) {
 void Platform::previewSize(int& width, int& height) {
     width = height = 0;
 }
+
+void Platform::showScriptText(const ScriptTextView&) {}
+
+std::string Platform::typedScriptText() {
+    return std::string();
+}

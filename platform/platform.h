@@ -5,7 +5,9 @@
 // toolkit-free ControlStore (control_store.h), on which tests run commands.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 constexpr int MAX_PATH_SIZE = 260;
@@ -32,6 +34,34 @@ struct FileDialogRequest {
 struct NameCompleter {
     int (*complete)(void* context, const char* typed, const char** names, int max);
     void* context;
+};
+
+// A place in the script text pane that the reader skips, cuts or changes:
+// underlined, with the reader's note as its tooltip.
+struct ScriptTextMark {
+    size_t offset;  // in bytes from the start of the text
+    size_t length;  // bytes of the word
+    std::string note;
+};
+
+// What the script text pane shows: the selected script's text and where its
+// stages stand in it.
+struct ScriptTextView {
+    std::string text;  // empty with no script selected
+    // The line of the script's file on which the text begins, from 1, so the
+    // pane numbers lines as the file does.
+    int firstLine = 1;
+    // Each stage's braces: the offset of its "{" and of its "}" (or of the
+    // text's end when it is not closed), in stage order.
+    std::vector<std::pair<size_t, size_t>> stages;
+    int selectedStage = -1;  // the cursor goes to its "{"; -1: left where it is
+    std::vector<ScriptTextMark> marks;
+    // One line under the text: why the typed text is not applied; empty when
+    // it is.
+    std::string status;
+    // The text is what the pane holds now (its typing was applied): the pane
+    // keeps its cursor and its own undo.
+    bool typed = false;
 };
 
 struct Platform {
@@ -102,6 +132,12 @@ struct Platform {
     // The size in pixels of what the preview draws into; 0 x 0 when unknown
     // (the context's viewport is then kept).
     virtual void previewSize(int& width, int& height);
+
+    // The script text pane (View > Script Text). showScriptText replaces what
+    // it shows; typedScriptText gives back the pane's text as typed, which
+    // the Edit Text command applies.
+    virtual void showScriptText(const ScriptTextView& view);
+    virtual std::string typedScriptText();
 
     // The 50 ms redraw timer; each tick calls previewWindowProc.
     virtual void startRedrawTimer() = 0;
