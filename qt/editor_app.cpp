@@ -7,6 +7,7 @@
 #include "editor_window.h"
 #include "preview_window.h"
 #include "recovery.h"
+#include "script_text_pane.h"
 #include "window_places.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ void EditorApp::start() {
         commandDone();
     });
     connect(editor, &EditorWindow::filesDropped, this, &EditorApp::openFiles);
+    addScriptTextPane();
     addProblemsDock();
     connect(editor, &EditorWindow::stageDragged, this, &EditorApp::dragStage);
     qt.previewWindow()->showView(&g.preview.view);
@@ -135,6 +137,7 @@ void EditorApp::addProblemsDock() {
         qt.makePreviewCurrent();
         selectProblemPlace(g, file, offset);
         commandDone();
+        showProblemInText(file, offset);
     };
     // Closed with its own button: the View menu follows, and the window
     // shrinks once the panel is gone from the layout (while it hides, the
@@ -147,6 +150,33 @@ void EditorApp::addProblemsDock() {
             fitThePanel();
         });
     });
+}
+
+// Beside the panel, as wide as its text asks; typing is applied on its pause
+// and a click into a stage's braces picks the stage, as a click on the list.
+void EditorApp::addScriptTextPane() {
+    EditorWindow* editor = qt.editorWindow();
+    ScriptTextPane* pane = qt.scriptTextPane();
+    pane->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    editor->setMinimumSize(editor->minimumSizeHint());
+    editor->resize(editor->sizeHint().expandedTo(editor->minimumSizeHint()));
+    connect(pane, &ScriptTextPane::typingPaused, this, [this] { runCommand(IDC_SCRIPT_TEXT); });
+    connect(pane, &ScriptTextPane::stageClicked, this, [this](int stage) {
+        qt.listSetSelection(IDC_STAGE_LIST, stage);
+        runCommand(IDC_STAGE_LIST);
+    });
+}
+
+// The pane's cursor on the note's line and column of its file.
+void EditorApp::showProblemInText(int file, size_t offset) {
+    if (file < 0 || (size_t)file >= g.library.files.size()) return;
+    const std::string& text = g.library.files[(size_t)file].text;
+    offset = std::min(offset, text.size());
+    size_t lineStart = offset;
+    while (lineStart > 0 && text[lineStart - 1] != '\n') lineStart--;
+    const int line = 1 + (int)std::count(text.begin(), text.begin() + (long)lineStart, '\n');
+    const int column = (int)(offset - lineStart);
+    qt.scriptTextPane()->goToFileLine(line, column);
 }
 
 // A window grown downwards past the foot of its screen moves up to show it

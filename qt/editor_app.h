@@ -70,6 +70,8 @@ class EditorApp : public QObject {
     void showFilesAndProblems();
     void fitThePanel();
     void addProblemsDock();
+    void addScriptTextPane();
+    void showProblemInText(int file, size_t offset);
     void endLoopIfQuitRequested();
     void askAtSessionEnd(QSessionManager& manager);
 

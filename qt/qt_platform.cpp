@@ -4,6 +4,7 @@
 #include "editor_window.h"
 #include "find_script_dialog.h"
 #include "preview_window.h"
+#include "script_text_pane.h"
 #include "texture_folders_dialog.h"
 #include "window_places.h"
 
@@ -63,6 +64,8 @@ QtPlatform::~QtPlatform() {
 
 void QtPlatform::createEditorWindow() {
     editor = std::make_unique<EditorWindow>(EDITOR_TEMPLATE);
+    textPane = new ScriptTextPane(editor.get());
+    editor->addDockWidget(Qt::RightDockWidgetArea, textPane);
 }
 
 void QtPlatform::createPreviewWindow() {
@@ -413,6 +416,16 @@ void QtPlatform::destroyPreviewContext() {
     if (!context) return;
     context->doneCurrent();
     context.reset();
+}
+
+// The script text pane
+
+void QtPlatform::showScriptText(const ScriptTextView& view) {
+    if (textPane) textPane->showView(view);
+}
+
+std::string QtPlatform::typedScriptText() {
+    return textPane ? textPane->typedText() : std::string();
 }
 
 void QtPlatform::startRedrawTimer() {

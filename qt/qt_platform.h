@@ -16,6 +16,7 @@ class EditorWindow;
 class PreviewWindow;
 class QOpenGLContext;
 class QWidget;
+class ScriptTextPane;
 
 class QtPlatform final : public QObject, public Platform {
     Q_OBJECT
@@ -31,6 +32,8 @@ class QtPlatform final : public QObject, public Platform {
 
     EditorWindow* editorWindow() const { return editor.get(); }
     PreviewWindow* previewWindow() const { return preview.get(); }
+    // View > Script Text, docked beside the panel; owned by the editor window.
+    ScriptTextPane* scriptTextPane() const { return textPane; }
     QWidget* control(int id) const;  // null when the editor has no such control
     QOpenGLContext* previewContext() const { return context.get(); }
     bool redrawTimerActive() const { return redrawTimer.isActive(); }
@@ -72,6 +75,8 @@ class QtPlatform final : public QObject, public Platform {
     void swapPreviewBuffers() override;
     void destroyPreviewContext() override;
     void previewSize(int& width, int& height) override;
+    void showScriptText(const ScriptTextView& view) override;
+    std::string typedScriptText() override;
     void startRedrawTimer() override;
     void stopRedrawTimer() override;
 
@@ -88,6 +93,7 @@ class QtPlatform final : public QObject, public Platform {
     std::unique_ptr<EditorWindow> editor;
     std::unique_ptr<PreviewWindow> preview;
     std::unique_ptr<QOpenGLContext> context;
+    ScriptTextPane* textPane = nullptr;
     QTimer redrawTimer;
     int ticks = 0;
     int swaps = 0;
