@@ -49,7 +49,7 @@ static int showScript(EditorContext& g, Script* script) {
     return 0;
 }
 
-int onStageDragged(EditorContext& g, int from, int to) {
+static int moveStageTo(EditorContext& g, int from, int to) {
     Script* script = g.selection.currentScript;
     if (!script || !stageAt(script, from) || !stageAt(script, to) || from == to) return 1;
     commitStagePanel(g);
@@ -57,10 +57,17 @@ int onStageDragged(EditorContext& g, int from, int to) {
     return showStageAt(g, to);
 }
 
+// A command of its own, outside mainDialogProc.
+int onStageDragged(EditorContext& g, int from, int to) {
+    const int result = moveStageTo(g, from, to);
+    scriptTextAfterCommand(g);
+    return result;
+}
+
 static int moveCurrentStage(EditorContext& g, int by) {
     const int index = currentStageIndex(g);
     if (index < 0) return 1;
-    return onStageDragged(g, index, index + by);
+    return moveStageTo(g, index, index + by);
 }
 
 int onStageMoveUp(EditorContext& g) {

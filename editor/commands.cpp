@@ -21,6 +21,9 @@ static const char* redoDetail(const EditorContext& g) {
 static bool problemsShown(const EditorContext& g) {
     return g.problemsShown;
 }
+static bool scriptTextShown(const EditorContext& g) {
+    return g.scriptTextShown;
+}
 static bool paused(const EditorContext& g) {
     return g.preview.previewPaused;
 }
@@ -84,6 +87,8 @@ const Command COMMANDS[] = {
 
     {IDM_VIEW_PROBLEMS, "View", "Problems", 'P', nullptr, MENU_CHECK, onViewProblems, nullptr,
      problemsShown},
+    {IDM_VIEW_SCRIPT_TEXT, "View", "Script Text", 'T', "F4", MENU_CHECK, onViewScriptText, nullptr,
+     scriptTextShown},
 
     {IDM_PREVIEW_WHOLE_SCRIPT, "Preview", "Whole Script", 'W', nullptr, MENU_RADIO,
      onPreviewWholeScript, nullptr, drawsStages<PREVIEW_WHOLE_SCRIPT>},
@@ -115,6 +120,7 @@ const Command COMMANDS[] = {
     {IDC_FRAME_ADD, nullptr, "Frame Add", 0, nullptr, 0, onFrameAdd},
     {IDC_FRAME_DELETE, nullptr, "Frame Delete", 0, nullptr, 0, onFrameDelete},
     {IDC_FRAME_UPDATE, nullptr, "Frame Update", 0, nullptr, 0, onFrameUpdate},
+    {IDC_SCRIPT_TEXT, nullptr, "Edit Text", 0, nullptr, 0, onScriptTextEdit},
 };
 const int COMMAND_COUNT = (int)(sizeof COMMANDS / sizeof COMMANDS[0]);
 
@@ -168,10 +174,15 @@ int onFileExit(EditorContext& g) {
 // is not entered again by the notifications that the dialog itself causes,
 // such as its list losing the keyboard focus: those are dropped. A command
 // that cannot run now (its menu item greyed) is refused whatever sent it.
+// The script text pane shows what each command left (Edit Text shows its own).
 int mainDialogProc(EditorContext& g, int message, int commandId) {
     if (message == DIALOG_CLOSE) {
         g.quitRequested = 1;
         return 1;
+    }
+    if (message == DIALOG_INIT) {
+        showScriptText(g);
+        return 0;
     }
     if (message != DIALOG_COMMAND || g.commandRunning) return 0;
     const Command* command = findCommand(commandId);
@@ -180,5 +191,6 @@ int mainDialogProc(EditorContext& g, int message, int commandId) {
     g.commandRunning = true;
     int result = command->handler(g);
     g.commandRunning = false;
+    if (commandId != IDC_SCRIPT_TEXT) scriptTextAfterCommand(g);
     return result;
 }

@@ -4,11 +4,9 @@
 #include "control_ids.h"
 #include "editor.h"
 
-static void showRestoredPlace(EditorContext& g, const HistoryPlace& place) {
+void showSelectedScript(EditorContext& g) {
     Selection& s = g.selection;
     Platform& ui = *g.platform;
-    s.currentScript = place.script;
-    s.currentStage = place.stage;
     fillScriptList(g);
     if (!s.currentStage) clearStageProperties(ui);
     if (!s.currentScript) {
@@ -24,8 +22,14 @@ static void showRestoredPlace(EditorContext& g, const HistoryPlace& place) {
         ui.listSetSelection(IDC_STAGE_LIST, stageIndex(s.currentScript, s.currentStage));
         showStageProperties(ui, s.currentStage);
     }
+}
+
+static void showRestoredPlace(EditorContext& g, const HistoryPlace& place) {
+    g.selection.currentScript = place.script;
+    g.selection.currentStage = place.stage;
+    showSelectedScript(g);
     // Restored records come back unresolved; this may open Locate dialogs.
-    resolveScriptTextures(g.textures, s.currentScript);
+    if (place.script) resolveScriptTextures(g.textures, place.script);
 }
 
 int onEditUndo(EditorContext& g) {

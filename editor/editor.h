@@ -6,6 +6,7 @@
 
 #include "editor_context.h"
 #include "problems_panel.h"
+#include "script_text.h"
 
 enum DialogMessage { DIALOG_INIT = 0, DIALOG_CLOSE = 1, DIALOG_COMMAND = 2 };
 
@@ -90,6 +91,9 @@ int onFileSaveLibraryAs(EditorContext& g);  // 40002
 int onFileExit(EditorContext& g);           // 40003
 
 // Edit commands
+// The lists and the panel show the selection as it is, its script selected
+// in the script list and its stage in the stage list.
+void showSelectedScript(EditorContext& g);
 int onEditUndo(EditorContext& g);  // 40010
 int onEditRedo(EditorContext& g);  // 40011
 // Texture names: the editor's answer to which file holds a name (the folders

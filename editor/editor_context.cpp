@@ -9,6 +9,8 @@ void EditorContext::reset() {
     paths.reset();
     fileProblems.clear();
     problemsShown = false;
+    scriptTextShown = true;
+    lastTextEditSerial = 0;
     quitRequested = 0;
     commandRunning = false;
 }

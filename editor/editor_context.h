@@ -44,6 +44,10 @@ struct EditorContext {
     DialogPaths paths;
     std::vector<FileProblems> fileProblems;  // of each of the library's files
     bool problemsShown = false;              // View > Problems
+    bool scriptTextShown = true;             // View > Script Text
+    // The step of the last Edit Text while no other command ran since: the
+    // next Edit Text of the same script folds into it (0: none).
+    uint64_t lastTextEditSerial = 0;
     int quitRequested = 0;
     // A command waiting in a modal dialog is not entered again by the
     // notifications the dialog itself causes.

@@ -36,7 +36,7 @@ const char* askSaveFileName(EditorContext& g) {
     return askScriptFileNames(*g.platform, g.paths.savePath, true) ? g.paths.savePath : nullptr;
 }
 
-void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+static void openFiles(EditorContext& g, const std::vector<std::string>& paths,
                       std::vector<std::string>& failed) {
     Script* wasCurrent = g.selection.currentScript;
     // Opening is no change: a library equal to its files stays so.
@@ -51,6 +51,13 @@ void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
     // As after Script Delete: the stage list showed a released script.
     if (wasCurrent && !g.selection.currentScript) g.platform->listReset(IDC_STAGE_LIST);
     fillScriptList(g);
+}
+
+// Files dropped or named at start-up: a command of its own.
+void openLibraryFiles(EditorContext& g, const std::vector<std::string>& paths,
+                      std::vector<std::string>& failed) {
+    openFiles(g, paths, failed);
+    scriptTextAfterCommand(g);
 }
 
 bool openLibraryFile(EditorContext& g, const char* path) {
@@ -89,7 +96,7 @@ int onFileOpen(EditorContext& g) {
     if (!askScriptFileNames(*g.platform, g.paths.openPath, false, &paths)) return 1;
     if (paths.empty()) paths.push_back(g.paths.openPath);
     std::vector<std::string> failed;
-    openLibraryFiles(g, paths, failed);
+    openFiles(g, paths, failed);
     tellUnreadFiles(g, failed);
     return 0;
 }

@@ -64,6 +64,7 @@ bool selectProblemPlace(EditorContext& g, int file, size_t offset) {
             g.platform->listSetSelection(IDC_STAGE_LIST, stage);
             onStageListCommand(g);
         }
+        scriptTextAfterCommand(g);
         return true;
     }
     return false;

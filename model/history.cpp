@@ -3,6 +3,7 @@
 #include "script_library.h"
 
 #include <algorithm>
+#include <cstring>
 
 static uint64_t currentState(const History& h) {
     return h.appliedCount ? h.steps[h.appliedCount - 1]->serial : h.baseSerial;
@@ -96,6 +97,27 @@ bool recordContentStep(ScriptLibrary& library, const char* name, Script* script,
     step->stageBefore = stageBefore;
     step->stageAfter = stageAfter;
     pushStep(library, step);
+    return true;
+}
+
+uint64_t newestStepSerial(const History& h) {
+    return h.appliedCount && h.appliedCount == h.steps.size() ? h.steps.back()->serial : 0;
+}
+
+bool recordOrExtendContentStep(ScriptLibrary& library, const char* name, Script* script,
+                               Script* before, int stageBefore, int stageAfter,
+                               uint64_t continuing) {
+    History& h = library.history;
+    HistoryStep* newest = newestStepSerial(h) ? h.steps.back() : nullptr;
+    const bool extends = h.enabled && continuing && newest && newest->serial == continuing &&
+                         newest->content == script && strcmp(newest->name, name) == 0;
+    if (!extends) return recordContentStep(library, name, script, before, stageBefore, stageAfter);
+    freeDetachedScript(before);
+    newest->stageAfter = stageAfter;
+    // A new state: a save in between no longer matches it.
+    newest->serial = ++h.lastSerial;
+    library.editCount++;
+    touchSourceOf(library, script);
     return true;
 }
 
@@ -218,4 +240,5 @@ void ScriptLibrary::reset() {
     editCount = 0;
     files.clear();
     lastGeneration = 0;
+    typedTexts.clear();
 }

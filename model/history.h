@@ -56,6 +56,15 @@ struct ScriptLibrary;
 // change left the script as it was.
 bool recordContentStep(ScriptLibrary& library, const char* name, Script* script, Script* before,
                        int stageBefore, int stageAfter);
+// recordContentStep, or, when the newest step is done, has the serial
+// continuing (not 0), the same name and the same script, folds the change into
+// that step: it keeps its own "before" and takes a new serial. Typing in one
+// place is one step this way.
+bool recordOrExtendContentStep(ScriptLibrary& library, const char* name, Script* script,
+                               Script* before, int stageBefore, int stageAfter,
+                               uint64_t continuing);
+// The serial of the newest step when it is done, or 0.
+uint64_t newestStepSerial(const History& history);
 // Records scripts unlinked from or linked into the library.
 void recordSpliceStep(ScriptLibrary& library, const char* name, std::vector<ScriptAt> removed,
                       std::vector<ScriptAt> added, std::vector<uint32_t> opened = {});

@@ -81,6 +81,8 @@ enum ReadNoteKind {
     NOTE_NAME_NOT_LOOKED_UP,  // word: a map or frame name, as written, that the folder
                               // look-up never takes as the record keeps it (isFolderSafeName)
     NOTE_SCRIPT_CLOSED,       // word: the "}" that closes the body of script
+    NOTE_STAGE_OPENED,        // word: the "{" that opens a stage of script
+    NOTE_STAGE_CLOSED,        // word: the "}" that closes that stage
 };
 
 struct ReadNote {

@@ -8,6 +8,8 @@
 #include "script_sources.h"
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 struct ScriptLibrary {
@@ -16,6 +18,9 @@ struct ScriptLibrary {
     uint64_t editCount = 0;         // every change, undo and redo
     std::vector<SourceFile> files;  // read or saved, in the order first met
     uint32_t lastGeneration = 0;    // of the files' texts, counted over the library's life
+    // The texts last typed for each script in the text pane, newest last
+    // (rememberTypedText); the record's address is the key.
+    std::unordered_map<const Script*, std::vector<std::string>> typedTexts;
 
     ScriptLibrary() = default;
     ScriptLibrary(const ScriptLibrary&) = delete;
@@ -23,6 +28,6 @@ struct ScriptLibrary {
     ~ScriptLibrary() { reset(); }
 
     // Releases every script and every step: an empty library with an empty
-    // history, no files and nothing unsaved.
+    // history, no files, no typed texts and nothing unsaved.
     void reset();
 };

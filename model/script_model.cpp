@@ -91,6 +91,7 @@ void removeScript(ScriptLibrary& library, Script* script) {
             break;
         }
     }
+    library.typedTexts.erase(script);
     emptyScript(script);
     freeScriptRecord(script);
 }

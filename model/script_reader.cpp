@@ -582,16 +582,19 @@ struct ScriptReader {
             else
                 openBody(word);
         } else if (isBrace(word, '}')) {
-            if (inStage)
+            if (inStage) {
                 inStage = false;
-            else
+                words.notes.tell(NOTE_STAGE_CLOSED, word);
+            } else {
                 closeBody(word);
+            }
         } else if (isBrace(word, '{')) {
             if (inStage) {
                 words.notes.tell(NOTE_UNKNOWN_WORD, word);
             } else {
                 stageBrace = word;
                 beginStage();
+                words.notes.tell(NOTE_STAGE_OPENED, word);
             }
         } else if (!inStage) {
             readScriptKeyword(word);

@@ -5,8 +5,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -144,13 +146,111 @@ static std::string layoutInFile(const Script* script, bool crlf) {
     return converted;
 }
 
-// Whether the script still says what its text in the file says.
-static bool sameAsText(const Script* script, const std::string& text, const TextRange& range) {
+// Whether reading the text alone gives exactly the script: the
+// script still says what its text in the file says.
+static bool readsAs(const Script* script, const char* text, size_t size) {
     ScriptLibrary scratch;
     scratch.history.enabled = false;
-    readScriptText(scratch, text.data() + range.begin, range.end - range.begin);
+    readScriptText(scratch, text, size);
     return scratch.scripts && !scratch.scripts->next && sameScriptContent(script, scratch.scripts);
 }
+
+// ---------------------------------------------------------------------------
+// Typed texts
+
+// The scripts a typed text may still be wanted for: the library's and those
+// the history keeps for undo or redo.
+static std::unordered_set<const Script*> scriptsInReach(const ScriptLibrary& library) {
+    std::unordered_set<const Script*> reach;
+    for (const Script* script = library.scripts; script; script = script->next)
+        reach.insert(script);
+    for (const HistoryStep* step : library.history.steps) {
+        reach.insert(step->content);
+        for (const ScriptAt& at : step->removed) reach.insert(at.script);
+        for (const ScriptAt& at : step->added) reach.insert(at.script);
+    }
+    return reach;
+}
+
+// Records released since their texts were typed (a read replaced them, a
+// step holding them was dropped) leave their texts behind: now and then
+// those go, so that a record made later at the same address finds none.
+constexpr size_t TYPED_SCRIPTS_BEFORE_CLEANUP = 64;
+
+static void forgetTextsOutOfReach(ScriptLibrary& library) {
+    const std::unordered_set<const Script*> reach = scriptsInReach(library);
+    std::erase_if(library.typedTexts, [&](const auto& entry) { return !reach.count(entry.first); });
+}
+
+void rememberTypedText(ScriptLibrary& library, const Script* script, std::string text) {
+    std::vector<std::string>& texts = library.typedTexts[script];
+    std::erase(texts, text);
+    texts.push_back(std::move(text));
+    if (texts.size() > TYPED_TEXTS_KEPT) texts.erase(texts.begin());
+    if (library.typedTexts.size() > TYPED_SCRIPTS_BEFORE_CLEANUP) forgetTextsOutOfReach(library);
+}
+
+const std::string* currentTypedText(const ScriptLibrary& library, const Script* script) {
+    auto found = library.typedTexts.find(script);
+    if (found == library.typedTexts.end()) return nullptr;
+    for (auto text = found->second.rbegin(); text != found->second.rend(); ++text)
+        if (readsAs(script, text->data(), text->size())) return &*text;
+    return nullptr;
+}
+
+// The script's range in its file's present text, or null.
+static const TextRange* standingRange(const ScriptLibrary& library, const Script* script,
+                                      const SourceFile*& file) {
+    const ScriptOrigin& origin = scriptOrigin(script);
+    if (origin.file == 0 || origin.file > library.files.size()) return nullptr;
+    file = &library.files[origin.file - 1];
+    if (origin.generation != file->generation) return nullptr;
+    for (const TextRange& range : file->ranges)
+        if (range.begin == origin.begin && range.end == origin.end) return &range;
+    return nullptr;
+}
+
+std::string scriptSourceText(ScriptLibrary& library, const Script* script) {
+    if (const std::string* typed = currentTypedText(library, script)) return *typed;
+    const SourceFile* file = nullptr;
+    if (const TextRange* range = standingRange(library, script, file)) {
+        const char* text = file->text.data() + range->begin;
+        const size_t size = range->end - range->begin;
+        if (!scriptOrigin(script).touched || readsAs(script, text, size))
+            return std::string(text, size);
+    }
+    std::string layout = scriptText(script);
+    while (!layout.empty() && layout.back() == '\n') layout.pop_back();
+    return layout + '\n';
+}
+
+int scriptFirstLine(const ScriptLibrary& library, const Script* script) {
+    const SourceFile* file = nullptr;
+    const TextRange* range = standingRange(library, script, file);
+    if (!range) return 1;
+    const auto begin = file->text.begin();
+    return 1 + (int)std::count(begin, begin + (long)range->begin, '\n');
+}
+
+// A typed text as the file holds it: from the name to the closing brace, in
+// the file's line ends.
+static std::string typedInFile(const std::string& typed, bool crlf) {
+    const size_t first = typed.find_first_not_of(TOKEN_SEPARATORS);
+    const size_t last = typed.find_last_not_of(TOKEN_SEPARATORS);
+    if (first == std::string::npos) return std::string();
+    const std::string_view kept(typed.data() + first, last + 1 - first);
+    if (!crlf) return std::string(kept);
+    std::string converted;
+    converted.reserve(kept.size() + kept.size() / 8);
+    for (size_t i = 0; i < kept.size(); i++) {
+        if (kept[i] == '\n' && (i == 0 || kept[i - 1] != '\r')) converted += '\r';
+        converted += kept[i];
+    }
+    return converted;
+}
+
+// ---------------------------------------------------------------------------
+// Saving back, continued
 
 // A file's live scripts: those standing on one of its ranges, by where the
 // range begins, and the others in library order.
@@ -226,8 +326,13 @@ static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file, const FileSc
             continue;
         }
         const uint64_t begin = text.size();
+        const std::string* typed = currentTypedText(library, owner->second);
         // Untouched since the text was read or written: the same, unparsed.
-        if (!scriptOrigin(owner->second).touched || sameAsText(owner->second, old, range)) {
+        if (!scriptOrigin(owner->second).touched) {
+            text.append(old, range.begin, range.end - range.begin);
+        } else if (typed) {
+            text += typedInFile(*typed, source.crlf);
+        } else if (readsAs(owner->second, old.data() + range.begin, range.end - range.begin)) {
             text.append(old, range.begin, range.end - range.begin);
         } else {
             text += layoutInFile(owner->second, source.crlf);
@@ -236,8 +341,12 @@ static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file, const FileSc
         rewrite.placed.push_back({owner->second, {begin, text.size()}});
     }
     text.append(old, at, std::string::npos);
-    for (Script* script : scripts.unplaced)
-        appendOnItsOwnLine(text, layoutInFile(script, source.crlf), source.crlf, rewrite, script);
+    for (Script* script : scripts.unplaced) {
+        const std::string* typed = currentTypedText(library, script);
+        const std::string written =
+            typed ? typedInFile(*typed, source.crlf) : layoutInFile(script, source.crlf);
+        appendOnItsOwnLine(text, written, source.crlf, rewrite, script);
+    }
     return rewrite;
 }
 

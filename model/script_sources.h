@@ -6,6 +6,7 @@
 #include "script_file.h"
 #include "script_model.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,12 +56,29 @@ void touchSourceOf(ScriptLibrary& library, Script* script);
 // empty, when none is open there); the next save appends it there.
 void giveScriptToFile(ScriptLibrary& library, Script* script, const char* path);
 
+// The script text pane's texts. A text typed for a script stands for it
+// while reading that text alone gives exactly the script's content, so undo
+// and redo bring a typed text back with the content it was typed for.
+constexpr size_t TYPED_TEXTS_KEPT = 8;  // per script; the oldest go first
+// Remembers text (in "\n" line ends, as typed) as typed for the script.
+void rememberTypedText(ScriptLibrary& library, const Script* script, std::string text);
+// The newest text typed for the script that still stands for it, or null.
+const std::string* currentTypedText(const ScriptLibrary& library, const Script* script);
+// What the pane shows of the script: its current typed text; else its range
+// of its file byte for byte, while the script still says what the range
+// says; else the writer's layout of it, ending in one line end.
+std::string scriptSourceText(ScriptLibrary& library, const Script* script);
+// The line of its file, from 1, on which the script's range begins; 1 when
+// it has no range in its file's present text.
+int scriptFirstLine(const ScriptLibrary& library, const Script* script);
+
 // One file as a save would write it.
 struct FileRewrite {
     int file;
     std::string text;
     // Ranges of the file's present text that the new text lays out anew
-    // (a changed script): the words the layout cannot hold are lost there.
+    // (a changed script without a current typed text): the words the layout
+    // cannot hold are lost there.
     std::vector<TextRange> laidOut;
     // Every script of the file and its range in the new text.
     std::vector<std::pair<Script*, TextRange>> placed;
@@ -70,7 +88,8 @@ struct FileRewrite {
 };
 
 // The files whose text a save would change, with their new texts: each
-// changed script's range replaced by its layout (in the file's line ends),
+// changed script's range replaced by its current typed text, or else by its
+// layout (in the file's line ends),
 // each range whose script left the library or the file removed, and scripts
 // given to the file without a range appended. A file looked at and found
 // unchanged loses its touched mark; a file no longer open is left alone.

@@ -270,6 +270,8 @@ struct ProblemCollector {
     }
 
     void take(const ReadNote& note) {
+        // A stage's braces are no problem, and do not end a block of skipped words.
+        if (note.kind == NOTE_STAGE_OPENED || note.kind == NOTE_STAGE_CLOSED) return;
         if (note.kind == NOTE_SCRIPT_BEGUN && pendingBlock.empty()) {
             describe(note);
             return;
@@ -443,6 +445,8 @@ void ProblemCollector::describe(const ReadNote& note) {
     switch (note.kind) {
         case NOTE_SCRIPT_BEGUN:
         case NOTE_SCRIPT_CLOSED:
+        case NOTE_STAGE_OPENED:
+        case NOTE_STAGE_CLOSED:
             break;
         case NOTE_SCRIPT_REPLACED:
             describeReplaced(note);

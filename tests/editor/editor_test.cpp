@@ -330,21 +330,26 @@ TEST_F(Editor, MenuRowsGreyWhenTheyCannotRun) {
     EXPECT_EQ(g.preview.previewTime, PREVIEW_CLOCK_STEP);
 }
 
-// Each Preview choice sets what is drawn and takes its group's check mark; Pause toggles.
+// Each Preview choice sets what is drawn and takes its group's check mark; Pause and Script
+// Text toggle.
 TEST_F(Editor, PreviewChoicesMoveTheirCheckMarks) {
     const struct {
         int id;
         Names checked;
         int stages, background;
     } rows[] = {
-        {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Selected Stage Only", "Blue"}, 2, 0},
-        {IDM_BACKGROUND_CHECKERBOARD, {"Selected Stage Only", "Checkerboard"}, 2, 2},
-        {IDM_PREVIEW_PAUSE, {"Selected Stage Only", "Pause", "Checkerboard"}, 2, 2},
-        {IDM_PREVIEW_UP_TO_SELECTED_STAGE, {"Up to Selected Stage", "Pause", "Checkerboard"}, 1, 2},
-        {IDM_BACKGROUND_BLACK, {"Up to Selected Stage", "Pause", "Black"}, 1, 1},
-        {IDM_PREVIEW_PAUSE, {"Up to Selected Stage", "Black"}, 1, 1},
-        {IDM_PREVIEW_WHOLE_SCRIPT, {"Whole Script", "Black"}, 0, 1},
-        {IDM_BACKGROUND_BLUE, {"Whole Script", "Blue"}, 0, 0},
+        {IDM_PREVIEW_SELECTED_STAGE_ONLY, {"Script Text", "Selected Stage Only", "Blue"}, 2, 0},
+        {IDM_BACKGROUND_CHECKERBOARD, {"Script Text", "Selected Stage Only", "Checkerboard"}, 2, 2},
+        {IDM_PREVIEW_PAUSE, {"Script Text", "Selected Stage Only", "Pause", "Checkerboard"}, 2, 2},
+        {IDM_PREVIEW_UP_TO_SELECTED_STAGE,
+         {"Script Text", "Up to Selected Stage", "Pause", "Checkerboard"},
+         1,
+         2},
+        {IDM_BACKGROUND_BLACK, {"Script Text", "Up to Selected Stage", "Pause", "Black"}, 1, 1},
+        {IDM_PREVIEW_PAUSE, {"Script Text", "Up to Selected Stage", "Black"}, 1, 1},
+        {IDM_PREVIEW_WHOLE_SCRIPT, {"Script Text", "Whole Script", "Black"}, 0, 1},
+        {IDM_BACKGROUND_BLUE, {"Script Text", "Whole Script", "Blue"}, 0, 0},
+        {IDM_VIEW_SCRIPT_TEXT, {"Whole Script", "Blue"}, 0, 0},
     };
     for (const auto& row : rows) {
         command(row.id);

@@ -39,7 +39,7 @@ TEST(EditorMenus, EveryMenuRowHasItsItemWithItsKeysThatRunsItsCommand) {
           "Move Stage Do&wn  Alt+Down", "&Duplicate Stage  Ctrl+D", "&Copy Stage\tCtrl+C",
           "&Paste Stage\tCtrl+V", "-", "Dup&licate Script", "Cop&y Script\tCtrl+C",
           "P&aste Script\tCtrl+V", "-", "&Find Script...  Ctrl+F"}},
-        {"&View", {"[&Problems]"}},
+        {"&View", {"[&Problems]", "[Script &Text]  F4"}},
         {"&Preview",
          {"(&Whole Script)", "(&Up to Selected Stage)", "(Selected Stage &Only)", "-",
           "[&Pause]  Ctrl+Space", "&Step Frame  Ctrl+.", "&Restart Clock  Ctrl+R", "-",
@@ -98,11 +98,12 @@ TEST_F(QtEditorTest, CheckMarksFollowTheChoicesAndTheyAndTheFoldersAreKeptBetwee
         return checked;
     };
     const std::pair<std::vector<int>, QStringList> steps[] = {
-        {{}, {"Whole Script", "Blue"}},
+        {{}, {"Script Text", "Whole Script", "Blue"}},
         {{IDM_PREVIEW_SELECTED_STAGE_ONLY, IDM_BACKGROUND_BLACK, IDM_PREVIEW_PAUSE},
-         {"Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
-        {{IDM_PREVIEW_PAUSE}, {"Selected Stage Only", "Black"}},
-        {{IDM_PREVIEW_PAUSE}, {"Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
+         {"Script Text", "Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
+        {{IDM_PREVIEW_PAUSE}, {"Script Text", "Selected Stage Only", "Black"}},
+        {{IDM_PREVIEW_PAUSE},
+         {"Script Text", "Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
     };
     for (const auto& [run, checked] : steps) {
         for (int id : run) app->runCommand(id);
@@ -123,5 +124,5 @@ TEST_F(QtEditorTest, CheckMarksFollowTheChoicesAndTheyAndTheFoldersAreKeptBetwee
     app = std::make_unique<EditorApp>();
     startOnScreen();
     EXPECT_EQ(pathsOf(g().textures.folders.textureFolders), folders);
-    EXPECT_EQ(shown(), (QStringList{"Selected Stage Only", "Black"}));
+    EXPECT_EQ(shown(), (QStringList{"Script Text", "Selected Stage Only", "Black"}));
 }
