@@ -47,6 +47,7 @@ void EditorApp::start() {
     EditorWindow* editor = qt.editorWindow();
     connect(editor, &EditorWindow::command, this, &EditorApp::runCommand);
     connect(editor, &EditorWindow::closeRequested, this, [this] {
+        applyPendingTyping();
         qt.makePreviewCurrent();
         mainDialogProc(g, DIALOG_CLOSE, 0);
         commandDone();
@@ -87,6 +88,7 @@ void EditorApp::tearDown() {
 
 // Commands run with the preview context current: they may upload textures.
 void EditorApp::runCommand(int id) {
+    if (id != IDC_SCRIPT_TEXT) applyPendingTyping();
     qt.makePreviewCurrent();
     if (commandObserver) commandObserver(id);
     mainDialogProc(g, DIALOG_COMMAND, id);
@@ -96,6 +98,7 @@ void EditorApp::runCommand(int id) {
 // A command of its own, refused while another runs, as mainDialogProc does.
 void EditorApp::dragStage(int from, int to) {
     if (g.commandRunning) return;
+    applyPendingTyping();
     qt.makePreviewCurrent();
     g.commandRunning = true;
     onStageDragged(g, from, to);
@@ -105,6 +108,7 @@ void EditorApp::dragStage(int from, int to) {
 
 void EditorApp::openFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
+    applyPendingTyping();
     qt.makePreviewCurrent();
     std::vector<std::string> files;
     for (const QString& path : paths) files.push_back(QFile::encodeName(path).toStdString());
@@ -134,6 +138,7 @@ void EditorApp::addProblemsDock() {
     editor->setMinimumSize(editor->minimumSizeHint());
     editor->resize(editor->size().expandedTo(editor->minimumSizeHint()));
     problems->placeChosen = [this](int file, size_t offset) {
+        applyPendingTyping();
         qt.makePreviewCurrent();
         selectProblemPlace(g, file, offset);
         commandDone();
@@ -147,7 +152,7 @@ void EditorApp::addProblemsDock() {
         g.problemsShown = false;
         QTimer::singleShot(0, this, [this] {
             showCommandStates();
-            fitThePanel();
+            fitTheDocks(false);
         });
     });
 }
@@ -165,6 +170,21 @@ void EditorApp::addScriptTextPane() {
         qt.listSetSelection(IDC_STAGE_LIST, stage);
         runCommand(IDC_STAGE_LIST);
     });
+    // Closed with its own button: the View menu follows.
+    connect(pane, &QDockWidget::visibilityChanged, this, [this, pane](bool visible) {
+        if (visible || !g.scriptTextShown || !pane->isHidden()) return;
+        g.scriptTextShown = false;
+        QTimer::singleShot(0, this, [this] { showCommandStates(); });
+    });
+}
+
+// Typing waiting for its pause is applied before anything else runs, so
+// that the command sees, saves or undoes it.
+void EditorApp::applyPendingTyping() {
+    QTimer& pause = qt.scriptTextPane()->typingTimer();
+    if (!pause.isActive() || g.commandRunning) return;
+    pause.stop();
+    runCommand(IDC_SCRIPT_TEXT);
 }
 
 // The pane's cursor on the note's line and column of its file.
@@ -187,14 +207,14 @@ static void keepOnScreen(QWidget* window) {
     if (overflow > 0) window->move(window->x(), std::max(screen.top(), window->y() - overflow));
 }
 
-// The window's least size holds the lists and the panel below them: a
-// window smaller grows while the panel shows (its top kept on its screen),
-// and shrinks back when the panel goes, unless the user sized it since.
-void EditorApp::fitThePanel() {
+// The window's least size holds the lists and the docks shown: a window
+// smaller grows as a dock shows (its top kept on its screen), and shrinks
+// back when it goes, unless the user sized it since.
+void EditorApp::fitTheDocks(bool dockShown) {
     EditorWindow* window = qt.editorWindow();
     const QSize before = window->size();
     window->setMinimumSize(window->minimumSizeHint());
-    if (problems->isVisible()) {
+    if (dockShown) {
         window->resize(before.expandedTo(window->minimumSizeHint()));
         if (window->size() != before) grown = {before, window->size()};
     } else if (window->size() == grown.second) {
@@ -227,7 +247,14 @@ void EditorApp::showFilesAndProblems() {
     const bool changed = problems->isVisible() != g.problemsShown;
     if (changed) problems->setVisible(g.problemsShown);
     problemCount->setText(open.empty() ? QString() : ProblemsDock::summary(g, inUse));
-    if (changed) fitThePanel();
+    if (changed) fitTheDocks(g.problemsShown);
+}
+
+void EditorApp::showScriptTextPane() {
+    ScriptTextPane* pane = qt.scriptTextPane();
+    if (pane->isHidden() != g.scriptTextShown) return;
+    pane->setVisible(g.scriptTextShown);
+    fitTheDocks(g.scriptTextShown);
 }
 
 // The menu text with its mnemonic marked and the detail after it: "&Undo Submit".
@@ -251,6 +278,7 @@ void EditorApp::showCommandStates() {
     }
     editor->setWindowModified(libraryHasUnsavedChanges(g.library.history));
     showFilesAndProblems();
+    showScriptTextPane();
 }
 
 void EditorApp::commandDone() {

@@ -68,7 +68,9 @@ class EditorApp : public QObject {
   private:
     void showCommandStates();
     void showFilesAndProblems();
-    void fitThePanel();
+    void fitTheDocks(bool dockShown);
+    void showScriptTextPane();
+    void applyPendingTyping();
     void addProblemsDock();
     void addScriptTextPane();
     void showProblemInText(int file, size_t offset);
@@ -85,6 +87,6 @@ class EditorApp : public QObject {
     // shows the library, not before.
     QTimer problemsLater;
     ProblemsDock* problems = nullptr;  // owned by the editor window
-    std::pair<QSize, QSize> grown;     // the editor's size before and after the panel came
+    std::pair<QSize, QSize> grown;     // the editor's size before and after a dock came
     QLabel* problemCount = nullptr;    // in its status bar
 };

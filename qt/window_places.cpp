@@ -11,6 +11,7 @@
 
 static const char EDITOR_KEY[] = "windows/editor";
 static const char LISTS_KEY[] = "windows/editorLists";
+static const char DOCKS_KEY[] = "windows/editorDocks";
 static const char PREVIEW_KEY[] = "windows/preview";
 static const char PREVIEW_SIZE_KEY[] = "windows/previewSize";
 
@@ -22,6 +23,8 @@ void restoreWindowPlaces(QtPlatform& qt) {
         editor->restoreGeometry(settings.value(EDITOR_KEY).toByteArray());
     if (settings.contains(LISTS_KEY))
         editor->listSplitter()->restoreState(settings.value(LISTS_KEY).toByteArray());
+    // Where the docks stand and their sizes; whether they show is the View menu's.
+    if (settings.contains(DOCKS_KEY)) editor->restoreState(settings.value(DOCKS_KEY).toByteArray());
     if (settings.contains(PREVIEW_KEY))
         preview->setFramePosition(settings.value(PREVIEW_KEY).toPoint());
     if (settings.contains(PREVIEW_SIZE_KEY))
@@ -33,6 +36,7 @@ void saveWindowPlaces(QtPlatform& qt) {
     QSettings settings(settingsApplicationName(), settingsApplicationName());
     settings.setValue(EDITOR_KEY, qt.editorWindow()->saveGeometry());
     settings.setValue(LISTS_KEY, qt.editorWindow()->listSplitter()->saveState());
+    settings.setValue(DOCKS_KEY, qt.editorWindow()->saveState());
     settings.setValue(PREVIEW_KEY, qt.previewWindow()->framePosition());
     settings.setValue(PREVIEW_SIZE_KEY, qt.previewWindow()->size());
 }
