@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "commands.h"
 #include "control_ids.h"
+#include "dialog_templates.h"
 #include "editor.h"
 #include "editor_window.h"
 #include "preview_window.h"
@@ -163,8 +164,14 @@ void EditorApp::addScriptTextPane() {
     EditorWindow* editor = qt.editorWindow();
     ScriptTextPane* pane = qt.scriptTextPane();
     pane->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    // The window widens by the pane's width about its centre.
+    const QSize before = editor->size();
+    const int paneWidth = pane->sizeHint().width();
     editor->setMinimumSize(editor->minimumSizeHint());
-    editor->resize(editor->sizeHint().expandedTo(editor->minimumSizeHint()));
+    editor->resize(
+        QSize(before.width() + paneWidth, before.height()).expandedTo(editor->minimumSizeHint()));
+    editor->resizeDocks({pane}, {paneWidth}, Qt::Horizontal);
+    if (EDITOR_TEMPLATE.style & WINDOW_CENTERED) editor->centerOnScreen();
     connect(pane, &ScriptTextPane::typingPaused, this, [this] { runCommand(IDC_SCRIPT_TEXT); });
     connect(pane, &ScriptTextPane::stageClicked, this, [this](int stage) {
         qt.listSetSelection(IDC_STAGE_LIST, stage);

@@ -298,8 +298,9 @@ std::string ScriptTextPane::typedText() const {
     return edit->toPlainText().toStdString();
 }
 
+// Typing undone back to the text applied leaves nothing to apply.
 bool ScriptTextPane::typingUnapplied() const {
-    return pause.isActive() || edit->toPlainText() != appliedText;
+    return edit->toPlainText() != appliedText;
 }
 
 void ScriptTextPane::showView(const ScriptTextView& view) {
@@ -436,8 +437,8 @@ bool ScriptTextPane::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape) {
+        edit->setFocus();  // first: hiding the focused box would pass the focus on
         findBar->hide();
-        edit->setFocus();
         return true;
     }
     return QDockWidget::eventFilter(watched, event);

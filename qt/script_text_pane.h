@@ -80,7 +80,8 @@ class ScriptTextPane : public QDockWidget {
     // Puts the cursor on that line of the file (as the gutter numbers it)
     // at that column of bytes, when the text holds it.
     void goToFileLine(int line, int column);
-    // Typing not yet handed on, or handed on and refused.
+    // The text differs from what was last applied or shown: typing not yet
+    // handed on, or handed on and refused.
     bool typingUnapplied() const;
 
     ScriptTextEdit* editor() const { return edit; }
