@@ -6,6 +6,7 @@
 #include "script_file.h"
 
 #include <algorithm>
+#include <string_view>
 
 // Each stage's braces, from the reader's notes; a stage still open at the
 // end reaches the end of the text.
@@ -137,6 +138,14 @@ static void resolveWithoutAsking(EditorContext& g, Script* script) {
     g.textures.finder = finder;
 }
 
+// The text without the separators around it, as a save writes it.
+static std::string_view trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(TOKEN_SEPARATORS);
+    if (first == std::string::npos) return std::string_view();
+    return std::string_view(text).substr(first,
+                                         text.find_last_not_of(TOKEN_SEPARATORS) + 1 - first);
+}
+
 int onScriptTextEdit(EditorContext& g) {
     const std::string typed = g.platform->typedScriptText();
     Script* script = g.selection.currentScript;
@@ -149,7 +158,8 @@ int onScriptTextEdit(EditorContext& g) {
     if (!why.empty()) return refuseTypedText(g, typed, why);
     // Words the library cannot hold (unknown words, spacing) change no
     // value, yet the file is to keep them: it is saved as typed.
-    if (!takeContent(g, script, read.scripts) && scriptSourceText(g.library, script) != typed) {
+    if (!takeContent(g, script, read.scripts) &&
+        trimmed(scriptSourceText(g.library, script)) != trimmed(typed)) {
         touchSourceOf(g.library, script);
         markLibraryUnsaved(g.library.history);
     }

@@ -350,7 +350,7 @@ struct LibraryIndex {
     }
 
     // Relinks the library from the live scripts and frees the records of
-    // the released ones.
+    // the released ones, with the texts typed for them.
     void finish() {
         if (!built) return;
         chains.clear();
@@ -358,6 +358,7 @@ struct LibraryIndex {
         Script** link = &target->scripts;
         for (const IndexedScript& entry : scripts) {
             if (entry.released) {
+                target->typedTexts.erase(entry.script);
                 freeScriptRecord(entry.script);
                 continue;
             }

@@ -146,8 +146,8 @@ static std::string layoutInFile(const Script* script, bool crlf) {
     return converted;
 }
 
-// Whether reading the text alone gives exactly the script: the
-// script still says what its text in the file says.
+// Whether reading the text alone gives exactly the script (the script
+// still says what its text in the file says).
 static bool readsAs(const Script* script, const char* text, size_t size) {
     ScriptLibrary scratch;
     scratch.history.enabled = false;
@@ -326,9 +326,10 @@ static FileRewrite rewriteOf(ScriptLibrary& library, uint32_t file, const FileSc
             continue;
         }
         const uint64_t begin = text.size();
-        const std::string* typed = currentTypedText(library, owner->second);
+        const bool touched = scriptOrigin(owner->second).touched;
+        const std::string* typed = touched ? currentTypedText(library, owner->second) : nullptr;
         // Untouched since the text was read or written: the same, unparsed.
-        if (!scriptOrigin(owner->second).touched) {
+        if (!touched) {
             text.append(old, range.begin, range.end - range.begin);
         } else if (typed) {
             text += typedInFile(*typed, source.crlf);

@@ -89,11 +89,11 @@ struct FileRewrite {
 
 // The files whose text a save would change, with their new texts: each
 // changed script's range replaced by its current typed text, or else by its
-// layout (in the file's line ends),
-// each range whose script left the library or the file removed, and scripts
-// given to the file without a range appended. A file looked at and found
-// unchanged loses its touched mark; a file no longer open is left alone.
-// The scripts of the library without a file are added to homeless, when given.
+// layout (both in the file's line ends), each range whose script left the
+// library or the file removed, and scripts given to the file without a range
+// appended. A file looked at and found unchanged loses its touched mark; a
+// file no longer open is left alone. The scripts of the library without a
+// file are added to homeless, when given.
 std::vector<FileRewrite> planSaveBack(ScriptLibrary& library,
                                       std::vector<Script*>* homeless = nullptr);
 // Whether the file on disk still is what was last read or written.
