@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 constexpr int TYPING_PAUSE_MS = 300;
 constexpr int GUTTER_MARGIN = 4;
@@ -88,12 +89,10 @@ class ScriptHighlighter : public QSyntaxHighlighter {
         for (; mark != marks.end() && mark->begin < blockStart + length; ++mark) {
             const int from = std::max(mark->begin, blockStart) - blockStart;
             const int to = std::min(mark->end, blockStart + length) - blockStart;
-            for (int i = from; i < to; i++) {
-                QTextCharFormat marked = format(i);
-                marked.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-                marked.setUnderlineColor(Qt::red);
-                setFormat(i, 1, marked);
-            }
+            QTextCharFormat marked = format(from);  // a mark is one word: one format
+            marked.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            marked.setUnderlineColor(Qt::red);
+            setFormat(from, to - from, marked);
         }
     }
 
@@ -353,9 +352,10 @@ void ScriptTextPane::setMarks(const ScriptTextView& view, const std::vector<int>
         edit->markNotes.push_back(notes[i]);
     }
     if (!sameText) return;
-    QTextDocument* document = edit->document();
+    std::set<int> lines;
     for (const TextSpan& span : changed)
-        highlighter->rehighlightBlock(document->findBlock(span.begin));
+        lines.insert(edit->document()->findBlock(span.begin).blockNumber());
+    for (int line : lines) highlighter->rehighlightBlock(edit->document()->findBlockByNumber(line));
 }
 
 // The marks and the stages follow the typing until the next view places
