@@ -15,3 +15,12 @@ if(VELTRA_BUILD_QT)
   add_executable(bench_find_script bench_find_script.cpp)
   target_link_libraries(bench_find_script PRIVATE veltra_qt Qt6::Test)
 endif()
+
+# Typing into the script text pane on a 1,000-line script: the longest
+# event-loop stall, against a plain text box.
+if(VELTRA_BUILD_QT)
+  add_executable(bench_text_typing bench_text_typing.cpp)
+  target_link_libraries(bench_text_typing PRIVATE veltra_qt Qt6::Test)
+  target_compile_definitions(bench_text_typing PRIVATE
+    VELTRA_EXAMPLES_DIR="${CMAKE_SOURCE_DIR}/examples")
+endif()
