@@ -430,7 +430,9 @@ void ScriptTextPane::findNext() {
 }
 
 bool ScriptTextPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != findText) return QDockWidget::eventFilter(watched, event);
+    const bool keyEvent =
+        event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (watched != findText || !keyEvent) return QDockWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::ShortcutOverride && matches(key, FIND_KEYS)) {
         event->accept();
