@@ -318,6 +318,7 @@ void ScriptTextPane::showView(const ScriptTextView& view) {
         showing = true;
         edit->setPlainText(text);
         showing = false;
+        if (!view.typed) pause.stop();  // the typing it would apply is gone
     }
     if (!view.typed || view.status.empty()) appliedText = text;
     status->setText(QString::fromStdString(view.status));
