@@ -174,6 +174,7 @@ void EditorApp::addScriptTextPane() {
     if (EDITOR_TEMPLATE.style & WINDOW_CENTERED) editor->centerOnScreen();
     connect(pane, &ScriptTextPane::typingPaused, this, [this] { runCommand(IDC_SCRIPT_TEXT); });
     connect(pane, &ScriptTextPane::stageClicked, this, [this](int stage) {
+        applyPendingTyping();  // first: applying fills the stage list anew
         qt.listSetSelection(IDC_STAGE_LIST, stage);
         runCommand(IDC_STAGE_LIST);
     });
