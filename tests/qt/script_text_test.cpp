@@ -114,6 +114,7 @@ TEST_F(QtScriptTextTest, StageListAndCursorFollowEachOther) {
         "\t{\n\t\tmap water.tga\n\t}\n}\n",
         0);
     pick(IDC_STAGE_LIST, 2);
+    EXPECT_FALSE(pane()->typingTimer().isActive()) << "a text shown is no typing";
     EXPECT_EQ(edit()->textCursor().position(), paneText().indexOf("\t{\n\t\tmap water") + 1);
     for (const auto& [word, stage] : {std::pair{"glow", 1}, {"stone", 0}}) {
         QTextCursor cursor = edit()->document()->find(word);
