@@ -42,7 +42,8 @@ class ScriptTextEdit : public QPlainTextEdit {
     int firstLine() const { return numberedFrom; }
     int gutterWidth() const;
     void paintGutter(QPaintEvent* event);
-    // The notes under the text, for tooltips; spans in document characters.
+    // The notes under the text, for tooltips: spans in document characters,
+    // in text order.
     std::vector<TextSpan> markSpans;
     std::vector<QString> markNotes;
     // Whether Ctrl+Z goes to the box's own undo rather than to Edit > Undo.
