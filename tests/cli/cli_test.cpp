@@ -24,7 +24,6 @@ const std::string LONG_MAP(300, 'm');
 
 // One file per kind of report and per way of telling it; a tab counts as one column.
 const CheckCase CHECK_CASES[] = {
-    {true, "a\n{\n\tshine 2\n}\n", "3:2: 'shine' is not a script keyword; skipped [unknown-word]"},
     {true, "a {\n {\n\t\tglow\n }\n}\n",
      "3:3: 'glow' is not a stage keyword; skipped [unknown-word]"},
     {false, "a { {\n\tmap safe } }", "2:6: 'map' takes 'safe' as its argument [taken-as-argument]"},

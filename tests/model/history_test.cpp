@@ -16,14 +16,6 @@ bool change(ScriptLibrary& library, Script* script, const std::function<void(Scr
     return recordContentStep(library, name, script, before, stageBefore, stageAfter);
 }
 
-// A new script linked in at the end; without a step when take is false.
-Script* linked(ScriptLibrary& library, const char* name, bool take = false) {
-    int index = 0;
-    Script* script = appendScriptAt(library, name, &index);
-    if (take) recordSpliceStep(library, "Add", {}, {{index, script}});
-    return script;
-}
-
 Script* lastScript(const ScriptLibrary& library) {
     Script* last = library.scripts;
     while (last->next) last = last->next;
@@ -47,27 +39,31 @@ void act(ScriptLibrary& library, char action) {
     int stages = 0;
     for (Stage* stage = last->stages; stage; stage = stage->next) stages++;
     HistoryPlace place;
-    if (action == 'a') linked(library, ("s" + std::to_string(library.editCount + 1)).c_str(), true);
+    int at[2] = {};
+    if (action == 'a') {
+        Script* added =
+            appendScriptAt(library, ("s" + std::to_string(library.editCount + 1)).c_str(), at);
+        recordSpliceStep(library, "Add", {}, {{at[0], added}});
+    }
     if (action == 'd')
         recordSpliceStep(library, "Delete", {{unlinkScript(library, last), last}}, {});
     if (action == 'c') change(library, last, [](Script* s) { s->subdivide++; });
     if (action == 'n') change(library, last, [](Script* s) { s->safe = s->safe; });
     if (action == 'g') change(library, last, appendEmptyStage, stages - 1, stages, "Stage Add");
     if (action == 'e') {
-        const int at = scriptIndex(library, last);
+        const int index = scriptIndex(library, last);
         std::string text = last->name + std::string(" { safe }");
         text[0] = 'S';
         std::pair<Script*, Script*> kept = {};
         const ReadObserver observer = {keepCopy, &kept};
         readScriptText(library, text.data(), text.size(), &observer);
         replaceInHistory(history, kept.first, kept.second);
-        recordSpliceStep(library, "Open", {{at, kept.second}}, {{at, lastScript(library)}});
+        recordSpliceStep(library, "Open", {{index, kept.second}}, {{index, lastScript(library)}});
     }
     if (action == 'p') {  // two at the end, told in any order
-        Script* p = linked(library, "p");
-        Script* q = linked(library, "q");
-        recordSpliceStep(library, "Paste", {},
-                         {{scriptIndex(library, q), q}, {scriptIndex(library, p), p}});
+        Script* p = appendScriptAt(library, "p", &at[0]);
+        Script* q = appendScriptAt(library, "q", &at[1]);
+        recordSpliceStep(library, "Paste", {}, {{at[1], q}, {at[0], p}});
     }
     if (action == 'u') undoStep(library, place);
     if (action == 'r') redoStep(library, place);
@@ -86,10 +82,6 @@ std::string moved(ScriptLibrary& library, bool (*step)(ScriptLibrary&, HistoryPl
     const int stage = stageIndex(place.script, place.stage);
     return (place.script ? place.script->name : "-") + std::string("/") +
            (stage < 0 ? "-" : std::to_string(stage));
-}
-
-void run(ScriptLibrary& library, const std::string& actions) {
-    for (char action : actions) act(library, action);
 }
 
 }  // namespace
@@ -148,20 +140,19 @@ TEST_F(HistoryTest, TrimmingKeepsTheNewestSteps) {
         size_t memoryLimit;
         int steps;
         size_t kept;
-        int reached;  // subdivide once every step kept is undone
-    } rows[] = {{3 * stepBytes, 10, 3, 7},
-                {3 * stepBytes - 1, 10, 2, 8},
-                {0, 10, 1, 9},
-                {HISTORY_MEMORY_LIMIT, (int)HISTORY_STEP_LIMIT + 5, HISTORY_STEP_LIMIT, 5}};
-    for (const auto& [memoryLimit, steps, kept, reached] : rows) {
+    } rows[] = {{3 * stepBytes, 10, 3},
+                {3 * stepBytes - 1, 10, 2},
+                {0, 10, 1},
+                {HISTORY_MEMORY_LIMIT, (int)HISTORY_STEP_LIMIT + 5, HISTORY_STEP_LIMIT}};
+    for (const auto& [memoryLimit, steps, kept] : rows) {
         SCOPED_TRACE(testing::Message() << steps << " steps within " << memoryLimit << " bytes");
         ScriptLibrary rowLibrary;
         rowLibrary.history.memoryLimit = memoryLimit;
         appendScript(rowLibrary, "s0");
-        run(rowLibrary, std::string(steps, 'c'));
+        for (int i = 0; i < steps; i++) act(rowLibrary, 'c');
         EXPECT_EQ(historyBytes(rowLibrary.history), kept * stepBytes);
-        run(rowLibrary, std::string(steps, 'u'));
-        EXPECT_EQ(rowLibrary.scripts->subdivide, reached);
+        for (int i = 0; i < steps; i++) act(rowLibrary, 'u');
+        EXPECT_EQ(rowLibrary.scripts->subdivide, steps - (int)kept) << "the oldest step kept";
     }
 }
 
