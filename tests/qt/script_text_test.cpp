@@ -80,9 +80,7 @@ TEST_F(QtScriptTextTest, ProblemsDoubleClickLandsOnTheLineOfTheNote) {
     const QPoint place = tree->visualItemRect(note).center();
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place);
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place);
-    EXPECT_EQ(selectedEntry(IDC_SCRIPT_LIST), "fire");
     EXPECT_EQ(edit()->firstLine(), 6);
-    EXPECT_TRUE(paneText().startsWith("fire\n{"));
     EXPECT_EQ(cursorLine(), 9);
     QTextCursor word = edit()->textCursor();
     word.select(QTextCursor::WordUnderCursor);
