@@ -52,7 +52,6 @@ TEST_F(QtEditingTest, KeysRunTheirCommandsInTheirControlsAndNumberBoxesAreMarked
         {IDC_SCRIPT_NAME, Qt::Key_Return, IDC_SCRIPT_ADD},
         {IDC_STAGE_LIST, Qt::ALT | Qt::Key_Up, IDM_STAGE_MOVE_UP},
         {IDC_ROTATE_SPEED, Qt::ALT | Qt::Key_Down, IDM_STAGE_MOVE_DOWN},
-        {IDC_SCRIPT_LIST, Qt::CTRL | Qt::Key_D, IDM_STAGE_DUPLICATE},
         {IDC_STAGE_LIST, Qt::CTRL | Qt::Key_C, IDM_STAGE_COPY},
         {IDC_STAGE_LIST, Qt::CTRL | Qt::Key_V, IDM_STAGE_PASTE},
         {IDC_STAGE_LIST, Qt::Key_Delete, IDC_STAGE_DELETE},

@@ -101,9 +101,6 @@ TEST_F(QtEditorTest, CheckMarksFollowTheChoicesAndTheyAndTheFoldersAreKeptBetwee
         {{}, {"Script Text", "Whole Script", "Blue"}},
         {{IDM_PREVIEW_SELECTED_STAGE_ONLY, IDM_BACKGROUND_BLACK, IDM_PREVIEW_PAUSE},
          {"Script Text", "Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
-        {{IDM_PREVIEW_PAUSE}, {"Script Text", "Selected Stage Only", "Black"}},
-        {{IDM_PREVIEW_PAUSE},
-         {"Script Text", "Selected Stage Only", "Pause", "Black", "Step Frame enabled"}},
     };
     for (const auto& [run, checked] : steps) {
         for (int id : run) app->runCommand(id);
