@@ -126,6 +126,10 @@ bool writeScriptLayout(const ScriptLibrary& library, int fd);
 std::string scriptText(const Script* script);
 std::string stageText(const Stage* stage);
 
+// Which level of a script takes the word as a keyword, in any case.
+enum KeywordLevel { NOT_A_KEYWORD, SCRIPT_KEYWORD, STAGE_KEYWORD };
+KeywordLevel keywordLevel(const char* word);
+
 WaveType waveTypeFromName(const char* word);
 const char* waveTypeName(WaveType value);
 float blendFactorFromName(const char* name);

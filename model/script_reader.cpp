@@ -114,6 +114,13 @@ struct KeywordLengths {
 };
 static constexpr KeywordLengths KEYWORD_LENGTHS;
 
+KeywordLevel keywordLevel(const char* word) {
+    for (size_t i = 0; i < KEYWORD_COUNT; i++)
+        if (compareNoCase(word, KEYWORDS[i]) == 0)
+            return i < FIRST_STAGE_KEYWORD ? SCRIPT_KEYWORD : STAGE_KEYWORD;
+    return NOT_A_KEYWORD;
+}
+
 // The letters keywords begin with, in either case: most words are no keyword
 // by their first byte.
 struct KeywordInitials {

@@ -20,19 +20,6 @@
 constexpr int TYPING_PAUSE_MS = 300;
 constexpr int GUTTER_MARGIN = 4;
 
-// Case as the reader takes it: any.
-static const char* const SCRIPT_KEYWORDS[] = {"safe", "subdivide", "vertexwarp"};
-static const char* const STAGE_KEYWORDS[] = {"map",       "scroll",     "scale", "rotate",
-                                             "blendfunc", "alphashift", "anim",  "envmap",
-                                             "alphamask", "nolightmap"};
-
-template <size_t N>
-static bool isOneOf(const QString& word, const char* const (&words)[N]) {
-    for (const char* known : words)
-        if (word.compare(QLatin1String(known), Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
-
 // A wave or blend name: one the reader gives back by its own name.
 static bool isValueName(const QString& word) {
     const QByteArray bytes = word.toUtf8();
@@ -73,8 +60,9 @@ class ScriptHighlighter : public QSyntaxHighlighter {
 
     QTextCharFormat formatOf(const QString& word) const {
         if (word == QLatin1String("{") || word == QLatin1String("}")) return brace;
-        if (isOneOf(word, SCRIPT_KEYWORDS)) return scriptKeyword;
-        if (isOneOf(word, STAGE_KEYWORDS)) return stageKeyword;
+        const KeywordLevel level = keywordLevel(word.toUtf8().constData());
+        if (level == SCRIPT_KEYWORD) return scriptKeyword;
+        if (level == STAGE_KEYWORD) return stageKeyword;
         bool isNumber = false;
         word.toDouble(&isNumber);
         if (isNumber) return number;
