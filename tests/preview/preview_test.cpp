@@ -184,12 +184,11 @@ TEST_F(PreviewFrame, AlphaRuleAndMask) {
         int mask, alpha;  // alpha -99: discarded
     } cases[] = {
         {0, 0.2f, 0, 0, 255},     // no shift: opaque
-        {0.3f, 0.1f, 0, 0, 77},   // a fixed minimum, whatever the maximum
-        {0, 1, 1, 0, 134},        // the wave (sin(0.05) + 1) / 2
+        {0.1f, 1, 1, 0, 134},     // the wave (sin(0.05) + 1) / 2, above the minimum
         {0, 0.3f, 1, 0, 77},      // cut to the maximum
         {0.6f, 0.4f, 1, 0, 153},  // the minimum wins
         {-0.5f, 1, 0, 0, 0},      // a negative minimum without speed
-        {0.04f, 0, 0, 0, 10},     // the mask before has ended
+        {0.04f, 0, 0, 0, 10},     // a fixed minimum, whatever the maximum; the mask before ended
         {0.06f, 0, 0, 1, 15},     // kept above the cut
         {0.04f, 0, 0, 1, -99},
     };
