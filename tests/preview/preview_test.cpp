@@ -143,16 +143,17 @@ TEST_F(PreviewFrame, PlaceholderTurnsWithTheClock) {
     EXPECT_EQ(drawAt(0.05f, {{MID, MID}}), Texels({BLUE}));
 }
 
-// Each stage starts from the same state: blending and the sphere map end with their stage. The
-// last stage, unblended, hides both beneath it and draws the animation frame due at the time
-// (0.05: three delays of 0.02 passed, the second frame).
+// Each stage starts from the same state: blending and the sphere map end with their stage. An
+// animated stage draws its frame, not its map: the added one its only frame, the last one,
+// unblended, hiding both beneath it, the frame due at the time (0.05: three delays of 0.02
+// passed, the second frame).
 TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     Stage* first = addStage(QUADRANTS);
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
     first->envmap = 1;
     EXPECT_NE(drawnQuarters(), QUADRANTS);
     first->envmap = 0;
-    addStage({GREEN}, true);
+    animate(addStage({RED}, true), {{GREEN}}, 0);
     EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
     first->envmap = 1;
     animate(addStage({WHITE}), {{WHITE}, QUADRANTS}, 0.02f);
