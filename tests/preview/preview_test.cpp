@@ -262,7 +262,7 @@ TEST(PreviewSetUp, FailedContextSetsNothingUp) {
 
 // Scale, then rotation, then scroll; a value of 0 switches its modifier off, whatever the wave,
 // and an unknown wave changes nothing. From (1, 0) at the time 2; scale waves at the rate 0.05;
-// the static row's (2, 0) turns clockwise to (0, -1).
+// the static row's (2, 0) turns clockwise to (0, -1), then scrolls by (0.5, 0.5).
 TEST(TexCoords, ScaleRotationAndScrollInOrder) {
     const WaveType SIN = WAVE_SINE, COS = WAVE_COSINE;
     const struct {
@@ -270,7 +270,7 @@ TEST(TexCoords, ScaleRotationAndScrollInOrder) {
         double s, t;
     } cases[] = {
         {{.scrollTypeY = COS, .scaleTypeX = SIN}, 1, 0},
-        {{.scrollY = 0.25f, .scaleX = 2, .rotateSpeed = 90}, 0, -0.5},
+        {{.scrollX = 0.25f, .scrollY = 0.25f, .scaleX = 2, .rotateSpeed = 90}, 0.5, -0.5},
         {{.scrollTypeY = COS, .scrollY = 2, .scaleTypeX = SIN, .scaleX = 3},
          3 * sin(0.1),
          cos(4.0)},
