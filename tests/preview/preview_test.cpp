@@ -143,18 +143,20 @@ TEST_F(PreviewFrame, PlaceholderTurnsWithTheClock) {
     EXPECT_EQ(drawAt(0.05f, {{MID, MID}}), Texels({BLUE}));
 }
 
-// Each stage starts from the same state: blending and the sphere map end with their stage. The
-// last stage, unblended, hides both beneath it and draws its animation frame's texture.
+// Each stage starts from the same state: blending and the sphere map end with their stage. An
+// animated stage draws its frame, not its map: the added one its only frame, the last one,
+// unblended, hiding both beneath it, the frame due at the time (0.05: three delays of 0.02
+// passed, the second frame).
 TEST_F(PreviewFrame, StagesStackWithTheirOwnTextureBlendAndSphereMap) {
     Stage* first = addStage(QUADRANTS);
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
     first->envmap = 1;
     EXPECT_NE(drawnQuarters(), QUADRANTS);
     first->envmap = 0;
-    addStage({GREEN}, true);
+    animate(addStage({RED}, true), {{GREEN}}, 0);
     EXPECT_EQ(drawnQuarters(), Texels({YELLOW, GREEN, WHITE, GREEN}));
     first->envmap = 1;
-    animate(addStage({WHITE}), {QUADRANTS}, 0);
+    animate(addStage({WHITE}), {{WHITE}, QUADRANTS}, 0.02f);
     EXPECT_EQ(drawnQuarters(), QUADRANTS);
 }
 
@@ -183,12 +185,11 @@ TEST_F(PreviewFrame, AlphaRuleAndMask) {
         int mask, alpha;  // alpha -99: discarded
     } cases[] = {
         {0, 0.2f, 0, 0, 255},     // no shift: opaque
-        {0.3f, 0.1f, 0, 0, 77},   // a fixed minimum, whatever the maximum
-        {0, 1, 1, 0, 134},        // the wave (sin(0.05) + 1) / 2
+        {0.1f, 1, 1, 0, 134},     // the wave (sin(0.05) + 1) / 2, above the minimum
         {0, 0.3f, 1, 0, 77},      // cut to the maximum
         {0.6f, 0.4f, 1, 0, 153},  // the minimum wins
         {-0.5f, 1, 0, 0, 0},      // a negative minimum without speed
-        {0.04f, 0, 0, 0, 10},     // the mask before has ended
+        {0.04f, 0, 0, 0, 10},     // a fixed minimum, whatever the maximum; the mask before ended
         {0.06f, 0, 0, 1, 15},     // kept above the cut
         {0.04f, 0, 0, 1, -99},
     };
@@ -247,25 +248,6 @@ TEST_F(PreviewFrame, StagesDrawnAndBackgroundByChoice) {
     }
 }
 
-// A stage hidden while the clock ran shows, once drawn again, the frame due
-// at the clock: one frame for every delay that passed.
-TEST_F(PreviewFrame, AHiddenAnimationContinuesWhereTheClockIs) {
-    scene.selectedStage = addStage({RED});
-    Stage* animated = addStage({WHITE});
-    animate(animated, {{WHITE}, {GREEN}, {WHITE}}, 0.3f);
-    const AnimFrame* first = animated->animFrames;
-    scene.stages = PREVIEW_SELECTED_STAGE_ONLY;
-    for (int i = 1; i <= 21; i++) drawAt(i * PREVIEW_CLOCK_STEP);
-    EXPECT_EQ(animated->animCurrent, first);
-    scene.stages = PREVIEW_WHOLE_SCRIPT;
-    drawAt(0);
-    EXPECT_EQ(animated->animCurrent, first);  // at 0: the due time 0 not yet passed
-    // Due times 0, 0.3, 0.6 and 0.9 passed: four frames on.
-    EXPECT_EQ(drawAt(1.1f, {{MID, MID}}), Texels({GREEN}));
-    EXPECT_EQ(animated->animCurrent, first->next);
-    EXPECT_EQ(animated->animNextTime, 1.2f);
-}
-
 // With no context to be had (width 0): no timer and no placeholder.
 TEST(PreviewSetUp, FailedContextSetsNothingUp) {
     ControlStore store;
@@ -280,7 +262,7 @@ TEST(PreviewSetUp, FailedContextSetsNothingUp) {
 
 // Scale, then rotation, then scroll; a value of 0 switches its modifier off, whatever the wave,
 // and an unknown wave changes nothing. From (1, 0) at the time 2; scale waves at the rate 0.05;
-// the static row's (2, 0) turns clockwise to (0, -1).
+// the static row's (2, 0) turns clockwise to (0, -1), then scrolls by (0.5, 0.5).
 TEST(TexCoords, ScaleRotationAndScrollInOrder) {
     const WaveType SIN = WAVE_SINE, COS = WAVE_COSINE;
     const struct {
@@ -288,7 +270,7 @@ TEST(TexCoords, ScaleRotationAndScrollInOrder) {
         double s, t;
     } cases[] = {
         {{.scrollTypeY = COS, .scaleTypeX = SIN}, 1, 0},
-        {{.scrollY = 0.25f, .scaleX = 2, .rotateSpeed = 90}, 0, -0.5},
+        {{.scrollX = 0.25f, .scrollY = 0.25f, .scaleX = 2, .rotateSpeed = 90}, 0.5, -0.5},
         {{.scrollTypeY = COS, .scrollY = 2, .scaleTypeX = SIN, .scaleX = 3},
          3 * sin(0.1),
          cos(4.0)},

@@ -64,12 +64,10 @@ static void putPcxBytes(Bytes& out, const Bytes& bytes) {
 }
 
 // Uncompressed 32-bit BGRA, 8 alpha bits; descriptor bit 5 set for the top row first.
-Bytes encodeTga(int width, int height, const Bytes& rgba, bool bottomRowFirst) {
-    Bytes out = tgaHeader(2, 0, 0, 0, width, height, 32, bottomRowFirst ? 0x08 : 0x28);
-    for (int row = 0; row < height; row++) {
-        const uint8_t* p = &rgba[(size_t)(bottomRowFirst ? height - 1 - row : row) * width * 4];
-        for (int x = 0; x < width; x++, p += 4) out.insert(out.end(), {p[2], p[1], p[0], p[3]});
-    }
+Bytes encodeTga(int width, int height, const Bytes& rgba) {
+    Bytes out = tgaHeader(2, 0, 0, 0, width, height, 32, 0x28);
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        out.insert(out.end(), {rgba[i + 2], rgba[i + 1], rgba[i], rgba[i + 3]});
     return out;
 }
 

@@ -14,8 +14,7 @@ struct Hex : Bytes {
     Hex(const char* text);
 };
 
-// 32-bit; the rows stored top row first, or bottom row first as most paint programs write them.
-Bytes encodeTga(int width, int height, const Bytes& rgba, bool bottomRowFirst = false);
+Bytes encodeTga(int width, int height, const Bytes& rgba);  // 32-bit, top row first
 Bytes encodePcx(int width, int height, const Bytes& rgba);  // 8-bit, entry k: (k, 255 - k, k / 2)
 Bytes encodeWal(int width, int height, const Bytes& rgba);  // the WAL palette
 Bytes encodeJpg(int width, int height, const Bytes& rgba);  // YCbCr, quality 95
