@@ -26,6 +26,9 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Mesa's software renderer draws on the caller's thread: the same pixels, and
 # no worker threads for the leak checker to stop at a test's exit.
 export LP_NUM_THREADS=0
+# Nor does it keep a shader cache on disk: its writer thread, stopped only as
+# the program exits, can be caught half-way by the leak checker's tracer.
+export MESA_SHADER_CACHE_DISABLE=true
 
 run_suite() {
   local dir=$1; shift
