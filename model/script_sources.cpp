@@ -131,19 +131,25 @@ bool readSourceFile(ScriptLibrary& library, const char* path, const ReadObserver
 // ---------------------------------------------------------------------------
 // Saving back
 
+// The text in the file's line ends: with CR LF, each LF not yet after a CR
+// gets one.
+static std::string inLineEnds(std::string_view text, bool crlf) {
+    if (!crlf) return std::string(text);
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 8);
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
+        converted += text[i];
+    }
+    return converted;
+}
+
 // The script as the writer lays it out, from its name to its closing brace,
 // in the file's line ends.
 static std::string layoutInFile(const Script* script, bool crlf) {
     std::string layout = scriptText(script);
     while (!layout.empty() && layout.back() == '\n') layout.pop_back();
-    if (!crlf) return layout;
-    std::string converted;
-    converted.reserve(layout.size() + layout.size() / 8);
-    for (char c : layout) {
-        if (c == '\n') converted += '\r';
-        converted += c;
-    }
-    return converted;
+    return inLineEnds(layout, crlf);
 }
 
 // Whether reading the text alone gives exactly the script (the script
@@ -238,15 +244,7 @@ static std::string typedInFile(const std::string& typed, bool crlf) {
     const size_t first = typed.find_first_not_of(TOKEN_SEPARATORS);
     const size_t last = typed.find_last_not_of(TOKEN_SEPARATORS);
     if (first == std::string::npos) return std::string();
-    const std::string_view kept(typed.data() + first, last + 1 - first);
-    if (!crlf) return std::string(kept);
-    std::string converted;
-    converted.reserve(kept.size() + kept.size() / 8);
-    for (size_t i = 0; i < kept.size(); i++) {
-        if (kept[i] == '\n' && (i == 0 || kept[i - 1] != '\r')) converted += '\r';
-        converted += kept[i];
-    }
-    return converted;
+    return inLineEnds(std::string_view(typed.data() + first, last + 1 - first), crlf);
 }
 
 // ---------------------------------------------------------------------------
